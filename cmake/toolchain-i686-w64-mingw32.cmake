@@ -1,0 +1,34 @@
+# Cross build for Windows with the mingw-w64 POSIX-thread compilers.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(ULVO_TRIPLE i686-w64-mingw32)
+
+set(CMAKE_C_COMPILER ${ULVO_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ULVO_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${ULVO_TRIPLE}-windres)
+
+# Our own Windows builds of the dependencies live in a prefix outside the build
+# trees (scripts/setup builds them); ULVO_DEPS_PREFIX names its root.
+if(NOT DEFINED ULVO_DEPS_PREFIX AND DEFINED ENV{ULVO_DEPS_PREFIX})
+  set(ULVO_DEPS_PREFIX $ENV{ULVO_DEPS_PREFIX})
+endif()
+if(NOT DEFINED ULVO_DEPS_PREFIX)
+  if(DEFINED ENV{XDG_CACHE_HOME})
+    set(ULVO_DEPS_PREFIX $ENV{XDG_CACHE_HOME}/ulvofilter-deps)
+  else()
+    set(ULVO_DEPS_PREFIX $ENV{HOME}/.cache/ulvofilter-deps)
+  endif()
+endif()
+set(CMAKE_FIND_ROOT_PATH /usr/${ULVO_TRIPLE} ${ULVO_DEPS_PREFIX}/${ULVO_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Test programs run through Wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+
+# Static runtime: the module then imports only system DLLs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -1,0 +1,24 @@
+// What the entry point needs of the editor subsystem.
+#pragma once
+
+#include <string>
+
+#include "src/host/filter_job.h"
+
+namespace ulvo {
+
+// Opens the editor window on the job, disables the host window, runs the
+// modal loop until the end message and returns when the window has closed.
+// The view writes job.accepted and the output pixels; nothing else here does.
+void RunEditor(FilterJob& job, const DepthBuffer& depth);
+
+// The about box (dialog 133), modal.
+void ShowAboutBox();
+
+// "The distance data has been transferred" (dialog 142), modal.
+void ShowDepthTransferred();
+
+// Full path of the host's executable (the process's main module).
+std::string HostExecutablePath();
+
+}  // namespace ulvo

@@ -1,0 +1,59 @@
+// DefocusEngine: one object per render. The caller hands it the source
+// image, an optional depth map, the aperture pattern and the output buffer
+// through the setters (in this order: SetDepthMap when a depth map exists,
+// SetImage, SetPattern, SetOutput), calls Run once and destroys it.
+// Pointers are borrowed and must stay valid until Run returns.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "src/engine/progress_reporter.h"
+
+namespace ulvo {
+
+// Outcome of Run.
+enum class RenderStatus {
+  kDone,          // every output row was written
+  kCancelled,     // the user confirmed an abort; rows written so far stay
+  kOutOfMemory,   // a working buffer could not be allocated
+  kEmptyPattern,  // the aperture pattern has no non-zero byte; output untouched
+  kNoLevels,      // maximum blur below 2 after the clamps: output = source
+};
+
+// Process-wide engine status: 0 at load, 2 once an allocation failed.
+int16_t EngineStatus();
+void ResetEngineStatus();
+
+class DefocusEngine {
+ public:
+  DefocusEngine();
+  ~DefocusEngine();
+  DefocusEngine(const DefocusEngine&) = delete;
+  DefocusEngine& operator=(const DefocusEngine&) = delete;
+
+  // largeLevels: the "Ndepth" setting; maxBlur: the widest kernel in pixels;
+  // only the low 8 bits of focusDepth are kept. Depth of pixel (x, y) lies at
+  // depth + x * pixelStride + y * rowStride.
+  void SetDepthMap(int largeLevels, int maxBlur, int focusDepth, const uint8_t* depth,
+                   int pixelStride, int rowStride);
+  // orderFlag 0: engine channel c is colour byte 2 - c of a pixel.
+  void SetImage(int orderFlag, int pixelStride, int width, int height, const uint8_t* colour,
+                int rowStride);
+  void SetPattern(int orderFlag, int planes, int width, int height, const uint8_t* pattern,
+                  int rowStride);
+  void SetOutput(int orderFlag, int pixelStride, uint8_t* output, int rowStride);
+  // Optional; without one the render runs without progress or cancellation.
+  void SetProgressReporter(ProgressReporter* reporter);
+
+  RenderStatus Run(double hardness, double brightness, int16_t skip);
+
+  // 1 after the user confirmed an abort during Run.
+  int cancelled() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace ulvo

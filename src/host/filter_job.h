@@ -1,0 +1,39 @@
+// The record of one filter run that the entry point fills from the host's
+// buffers and hands to the editor, and the depth map of the current run.
+#pragma once
+
+#include <cstdint>
+
+namespace ulvo {
+
+struct FilterJob {
+  int32_t width = 0;        // requested rectangle's width before the row pad
+  int32_t paddedWidth = 0;  // width plus the row pad: pixels processed per row
+  int32_t height = 0;       // rows of the requested rectangle
+  int32_t left = 0;         // edges of the requested rectangle, host image coordinates;
+  int32_t right = 0;        // right includes the row pad (exclusive)
+  int32_t bottom = 0;       // exclusive
+  int32_t top = 0;
+  int32_t planes = 0;    // interleaved bytes per pixel
+  int32_t rowBytes = 0;  // distance between rows of inData and outData
+  // While the editor runs, inData and outData are in display order: rows
+  // bottom-up, bytes of each pixel in reverse plane order. The mask stays
+  // top-down.
+  uint8_t* inData = nullptr;
+  uint8_t* outData = nullptr;
+  const uint8_t* maskData = nullptr;  // 255 = fully selected; null without a mask
+  int32_t maskRowBytes = 0;
+  int32_t accepted = 0;  // 1 when the user finished with the result
+  int32_t repeat = 0;    // 1 when the run began without the parameters selector
+};
+
+// One unsigned byte per pixel, rows bottom-up, aligned with FilterJob::inData.
+struct DepthBuffer {
+  uint8_t* data = nullptr;
+  int32_t size = 0;  // byte count; 0 = no depth map
+  int32_t rowBytes = 0;
+
+  bool present() const { return data != nullptr && size != 0; }
+};
+
+}  // namespace ulvo
