@@ -1,0 +1,196 @@
+#include "src/imageio/image_file.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/imageio/temp_dir.h"
+
+namespace ulvo {
+namespace {
+
+Image Gradient(int width, int height, int channels) {
+  Image image;
+  image.width = width;
+  image.height = height;
+  image.channels = channels;
+  image.pixels.resize(static_cast<size_t>(width) * height * channels);
+  for (size_t i = 0; i < image.pixels.size(); ++i) {
+    image.pixels[i] = static_cast<uint8_t>((i * 7 + i / 13) & 0xff);
+  }
+  return image;
+}
+
+std::vector<char> Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteBytes(const std::string& path, const std::vector<char>& bytes) {
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
+}
+
+TEST(ImageFile, LosslessFormatsRoundTripEveryChannelCount) {
+  TempDir dir;
+  struct Case {
+    const char* ext;
+    int channels;
+  };
+  for (const Case c :
+       {Case{".png", 1}, Case{".png", 2}, Case{".png", 3}, Case{".png", 4}, Case{".tif", 1},
+        Case{".tif", 2}, Case{".tif", 3}, Case{".tif", 4}, Case{".tiff", 5}}) {
+    SCOPED_TRACE(std::string(c.ext) + " " + std::to_string(c.channels));
+    const Image written = Gradient(37, 23, c.channels);
+    const std::string path = dir.file("img" + std::to_string(c.channels) + c.ext);
+    std::string error;
+    ASSERT_TRUE(WriteImageFile(path, written, error)) << error;
+    Image read;
+    ASSERT_TRUE(ReadImageFile(path, read, error)) << error;
+    EXPECT_EQ(read.width, 37);
+    EXPECT_EQ(read.height, 23);
+    EXPECT_EQ(read.channels, c.channels);
+    EXPECT_EQ(read.pixels, written.pixels);
+  }
+}
+
+TEST(ImageFile, JpegKeepsShapeAndApproximateValues) {
+  TempDir dir;
+  for (int channels : {1, 3}) {
+    Image flat;
+    flat.width = 16;
+    flat.height = 8;
+    flat.channels = channels;
+    flat.pixels.assign(16 * 8 * static_cast<size_t>(channels), 0);
+    for (size_t i = 0; i < flat.pixels.size(); i += static_cast<size_t>(channels)) {
+      flat.pixels[i] = 200;
+    }
+    const std::string path = dir.file("flat" + std::to_string(channels) + ".jpg");
+    std::string error;
+    ASSERT_TRUE(WriteImageFile(path, flat, error)) << error;
+    Image read;
+    ASSERT_TRUE(ReadImageFile(path, read, error)) << error;
+    ASSERT_EQ(read.channels, channels);
+    ASSERT_EQ(read.pixels.size(), flat.pixels.size());
+    for (size_t i = 0; i < read.pixels.size(); ++i) {
+      EXPECT_NEAR(read.pixels[i], flat.pixels[i], 8) << i;
+    }
+  }
+}
+
+TEST(ImageFile, FormatIsRecognisedByContentNotName) {
+  TempDir dir;
+  const Image image = Gradient(5, 4, 3);
+  std::string error;
+  ASSERT_TRUE(WriteImageFile(dir.file("a.png"), image, error)) << error;
+  std::filesystem::rename(dir.file("a.png"), dir.file("a.jpg"));
+  Image read;
+  ASSERT_TRUE(ReadImageFile(dir.file("a.jpg"), read, error)) << error;
+  EXPECT_EQ(read.pixels, image.pixels);
+}
+
+TEST(ImageFile, PaletteAndBilevelTiffAreExpanded) {
+  TempDir dir;
+  const std::string path = dir.file("pal.tif");
+  {
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4u);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 1u);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 2);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
+    uint16_t r[4] = {0, 0xffff, 0, 0x8000}, g[4] = {0, 0, 0xffff, 0x8000}, b[4] = {0, 0, 0, 0xffff};
+    TIFFSetField(tif, TIFFTAG_COLORMAP, r, g, b);
+    uint8_t row[1] = {0b00011011};  // indices 0, 1, 2, 3
+    ASSERT_GE(TIFFWriteScanline(tif, row, 0, 0), 0);
+    TIFFClose(tif);
+  }
+  Image read;
+  std::string error;
+  ASSERT_TRUE(ReadImageFile(path, read, error)) << error;
+  ASSERT_EQ(read.channels, 3);
+  EXPECT_EQ(read.pixels, (std::vector<uint8_t>{0, 0, 0, 255, 0, 0, 0, 255, 0, 128, 128, 255}));
+}
+
+TEST(ImageFile, HostileFilesFailWithMessageAndLeaveOutputAlone) {
+  TempDir dir;
+  const Image original = Gradient(64, 48, 3);
+  std::string error;
+  ASSERT_TRUE(WriteImageFile(dir.file("ok.png"), original, error));
+  ASSERT_TRUE(WriteImageFile(dir.file("ok.jpg"), original, error));
+  ASSERT_TRUE(WriteImageFile(dir.file("ok.tif"), original, error));
+
+  std::vector<std::string> bad;
+  for (const char* name : {"ok.png", "ok.jpg", "ok.tif"}) {
+    std::vector<char> bytes = Bytes(dir.file(name));
+    bytes.resize(bytes.size() / 3);
+    WriteBytes(dir.file(std::string("cut_") + name), bytes);
+    bad.push_back(dir.file(std::string("cut_") + name));
+  }
+  WriteBytes(dir.file("garbage.bin"), std::vector<char>(100, 'x'));
+  bad.push_back(dir.file("garbage.bin"));
+  WriteBytes(dir.file("empty.png"), {});
+  bad.push_back(dir.file("empty.png"));
+  bad.push_back(dir.file("missing.png"));
+
+  // A PNG whose header announces 100000 x 100000 pixels.
+  std::vector<char> png = Bytes(dir.file("ok.png"));
+  const unsigned char huge[8] = {0, 1, 0x86, 0xa0, 0, 1, 0x86, 0xa0};
+  std::copy(huge, huge + 8, png.begin() + 16);
+  WriteBytes(dir.file("huge.png"), png);
+  bad.push_back(dir.file("huge.png"));
+
+  for (const std::string& path : bad) {
+    SCOPED_TRACE(path);
+    Image out = Gradient(2, 2, 1);
+    error.clear();
+    const bool ok = ReadImageFile(path, out, error);
+    if (path.find("cut_ok.jpg") != std::string::npos && ok) {
+      // libjpeg fills a truncated stream with grey and calls it a warning.
+      EXPECT_EQ(out.width, 64);
+      continue;
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(out.width, 2);
+    EXPECT_EQ(out.pixels.size(), 4u);
+  }
+}
+
+TEST(ImageFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
+  TempDir dir;
+  const std::string path = dir.file("keep.png");
+  std::string error;
+  ASSERT_TRUE(WriteImageFile(path, Gradient(8, 8, 3), error));
+  const std::vector<char> before = Bytes(path);
+
+  EXPECT_FALSE(WriteImageFile(path, Gradient(8, 8, 5), error));  // PNG holds at most 4
+  EXPECT_NE(error.find("TIFF"), std::string::npos) << error;
+  EXPECT_FALSE(WriteImageFile(dir.file("keep.jpg"), Gradient(8, 8, 4), error));
+  EXPECT_FALSE(WriteImageFile(dir.file("keep.bmp"), Gradient(8, 8, 3), error));
+  Image inconsistent = Gradient(8, 8, 3);
+  inconsistent.pixels.resize(10);
+  EXPECT_FALSE(WriteImageFile(path, inconsistent, error));
+  EXPECT_FALSE(WriteImageFile(dir.file("no/such/dir/x.png"), Gradient(8, 8, 3), error));
+
+  EXPECT_EQ(Bytes(path), before);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"keep.png"});
+
+  // A successful write replaces the file in place.
+  ASSERT_TRUE(WriteImageFile(path, Gradient(3, 2, 1), error)) << error;
+  Image read;
+  ASSERT_TRUE(ReadImageFile(path, read, error));
+  EXPECT_EQ(read.width, 3);
+}
+
+}  // namespace
+}  // namespace ulvo
