@@ -1,0 +1,22 @@
+// The depth hand-off between runs: a one-plane donor run stores its (display
+// order) input as the depth file; later colour runs load it into DepthBuffer.
+#pragma once
+
+#include <filesystem>
+
+#include "src/host/filter_job.h"
+
+namespace ulvo {
+
+// Writes the job's input rows when `depth` describes them (size = height *
+// rowBytes). Returns true when a complete file is in place.
+bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
+                       const std::filesystem::path& path);
+
+// `depth` arrives with its block and its capacity in `size`. Leaves it loaded
+// (size and rowBytes from the file) when the file matches the job's width and
+// height, fits the block and has rows at least paddedWidth bytes long; otherwise
+// leaves it empty (size 0, rowBytes 0). Returns whether a map was loaded.
+bool ReadJobDepthFile(const FilterJob& job, DepthBuffer& depth, const std::filesystem::path& path);
+
+}  // namespace ulvo

@@ -1,0 +1,262 @@
+#include "src/host/selectors.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "src/host/depth_handoff.h"
+#include "src/host/job_buffers.h"
+#include "src/host/rect_ops.h"
+
+namespace ulvo {
+
+namespace {
+
+void SetResult(int16_t* result, int16_t value) {
+  if (result != nullptr) *result = value;
+}
+
+void SetRequest(pi::FilterRecord& record, const pi::Rect& rect) {
+  CopyRect(&record.inRect, &rect);
+  CopyRect(&record.outRect, &rect);
+  CopyRect(&record.maskRect, &rect);
+}
+
+void ClearRequest(pi::FilterRecord& record) {
+  SetRequest(record, pi::Rect{0, 0, 0, 0});
+}
+
+void ReleaseDepth(EntryState& state) {
+  state.depthBlock.reset();
+  state.depth = DepthBuffer{};
+}
+
+// A block of 4 * floor(bytes / 4) + 4 bytes, or null when it cannot be had.
+bool AllocateDepthBlock(EntryState& state, int64_t bytes) {
+  ReleaseDepth(state);
+  if (bytes < 0) return false;
+  const int64_t capacity = 4 * (bytes / 4) + 4;
+  if (capacity > INT32_MAX) return false;
+  state.depthBlock.reset(new (std::nothrow) uint8_t[static_cast<size_t>(capacity)]);
+  if (!state.depthBlock) return false;
+  state.depth.data = state.depthBlock.get();
+  state.depth.size = static_cast<int32_t>(capacity);
+  state.depth.rowBytes = 0;
+  return true;
+}
+
+void About(HostServices& services, int16_t* result) {
+  services.ShowAboutBox();
+  SetResult(result, pi::kNoErr);
+}
+
+void Parameters(EntryState& state, HostServices& services, int16_t* result) {
+  const std::string path = services.HostExecutablePath();
+  const size_t n = std::min(path.size(), sizeof(state.hostPath) - 1);
+  std::memcpy(state.hostPath, path.data(), n);
+  state.hostPath[n] = '\0';
+  state.hostKind = DetectHostKind(state.hostPath, state.hostKind);
+  state.repeatMarker = 0;
+  SetResult(result, pi::kNoErr);
+}
+
+void Prepare(EntryState& state, pi::FilterRecord& record, int16_t* result) {
+  record.bufferSpace = 0;
+  record.maxSpace = kPreparedMaxSpace;
+  state.job.repeat = state.repeatMarker == kRepeatMarkerIdle ? 1 : 0;
+  SetResult(result, pi::kNoErr);
+}
+
+void Start(EntryState& state, pi::FilterRecord& record, int16_t* result) {
+  state.started = false;
+  const int32_t planes = static_cast<int16_t>(record.inLayerPlanes + record.inNonLayerPlanes);
+  if (!ImageAccepted(state.hostKind, record.imageMode, planes)) {
+    SetResult(result, pi::kFilterBadMode);
+    return;
+  }
+  record.wantsAbsolute = 0;
+  record.inLoPlane = record.outLoPlane = 0;
+  record.inHiPlane = record.outHiPlane = static_cast<int16_t>(planes - 1);
+
+  pi::Rect rect = record.filterRect;
+  const pi::ReadImageDocumentDesc* document = record.documentInfo;
+  if (document != nullptr && document->selection != nullptr) {
+    RectFromBounds(&rect, &document->selection->bounds);
+  }
+  record.inputRate = record.maskRate = pi::kFixedOne;
+
+  const int32_t width = RectWidth(rect);
+  const int32_t pad = RowPad(width);
+  rect.right = static_cast<int16_t>(rect.right + pad);
+  SetRequest(record, rect);
+
+  record.inputPadding = record.outputPadding = record.maskPadding = 0;
+  const int32_t rowBytes = 3 * (width + pad);
+  record.inRowBytes = record.outRowBytes = record.maskRowBytes = rowBytes;
+
+  FilterJob& job = state.job;
+  job.width = width;
+  job.paddedWidth = RectWidth(record.inRect);
+  job.height = RectHeight(record.inRect);
+  job.left = record.inRect.left;
+  job.right = record.inRect.right;
+  job.bottom = record.inRect.bottom;
+  job.top = record.inRect.top;
+  job.planes = record.inHiPlane - record.inLoPlane + 1;
+  job.rowBytes = 0;
+  job.inData = job.outData = nullptr;
+  job.maskData = nullptr;
+  job.maskRowBytes = 0;
+  job.accepted = 0;
+
+  state.editorDone = false;
+  state.requestedFilterRect = false;
+  state.started = true;
+  SetResult(result, pi::kNoErr);
+}
+
+// Whether the buffers the host delivered can hold the job's rows.
+bool BuffersUsable(const FilterJob& job, const pi::FilterRecord& record) {
+  const int64_t rowPixelsBytes = int64_t{job.paddedWidth} * job.planes;
+  if (job.width <= 0 || job.height <= 0 || job.inData == nullptr || job.rowBytes < rowPixelsBytes) {
+    return false;
+  }
+  if (job.maskData != nullptr && job.maskRowBytes != 0 && job.maskRowBytes < job.paddedWidth) {
+    return false;
+  }
+  if (job.planes == 1) return true;  // the donor run reads only its input
+  // The output is addressed with the input's row distance.
+  return job.outData != nullptr && record.outRowBytes == record.inRowBytes;
+}
+
+void DonorRun(EntryState& state, HostServices& services, intptr_t* data) {
+  const FilterJob& job = state.job;
+  const int64_t bytes = int64_t{job.rowBytes} * job.height;
+  if (!AllocateDepthBlock(state, bytes)) return;
+  state.depth.size = static_cast<int32_t>(bytes);
+  state.depth.rowBytes = job.rowBytes;
+  if (!WriteJobDepthFile(job, state.depth, services.DepthFilePath())) return;
+  if (data != nullptr) *data = reinterpret_cast<intptr_t>(state.depth.data);
+  services.ShowDepthTransferred();
+}
+
+void Continue(EntryState& state, HostServices& services, pi::FilterRecord& record, intptr_t* data,
+              int16_t* result) {
+  const intptr_t slot = data != nullptr ? *data : 0;
+  if (slot == 0) ReleaseDepth(state);
+
+  FilterJob& job = state.job;
+  if (state.editorDone) {
+    // Only one host calls again after the editor: hand back the parts of its
+    // rectangle that the job did not cover, then end the calls.
+    if (state.hostKind == HostKind::kPhotosle) services.Print("Second time");
+    // The buffers cover filterRect only when this run asked for it.
+    if (state.requestedFilterRect) CopyUnfilteredMargins(record, job);
+    state.requestedFilterRect = false;
+    ClearRequest(record);
+    SetResult(result, pi::kNoErr);
+    return;
+  }
+  if (!state.started) {
+    ClearRequest(record);
+    SetResult(result, pi::kFilterBadParameters);
+    return;
+  }
+
+  job.rowBytes = record.inRowBytes;
+  job.maskRowBytes = record.maskRowBytes;
+  job.inData = static_cast<uint8_t*>(record.inData);
+  job.outData = static_cast<uint8_t*>(record.outData);
+  job.maskData = static_cast<const uint8_t*>(record.maskData);
+  if (!BuffersUsable(job, record)) {
+    ClearRequest(record);
+    SetResult(result, pi::kFilterBadParameters);
+    return;
+  }
+
+  FlipJobBuffer(job, JobBuffer::kInput);
+
+  if (job.planes == 1) {
+    DonorRun(state, services, data);
+    ClearRequest(record);
+    SetResult(result, pi::kNoErr);
+    return;
+  }
+
+  if (job.planes > 3) {
+    // This image carries its own depth plane; forget the hand-off.
+    if (data != nullptr) *data = 0;
+    ReleaseDepth(state);
+  } else if (job.planes == 3 && slot != 0) {
+    const int64_t capacity = (int64_t{job.width} + 12) * job.height;
+    if (AllocateDepthBlock(state, capacity)) {
+      if (data != nullptr) *data = reinterpret_cast<intptr_t>(state.depth.data);
+      ReadJobDepthFile(job, state.depth, services.DepthFilePath());
+    }
+  }
+
+  job.accepted = 0;
+  services.RunEditor(job, state.depth);
+  state.editorDone = true;
+
+  state.requestedFilterRect = state.hostKind == HostKind::kPhotosle;
+  if (state.requestedFilterRect) {
+    SetRequest(record, record.filterRect);
+  } else {
+    ClearRequest(record);
+  }
+
+  if (job.accepted == 1) {
+    BlendWithMask(job);
+    FlipJobBuffer(job, JobBuffer::kOutput);
+    SetResult(result, pi::kNoErr);
+  } else {
+    SetResult(result, kResultCancelled);
+  }
+}
+
+void Finish(EntryState& state, int16_t* result) {
+  state.repeatMarker = kRepeatMarkerIdle;
+  state.started = false;
+  SetResult(result, pi::kNoErr);
+  ReleaseDepth(state);
+}
+
+}  // namespace
+
+void RunSelector(EntryState& state, HostServices& services, int16_t selector, void* record,
+                 intptr_t* data, int16_t* result) noexcept {
+  if (record == nullptr) return;
+  try {
+    auto& filter = *static_cast<pi::FilterRecord*>(record);
+    switch (selector) {
+      case pi::kSelectorAbout:
+        About(services, result);
+        break;
+      case pi::kSelectorParameters:
+        Parameters(state, services, result);
+        break;
+      case pi::kSelectorPrepare:
+        Prepare(state, filter, result);
+        break;
+      case pi::kSelectorStart:
+        Start(state, filter, result);
+        break;
+      case pi::kSelectorContinue:
+        Continue(state, services, filter, data, result);
+        break;
+      case pi::kSelectorFinish:
+        Finish(state, result);
+        break;
+      default:
+        SetResult(result, pi::kNoErr);
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    SetResult(result, pi::kMemFullErr);
+  } catch (...) {
+    SetResult(result, pi::kParamErr);
+  }
+}
+
+}  // namespace ulvo

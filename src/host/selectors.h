@@ -1,0 +1,51 @@
+// The selector protocol of the entry point. The process-wide state lives in one
+// EntryState object owned by the entry-point file; everything the module needs
+// from outside (editor, dialogs, host path, hand-off file location) comes in
+// through HostServices so that a whole run can be driven in tests.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "src/host/filter_job.h"
+#include "src/host/filter_record.h"
+#include "src/host/host_kind.h"
+
+namespace ulvo {
+
+inline constexpr int32_t kRepeatMarkerIdle = 9999;  // after loading and after every finish
+inline constexpr int16_t kResultCancelled = 2;      // positive: the host shows nothing
+inline constexpr int32_t kPreparedMaxSpace = 512;
+
+class HostServices {
+ public:
+  virtual ~HostServices() = default;
+  // Runs the modal editor on the job; it sets job.accepted and writes the output.
+  virtual void RunEditor(FilterJob& job, const DepthBuffer& depth) = 0;
+  virtual void ShowAboutBox() = 0;
+  virtual void ShowDepthTransferred() = 0;
+  virtual std::string HostExecutablePath() = 0;
+  // Diagnostic text on standard output, without a line end.
+  virtual void Print(const char* text) = 0;
+  virtual std::filesystem::path DepthFilePath() = 0;
+};
+
+struct EntryState {
+  FilterJob job;
+  DepthBuffer depth;
+  std::unique_ptr<uint8_t[]> depthBlock;  // owns depth.data while a run holds a block
+  HostKind hostKind = HostKind::kGeneric;
+  int32_t repeatMarker = kRepeatMarkerIdle;
+  bool started = false;              // a start of this run succeeded
+  bool editorDone = false;           // the editor of this run has returned
+  bool requestedFilterRect = false;  // asked for filterRect once more after the editor
+  char hostPath[256] = {};
+};
+
+// Runs one selector. Never throws: anything unexpected becomes an error result.
+void RunSelector(EntryState& state, HostServices& services, int16_t selector, void* record,
+                 intptr_t* data, int16_t* result) noexcept;
+
+}  // namespace ulvo
