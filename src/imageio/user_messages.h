@@ -1,0 +1,15 @@
+// Where the loaders send texts the user must see: the editor shows them in a
+// message box, the command-line tool prints them, tests record them.
+#pragma once
+
+#include <string>
+
+namespace ulvo {
+
+class UserMessages {
+ public:
+  virtual ~UserMessages() = default;
+  virtual void ShowMessage(const std::string& text) = 0;
+};
+
+}  // namespace ulvo

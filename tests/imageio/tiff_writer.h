@@ -1,0 +1,66 @@
+// Writes small TIFF files of any layout for the loader tests.
+#pragma once
+
+#include <tiffio.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ulvo {
+
+struct TestTiff {
+  uint32_t width = 1;
+  uint32_t height = 1;
+  uint16_t samples = 1;
+  uint16_t bits = 8;
+  uint16_t photometric = PHOTOMETRIC_MINISBLACK;
+  uint16_t planar = PLANARCONFIG_CONTIG;
+  uint16_t compression = COMPRESSION_NONE;
+  // Packed rows as TIFF stores them: all rows of plane 0, then of plane 1 ...
+  // for separate planes.
+  std::vector<uint8_t> data;
+  std::vector<uint16_t> red, green, blue;  // colour map for palette images
+
+  size_t rowBytes() const {
+    const uint64_t samplesPerRow =
+        static_cast<uint64_t>(width) * (planar == PLANARCONFIG_SEPARATE ? 1 : samples);
+    return static_cast<size_t>((samplesPerRow * bits + 7) / 8);
+  }
+};
+
+inline bool WriteTestTiff(const std::string& path, const TestTiff& t) {
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  if (tif == nullptr) return false;
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, t.width);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, t.height);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, t.samples);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, t.bits);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, t.photometric);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, t.planar);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, t.compression);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4u);
+  if (t.samples == 2 || t.samples == 4) {
+    const uint16_t kind = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &kind);
+  }
+  if (!t.red.empty()) {
+    TIFFSetField(tif, TIFFTAG_COLORMAP, t.red.data(), t.green.data(), t.blue.data());
+  }
+  const int planes = t.planar == PLANARCONFIG_SEPARATE ? t.samples : 1;
+  bool ok = true;
+  std::vector<uint8_t> row(t.rowBytes());
+  for (int p = 0; p < planes && ok; ++p) {
+    for (uint32_t y = 0; y < t.height && ok; ++y) {
+      const size_t offset = (static_cast<size_t>(p) * t.height + y) * row.size();
+      for (size_t i = 0; i < row.size(); ++i) {
+        row[i] = offset + i < t.data.size() ? t.data[offset + i] : 0;
+      }
+      ok = TIFFWriteScanline(tif, row.data(), y, static_cast<uint16_t>(p)) >= 0;
+    }
+  }
+  TIFFClose(tif);
+  return ok;
+}
+
+}  // namespace ulvo
