@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "src/engine/engine_options.h"
 #include "src/engine/progress_reporter.h"
 
 namespace ulvo {
@@ -50,6 +51,12 @@ class DefocusEngine {
 
   // 1 after the user confirmed an abort during Run.
   int cancelled() const;
+
+  // Optional; call before Run.
+  void SetOptions(const EngineOptions& options);
+  // Working-buffer allocations attempted by Run so far (for tests of the
+  // out-of-memory paths together with EngineOptions::fail_allocation).
+  int allocation_count() const;
 
  private:
   struct State;

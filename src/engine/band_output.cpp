@@ -1,0 +1,94 @@
+#include "src/engine/band_output.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "src/engine/tone_curve.h"
+
+namespace ulvo {
+namespace {
+
+// Scales a partly covered sum up to full coverage. A position with at least
+// about a full aperture's weight, or with 1 % or less (nothing sensible to
+// scale), keeps its sum.
+uint64_t Normalise(uint64_t value, uint64_t weight, uint64_t threshold, int64_t reference) {
+  if (weight >= threshold) return value;
+  const double ratio = static_cast<double>(weight) / static_cast<double>(reference);
+  if (!(ratio > 0.01f)) return value;
+  const double scaled = (1.0 / ratio) * static_cast<double>(value);
+  return scaled < 1.8e19 ? static_cast<uint64_t>(scaled) : UINT64_C(18000000000000000000);
+}
+
+}  // namespace
+
+int BandRows(int height, int pattern_height) {
+  if (height <= 512) return height;
+  return std::max(2 * pattern_height, 256);
+}
+
+bool AllocateBand(int rows, int width, BufferAllocator& allocator, Band* band) {
+  band->rows = rows;
+  band->width = width;
+  const uint64_t count = static_cast<uint64_t>(rows) * static_cast<uint64_t>(width);
+  for (auto& plane : band->planes) {
+    plane = allocator.Zeroed<uint64_t>(count);
+    if (!plane) return false;
+  }
+  return true;
+}
+
+void WriteOutputPixel(const OutputTarget& target, uint8_t* pixel, const uint8_t channels[3]) {
+  if (target.order_flag == 0) {
+    pixel[0] = channels[2];
+    pixel[1] = channels[1];
+    pixel[2] = channels[0];
+  } else {
+    uint8_t* last3 = pixel + target.pixel_stride - 3;
+    last3[0] = channels[0];
+    last3[1] = channels[1];
+    last3[2] = channels[2];
+  }
+}
+
+bool FlushRows(Band& band, const OutputTarget& target, const FlushSettings& settings, int first,
+               int n) {
+  for (auto& plane : band.planes) {
+    if (!plane) return false;
+  }
+  if (target.base == nullptr || target.pixel_stride < 3 || n <= 0) return false;
+  // Never past the band or the last image row.
+  n = std::min({n, settings.image_height - first, band.rows});
+  if (n <= 0 || first < 0) return false;
+
+  const int width = band.width;
+  const int64_t reference = settings.reference_weight;
+  const uint64_t threshold =
+      reference > 0 ? static_cast<uint64_t>(static_cast<double>(reference) * 1.05) : 0;
+  const double light_scale = std::ldexp(1.0, settings.colour_shift);
+  for (int i = 0; i < n; ++i) {
+    const size_t row_at = static_cast<size_t>(i) * width;
+    const uint64_t* weight = band.plane(3) + row_at;
+    uint8_t* out = target.base + static_cast<ptrdiff_t>(first + i) * target.row_stride;
+    for (int x = 0; x < width; ++x, out += target.pixel_stride) {
+      uint8_t channels[3];
+      for (int c = 0; c < 3; ++c) {
+        uint64_t value = band.plane(c)[row_at + x];
+        if (reference > 0) value = Normalise(value, weight[x], threshold, reference);
+        channels[c] = static_cast<uint8_t>(
+            InverseTone(static_cast<double>(value) * light_scale, settings.hardness));
+      }
+      WriteOutputPixel(target, out, channels);
+    }
+  }
+
+  const size_t moved = static_cast<size_t>(band.rows - n) * width;
+  const size_t freed = static_cast<size_t>(n) * width;
+  for (auto& plane : band.planes) {
+    std::memmove(plane.get(), plane.get() + freed, moved * sizeof(uint64_t));
+    std::memset(plane.get() + moved, 0, freed * sizeof(uint64_t));
+  }
+  return true;
+}
+
+}  // namespace ulvo

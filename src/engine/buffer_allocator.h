@@ -1,0 +1,51 @@
+// Allocation of the engine's working buffers. Every buffer of a render goes
+// through one BufferAllocator, which turns a failure into the engine's
+// out-of-memory state instead of an exception, refuses sizes that do not fit
+// the address space, and can be told to fail a chosen allocation in tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <new>
+
+namespace ulvo {
+
+// Marks the process-wide engine status as out of memory (2).
+void RaiseOutOfMemory();
+
+class BufferAllocator {
+ public:
+  explicit BufferAllocator(int fail_at = -1) : fail_at_(fail_at) {}
+
+  // A zero-filled array of count elements, or null after raising the
+  // out-of-memory state.
+  template <typename T>
+  std::unique_ptr<T[]> Zeroed(uint64_t count) {
+    const int index = attempts_++;
+    if (index == fail_at_ || count > std::numeric_limits<size_t>::max() / sizeof(T)) {
+      failed_ = true;
+      RaiseOutOfMemory();
+      return nullptr;
+    }
+    std::unique_ptr<T[]> buffer(new (std::nothrow)
+                                    T[count == 0 ? 1 : static_cast<size_t>(count)]());
+    if (!buffer) {
+      failed_ = true;
+      RaiseOutOfMemory();
+    }
+    return buffer;
+  }
+
+  int attempts() const { return attempts_; }
+  // True once any allocation of this allocator failed.
+  bool failed() const { return failed_; }
+
+ private:
+  int fail_at_;
+  int attempts_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace ulvo

@@ -1,0 +1,174 @@
+#include "src/engine/defocus_engine.h"
+
+#include <algorithm>
+
+#include "src/engine/band_output.h"
+#include "src/engine/buffer_allocator.h"
+#include "src/engine/depth_levels.h"
+#include "src/engine/input_checks.h"
+#include "src/engine/kernel_set.h"
+#include "src/engine/pattern_trim.h"
+#include "src/engine/render_driver.h"
+#include "src/engine/render_inputs.h"
+
+namespace ulvo {
+namespace {
+
+// Process-wide, as the editor expects one status for all renders.
+int16_t engine_status = 0;
+
+// Output = source, for renders that cannot blur.
+void CopySourceToOutput(const RenderInputs& in) {
+  for (int y = 0; y < in.height; ++y) {
+    uint8_t* out = in.output.base + static_cast<ptrdiff_t>(y) * in.output.row_stride;
+    for (int x = 0; x < in.width; ++x, out += in.output.pixel_stride) {
+      const uint8_t* pixel = in.SourcePixel(x, y);
+      const uint8_t channels[3] = {in.SourceChannel(pixel, 0), in.SourceChannel(pixel, 1),
+                                   in.SourceChannel(pixel, 2)};
+      WriteOutputPixel(in.output, out, channels);
+    }
+  }
+}
+
+}  // namespace
+
+void RaiseOutOfMemory() {
+  engine_status = 2;
+}
+int16_t EngineStatus() {
+  return engine_status;
+}
+void ResetEngineStatus() {
+  engine_status = 0;
+}
+
+struct DefocusEngine::State {
+  RenderInputs inputs;
+  int cancelled = 0;
+  int allocations = 0;
+};
+
+DefocusEngine::DefocusEngine() : state_(std::make_unique<State>()) {}
+DefocusEngine::~DefocusEngine() = default;
+
+void DefocusEngine::SetDepthMap(int largeLevels, int maxBlur, int focusDepth, const uint8_t* depth,
+                                int pixelStride, int rowStride) {
+  RenderInputs& in = state_->inputs;
+  in.large_levels = largeLevels;
+  in.max_blur = maxBlur;
+  in.focus_depth = focusDepth & 0xff;
+  in.depth.data = depth;
+  in.depth.pixel_stride = pixelStride;
+  in.depth.row_stride = rowStride;
+}
+
+void DefocusEngine::SetImage(int orderFlag, int pixelStride, int width, int height,
+                             const uint8_t* colour, int rowStride) {
+  RenderInputs& in = state_->inputs;
+  in.source_order_flag = orderFlag;
+  in.source_pixel_stride = pixelStride;
+  in.width = width;
+  in.height = height;
+  in.colour = colour;
+  in.source_row_stride = rowStride;
+}
+
+void DefocusEngine::SetPattern(int orderFlag, int planes, int width, int height,
+                               const uint8_t* pattern, int rowStride) {
+  PatternSource& p = state_->inputs.pattern;
+  p.order_flag = orderFlag;
+  p.planes = planes;
+  p.width = width;
+  p.height = height;
+  p.pixels = pattern;
+  p.row_stride = rowStride;
+}
+
+void DefocusEngine::SetOutput(int orderFlag, int pixelStride, uint8_t* output, int rowStride) {
+  OutputTarget& out = state_->inputs.output;
+  out.order_flag = orderFlag;
+  out.pixel_stride = pixelStride;
+  out.base = output;
+  out.row_stride = rowStride;
+}
+
+void DefocusEngine::SetProgressReporter(ProgressReporter* reporter) {
+  state_->inputs.reporter = reporter;
+}
+
+void DefocusEngine::SetOptions(const EngineOptions& options) {
+  state_->inputs.options = options;
+}
+
+int DefocusEngine::cancelled() const {
+  return state_->cancelled;
+}
+
+int DefocusEngine::allocation_count() const {
+  return state_->allocations;
+}
+
+RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip) {
+  RenderInputs in = state_->inputs;
+  state_->cancelled = 0;
+  switch (CheckInputs(in)) {
+    case InputProblem::kNothingToRender:
+      return RenderStatus::kDone;
+    case InputProblem::kNoPattern:
+      return RenderStatus::kEmptyPattern;
+    case InputProblem::kNone:
+      break;
+  }
+
+  BufferAllocator allocator(in.options.fail_allocation);
+  struct CountAllocations {
+    State& state;
+    BufferAllocator& allocator;
+    ~CountAllocations() { state.allocations = allocator.attempts(); }
+  } count_allocations{*state_, allocator};
+
+  // Own copy of the pattern, trimmed to its non-zero bytes.
+  PatternCopy pattern;
+  if (!CopyPattern(PatternWindow(in.pattern, in.max_blur, in.width, in.height), allocator,
+                   &pattern)) {
+    return RenderStatus::kOutOfMemory;
+  }
+  if (!TrimPattern(&pattern)) return RenderStatus::kEmptyPattern;
+
+  // Levels: without a depth map one large level of the full pattern width.
+  int max_blur = in.max_blur;
+  int large_levels = in.large_levels;
+  if (in.depth.present()) {
+    max_blur = std::min({max_blur, pattern.width, pattern.height});
+  } else {
+    large_levels = 1;
+    max_blur = pattern.width;
+  }
+  DepthLevels levels;
+  if (!PrepareLevels(large_levels, max_blur, 1, in.focus_depth, pattern.width, pattern.height,
+                     &levels)) {
+    CopySourceToOutput(in);
+    return RenderStatus::kNoLevels;
+  }
+
+  const KernelTone tone = PrepareKernelTone(pattern, hardness, brightness);
+  Band band;
+  if (!AllocateBand(BandRows(in.height, pattern.height), in.width, allocator, &band)) {
+    return RenderStatus::kOutOfMemory;
+  }
+
+  DriveSetup setup;
+  setup.inputs = &in;
+  setup.pattern = &pattern;
+  setup.levels = &levels;
+  setup.tone = &tone;
+  setup.band = &band;
+  setup.allocator = &allocator;
+  setup.skip = skip;
+  const bool cancelled = Drive(setup);
+  state_->cancelled = cancelled ? 1 : 0;
+  if (allocator.failed()) return RenderStatus::kOutOfMemory;
+  return cancelled ? RenderStatus::kCancelled : RenderStatus::kDone;
+}
+
+}  // namespace ulvo

@@ -1,0 +1,22 @@
+// Checks of the caller's inputs, made once before any pixel work, and the
+// pattern window that keeps kernels no larger than a small render region.
+#pragma once
+
+#include "src/engine/render_inputs.h"
+
+namespace ulvo {
+
+enum class InputProblem {
+  kNone,
+  kNothingToRender,  // empty region, or no image or output to work with
+  kNoPattern,        // no pattern pixels at all
+};
+
+InputProblem CheckInputs(const RenderInputs& inputs);
+
+// When the maximum blur exceeds the region's width or height, narrows the
+// pattern to the region's size, centred, in each dimension in which the
+// pattern is larger than the region.
+PatternSource PatternWindow(const PatternSource& pattern, int max_blur, int width, int height);
+
+}  // namespace ulvo

@@ -1,0 +1,136 @@
+#include <algorithm>
+#include <vector>
+
+#include "src/engine/kernel_set.h"
+
+namespace ulvo {
+namespace {
+
+// Where one pattern row or column lands on the kernel grid: wholly in cell
+// first, or split between first and second by the fractional start.
+struct SplatStep {
+  int first = 0;
+  int second = 0;
+  double first_share = 1.0;
+  double second_share = 0.0;
+};
+
+std::vector<SplatStep> SplatSteps(int pattern_size, int kernel_size) {
+  const double scale = static_cast<double>(kernel_size) / pattern_size;
+  std::vector<SplatStep> steps(static_cast<size_t>(pattern_size));
+  for (int j = 0; j < pattern_size; ++j) {
+    const double start = j * scale;
+    SplatStep& step = steps[j];
+    step.first = static_cast<int>(start);
+    step.second = static_cast<int>((j + 1) * scale);
+    step.first_share = step.first == step.second ? 1.0 : step.second - start;
+    step.second_share = 1.0 - step.first_share;
+  }
+  return steps;
+}
+
+inline void AddTo(uint32_t& cell, double value) {
+  cell = ToKernelValue(static_cast<double>(cell) + ToKernelValue(value));
+}
+
+double CopyTone(const KernelTone& tone, int copy, int plane) {
+  return copy < 256 ? tone.colour[plane][copy] : tone.weight[plane];
+}
+
+void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, KernelSet* set) {
+  const int width = set->width;
+  const int height = set->height;
+  if (width == 1 && height == 1) {
+    for (int p = 0; p < set->copies; ++p) {
+      uint32_t* cell = set->MutableCopy(p, plane);
+      *cell = ToKernelValue(tone.plane_sum[plane] * CopyTone(tone, p, plane));
+    }
+    return;
+  }
+  const std::vector<SplatStep> rows = SplatSteps(pattern.height, height);
+  const std::vector<SplatStep> columns = SplatSteps(pattern.width, width);
+  for (int p = 0; p < set->copies; ++p) {
+    const double light = CopyTone(tone, p, plane);
+    uint32_t* copy = set->MutableCopy(p, plane);
+    for (int j = 0; j < pattern.height; ++j) {
+      const SplatStep& row = rows[j];
+      const bool second_row = row.second < height;
+      uint32_t* row0 = copy + static_cast<size_t>(row.first) * width;
+      uint32_t* row1 = copy + static_cast<size_t>(row.second) * width;
+      for (int k = 0; k < pattern.width; ++k) {
+        const uint8_t v = pattern.at(k, j, plane);
+        if (v == 0) continue;
+        const SplatStep& col = columns[k];
+        const bool second_col = col.second < width;
+        const double e = v * light;
+        AddTo(row0[col.first], e * (col.first_share * row.first_share));
+        if (second_col) AddTo(row0[col.second], e * (col.second_share * row.first_share));
+        if (second_row) AddTo(row1[col.first], e * (col.first_share * row.second_share));
+        if (second_col && second_row) {
+          AddTo(row1[col.second], e * (col.second_share * row.second_share));
+        }
+      }
+    }
+  }
+}
+
+// Narrows each row's span to the columns where intensity 255 (the widest
+// copy: light grows with intensity) is non-zero in every plane.
+void SetApertureSpans(KernelSet* set) {
+  for (int y = 0; y < set->height; ++y) {
+    set->span_first[y] = 0;
+    set->span_last[y] = set->width - 1;
+  }
+  for (int q = 0; q < set->planes; ++q) {
+    const uint32_t* copy = set->Copy(255, q);
+    for (int y = 0; y < set->height; ++y) {
+      const uint32_t* row = copy + static_cast<size_t>(y) * set->width;
+      for (int j = 0; j < set->width; ++j) {
+        if (row[j] != 0) {
+          if (j > set->span_first[y]) set->span_first[y] = j;
+          break;
+        }
+      }
+      for (int k = set->width - 1; k >= 1; --k) {
+        if (row[k] != 0) {
+          if (k < set->span_last[y]) set->span_last[y] = k;
+          break;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
+                       const LevelGeometry& geometry, int level, BufferAllocator& allocator,
+                       KernelSet* out) {
+  KernelSet set;
+  set.width = geometry.width;
+  set.height = geometry.height;
+  set.planes = pattern.planes;
+  set.copies = tone.separate_weight() ? 257 : 256;
+  set.values = allocator.Zeroed<uint32_t>(static_cast<uint64_t>(set.copies) * set.planes *
+                                          static_cast<uint64_t>(set.height) *
+                                          static_cast<uint64_t>(set.width));
+  if (!set.values) return false;
+  set.span_first = allocator.Zeroed<int32_t>(static_cast<uint64_t>(set.height));
+  if (!set.span_first) return false;
+  set.span_last = allocator.Zeroed<int32_t>(static_cast<uint64_t>(set.height));
+  if (!set.span_last) return false;
+
+  for (int q = 0; q < set.planes; ++q) {
+    if (tone.plane_sum[q] > 0.0) FillPlane(pattern, tone, q, &set);
+  }
+  const bool small = level >= 1 && level < kSmallLevels;
+  if (small) {
+    if (!SoftenSmallLevel(geometry.diameter, allocator, &set)) return false;
+  } else {
+    SetApertureSpans(&set);
+  }
+  *out = std::move(set);
+  return true;
+}
+
+}  // namespace ulvo

@@ -1,0 +1,76 @@
+// Level kernel sets: for one depth level, the aperture pattern resampled to
+// the level's kernel size and pre-multiplied with the light of every source
+// intensity, so that scattering a pixel is a plain addition.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "src/engine/buffer_allocator.h"
+#include "src/engine/depth_levels.h"
+#include "src/engine/pattern_trim.h"
+
+namespace ulvo {
+
+// Per-render light tables shared by every level. Kernel values are 32-bit; when
+// the light of a white pixel would not fit, all colour kernels are divided by
+// 2^colour_shift. The weight kernels (which only measure aperture coverage)
+// get their own shift, so that coverage stays finely resolved even when the
+// colour scale is coarse; without any shift both are the same numbers and the
+// weight kernel is simply the colour kernel of intensity 128.
+struct KernelTone {
+  int planes = 1;
+  double hardness = 1.0;
+  double brightness = 1.0;
+  double plane_sum[3] = {0, 0, 0};
+  double colour[3][256] = {};    // light of intensity i per pattern unit, scaled
+  double weight[3] = {0, 0, 0};  // light of intensity 128 per pattern unit, weight scale
+  int colour_shift = 0;
+  int weight_shift = 0;
+  // Weight-plane total of a pixel that every neighbouring kernel covers
+  // fully, in weight units. Never 0 for a non-empty pattern.
+  int64_t reference_weight = 0;
+
+  bool separate_weight() const { return weight_shift != colour_shift; }
+};
+
+KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double brightness);
+
+// Converts a non-negative double to a kernel value, truncating toward zero;
+// out-of-range values and NaN are held at the ends of the 32-bit range.
+uint32_t ToKernelValue(double value);
+
+struct KernelSet {
+  std::unique_ptr<uint32_t[]> values;
+  std::unique_ptr<int32_t[]> span_first;  // per kernel row, first column visited
+  std::unique_ptr<int32_t[]> span_last;   // per kernel row, last column visited
+  int width = 0;
+  int height = 0;
+  int planes = 0;
+  int copies = 0;  // 256 intensity copies, plus one weight copy when scaled apart
+
+  bool built() const { return values != nullptr; }
+  const uint32_t* Copy(int intensity, int plane) const {
+    return values.get() +
+           (static_cast<size_t>(intensity) * planes + plane) * static_cast<size_t>(height) * width;
+  }
+  uint32_t* MutableCopy(int intensity, int plane) {
+    return const_cast<uint32_t*>(Copy(intensity, plane));
+  }
+  const uint32_t* Weight(int plane) const { return Copy(copies > 256 ? 256 : 128, plane); }
+};
+
+// Builds the kernel set of one level: the area splat of the pattern onto the
+// level's grid (one value for a 1 × 1 level), the Gaussian replacement for
+// the small levels 1..9 and the row spans. False after an allocation failure,
+// with *out untouched.
+bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
+                       const LevelGeometry& geometry, int level, BufferAllocator& allocator,
+                       KernelSet* out);
+
+// Replaces the single-pixel kernel of small level 1..9 by a Gaussian of the
+// level's diameter carrying the same total per copy, with whole-row spans.
+// False after an allocation failure.
+bool SoftenSmallLevel(double diameter, BufferAllocator& allocator, KernelSet* set);
+
+}  // namespace ulvo

@@ -1,0 +1,59 @@
+#include <cmath>
+
+#include "src/engine/kernel_set.h"
+#include "src/engine/tone_curve.h"
+
+namespace ulvo {
+
+uint32_t ToKernelValue(double value) {
+  if (!(value > 0.0)) return 0;
+  if (value >= 4294967295.0) return 0xFFFFFFFFu;
+  return static_cast<uint32_t>(value);
+}
+
+KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double brightness) {
+  KernelTone tone;
+  tone.planes = pattern.planes;
+  tone.hardness = hardness;
+  tone.brightness = brightness;
+  const size_t pixels = static_cast<size_t>(pattern.width) * pattern.height;
+  for (int q = 0; q < pattern.planes; ++q) {
+    double sum = 0.0;
+    for (size_t i = 0; i < pixels; ++i) sum += pattern.bytes[i * pattern.planes + q];
+    tone.plane_sum[q] = sum;
+  }
+
+  // One scale for all levels, fixed before any of them is built, from the
+  // light a white pixel spreads; the weight kernels are intensity 128's light.
+  const double white_total = brightness * ToneLight(255, hardness) * kLightUnit;
+  const double weight_total = brightness * ToneLight(128, hardness) * kLightUnit;
+  tone.colour_shift = KernelScaleShift(white_total);
+  tone.weight_shift = KernelScaleShift(weight_total);
+  const double colour_scale = std::ldexp(1.0, -tone.colour_shift);
+  const double weight_scale = std::ldexp(1.0, -tone.weight_shift);
+
+  int used_planes = 0;
+  for (int q = 0; q < pattern.planes; ++q) {
+    const double sum = tone.plane_sum[q];
+    if (sum <= 0.0) continue;  // an empty plane carries no light at all
+    ++used_planes;
+    for (int i = 0; i < 256; ++i) {
+      tone.colour[q][i] = (brightness / sum) * ToneLight(i, hardness) * kLightUnit * colour_scale;
+    }
+    tone.weight[q] = (brightness / sum) * ToneLight(128, hardness) * kLightUnit * weight_scale;
+  }
+
+  // Every pixel adds its weight kernel once per channel. With a grey pattern
+  // or three non-empty planes that is three times one plane's total; when a
+  // plane is empty only the non-empty planes contribute.
+  const double reference = (pattern.planes == 1 || used_planes == 3)
+                               ? tone.plane_sum[0] * tone.weight[0] * 3.0
+                               : used_planes * weight_total * weight_scale;
+  // At most three 32-bit totals; anything else (NaN from absurd settings)
+  // disables the normalisation.
+  tone.reference_weight =
+      reference > 0.0 && reference < 1.3e10 ? static_cast<int64_t>(reference) : 0;
+  return tone;
+}
+
+}  // namespace ulvo

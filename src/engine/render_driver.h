@@ -1,0 +1,35 @@
+// The render driver: walks the source region row by row, scatters every
+// pixel through its depth level's kernels into the band, writes finished
+// rows out as the band moves down, and reports progress with the chance to
+// cancel.
+#pragma once
+
+#include <cstdint>
+
+#include "src/engine/band_output.h"
+#include "src/engine/buffer_allocator.h"
+#include "src/engine/depth_levels.h"
+#include "src/engine/kernel_set.h"
+#include "src/engine/pattern_trim.h"
+#include "src/engine/render_inputs.h"
+
+namespace ulvo {
+
+struct DriveSetup {
+  const RenderInputs* inputs = nullptr;
+  const PatternCopy* pattern = nullptr;  // trimmed
+  const DepthLevels* levels = nullptr;
+  const KernelTone* tone = nullptr;
+  Band* band = nullptr;
+  BufferAllocator* allocator = nullptr;
+  int16_t skip = 1;
+};
+
+// Renders the whole region; returns true when the user confirmed an abort.
+// Rows already written stay; later rows keep what the output held.
+bool Drive(const DriveSetup& setup);
+
+// Progress is shown only for regions larger than 120 × 120 pixels.
+bool ProgressShown(int width, int height);
+
+}  // namespace ulvo

@@ -1,0 +1,44 @@
+// Everything a render reads, as stored by the DefocusEngine setters.
+#pragma once
+
+#include <cstdint>
+
+#include "src/engine/band_output.h"
+#include "src/engine/engine_options.h"
+#include "src/engine/pattern_trim.h"
+#include "src/engine/progress_reporter.h"
+#include "src/engine/scatter.h"
+
+namespace ulvo {
+
+struct RenderInputs {
+  // Depth map and levels; without SetDepthMap the defaults stand.
+  int large_levels = 1;
+  int max_blur = 0;
+  int focus_depth = 128;
+  DepthView depth;
+
+  // Source region: channel k of a pixel is colour byte 2 − k with order flag
+  // 0, byte k otherwise.
+  int source_order_flag = 0;
+  int source_pixel_stride = 3;
+  int width = 0;
+  int height = 0;
+  const uint8_t* colour = nullptr;
+  int source_row_stride = 0;
+
+  PatternSource pattern;
+  OutputTarget output;
+  ProgressReporter* reporter = nullptr;
+  EngineOptions options;
+
+  const uint8_t* SourcePixel(int x, int y) const {
+    return colour + static_cast<ptrdiff_t>(y) * source_row_stride +
+           static_cast<ptrdiff_t>(x) * source_pixel_stride;
+  }
+  uint8_t SourceChannel(const uint8_t* pixel, int channel) const {
+    return source_order_flag == 0 ? pixel[2 - channel] : pixel[channel];
+  }
+};
+
+}  // namespace ulvo

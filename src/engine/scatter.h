@@ -1,0 +1,71 @@
+// The depth-aware scatter: lays one source pixel's kernel, for one channel,
+// over the accumulator band, clipped to the image and to the aperture's row
+// spans, and adds the matching weight kernel into the weight plane. Light
+// falling on clearly nearer pixels is dimmed so that the blur of a distant
+// area does not spill over a nearer object.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "src/engine/engine_options.h"
+
+namespace ulvo {
+
+struct ScatterLevel {
+  int index = 0;  // level 0 with a 1 × 1 kernel is the in-focus fast path
+  int width = 1;
+  int height = 1;
+  float diameter = 0.0f;
+  const int32_t* span_first = nullptr;
+  const int32_t* span_last = nullptr;
+};
+
+// Optional depth map, borrowed; depth of (x, y) at x × pixel_stride + y × row_stride.
+struct DepthView {
+  const uint8_t* data = nullptr;
+  ptrdiff_t pixel_stride = 0;
+  ptrdiff_t row_stride = 0;
+
+  bool present() const { return data != nullptr; }
+  const uint8_t* at(int x, int y) const { return data + x * pixel_stride + y * row_stride; }
+};
+
+// One colour plane and the weight plane of the band. Band row r holds image
+// row out_y + r; each row holds image_width sums.
+struct BandTarget {
+  uint64_t* colour = nullptr;
+  uint64_t* weight = nullptr;
+  int image_width = 0;
+  int image_height = 0;
+  int band_rows = 0;
+  int out_y = 0;
+};
+
+void ScatterPixel(const ScatterLevel& level, const uint32_t* colour_kernel,
+                  const uint32_t* weight_kernel, const BandTarget& band, const DepthView& depth,
+                  int x, int y, ScatterPath path);
+
+// Inner loops of the scatter, one kernel row at a time. They only add; all
+// clipping is done by the caller.
+
+// No occlusion: colour[i] += kernel[i], weight[i] += weight_kernel[i].
+void AddKernelRow(const uint32_t* kernel, const uint32_t* weight_kernel, uint64_t* colour,
+                  uint64_t* weight, int count);
+
+// Occlusion for one kernel row: target depths start at depth and advance by
+// depth_stride; the first target lies dx0 columns left of the source (dx
+// falls by one per column) and dy rows above it.
+struct OcclusionRow {
+  const uint8_t* depth = nullptr;
+  ptrdiff_t depth_stride = 0;
+  float source_depth = 0.0f;
+  float diameter = 0.0f;
+  int dx0 = 0;
+  int dy = 0;
+};
+
+void AddKernelRowOccluded(const uint32_t* kernel, const uint32_t* weight_kernel, uint64_t* colour,
+                          uint64_t* weight, int count, const OcclusionRow& occlusion);
+
+}  // namespace ulvo

@@ -1,0 +1,41 @@
+#include <cmath>
+
+#include "src/engine/scatter.h"
+
+namespace ulvo {
+
+void AddKernelRow(const uint32_t* kernel, const uint32_t* weight_kernel, uint64_t* colour,
+                  uint64_t* weight, int count) {
+  for (int i = 0; i < count; ++i) {
+    colour[i] += kernel[i];
+    weight[i] += weight_kernel[i];
+  }
+}
+
+void AddKernelRowOccluded(const uint32_t* kernel, const uint32_t* weight_kernel, uint64_t* colour,
+                          uint64_t* weight, int count, const OcclusionRow& occlusion) {
+  const float source = occlusion.source_depth;
+  const uint8_t* depth = occlusion.depth;
+  const int dy2 = occlusion.dy * occlusion.dy;
+  for (int i = 0; i < count; ++i, depth += occlusion.depth_stride) {
+    const int dx = occlusion.dx0 - i;
+    const float target = *depth;
+    const float distance2 = static_cast<float>(dx * dx + dy2);
+    // A clearly nearer target (more than 5 depth steps) away from the centre
+    // and its immediate neighbours receives less of this light; its weight
+    // stays, so the normalisation does not brighten it back.
+    if (target + 5.0f < source && distance2 > 4.0f) {
+      float f =
+          (1.0f - std::sqrt(distance2) / occlusion.diameter) * (target + 5.0f) / (source - target);
+      f = f * f;
+      if (f > 1.0f) f = 1.0f;
+      if (!(f > 0.0f)) f = 0.0f;
+      colour[i] += static_cast<uint64_t>(static_cast<double>(kernel[i]) * f);
+    } else {
+      colour[i] += kernel[i];
+    }
+    weight[i] += weight_kernel[i];
+  }
+}
+
+}  // namespace ulvo

@@ -1,0 +1,39 @@
+#include "src/engine/tone_curve.h"
+
+#include <cmath>
+
+namespace ulvo {
+
+bool UsesExponentialCurve(double hardness) {
+  return hardness >= 1.55;
+}
+
+double ToneLight(int intensity, double hardness) {
+  if (UsesExponentialCurve(hardness)) {
+    return std::pow(10.0, hardness * 0.011764705882352941 * intensity - 2.0);
+  }
+  return 20.0 *
+         std::pow(10.0,
+                  std::tan((intensity - 135) * 0.006666666666666667) / (0.65 / hardness) - 1.4);
+}
+
+int InverseTone(double light, double hardness) {
+  if (light == 0.0) return 0;
+  double value;
+  if (UsesExponentialCurve(hardness)) {
+    value = (255.0 / (3.0 * hardness)) * (std::log10(light * 2e-8) + 2.0);
+  } else {
+    value = 150.0 * std::atan((std::log10(light * 1e-9) + 1.4) * 0.65 / hardness) + 135.0;
+  }
+  if (!(value > 0.0)) return 0;  // also catches NaN
+  if (value > 255.0) return 255;
+  return static_cast<int>(value);
+}
+
+int KernelScaleShift(double max_total) {
+  int shift = 0;
+  while (std::ldexp(max_total, -shift) > 4294967295.0 && shift < 1100) ++shift;
+  return shift;
+}
+
+}  // namespace ulvo
