@@ -1,0 +1,52 @@
+// Command line of the stand-in host: which module to load and the list of
+// filter runs to drive in one process.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ulvo::host {
+
+struct RectOption {
+  int16_t top = 0, left = 0, bottom = 0, right = 0;
+};
+
+// One run. --image and --about each start a run; options given before the
+// first of them are defaults that every run starts from, options after one
+// apply to that run only.
+struct RunSpec {
+  bool about = false;                 // an about run (selector 0) instead of a filter run
+  std::string image;                  // input image file
+  std::string mask;                   // optional selection mask (grey, same size)
+  std::string out;                    // optional result file
+  std::string script;                 // editor automation script; empty: the default script
+  std::optional<RectOption> rect;     // filter rectangle; whole image when absent
+  std::optional<int16_t> mode;        // image mode override
+  bool parameters = true;             // call the parameters selector first
+  bool documentInfo = true;           // pass documentInfo when a mask is given
+  int rowAlign = 4;                   // row bytes of host buffers: multiple of this
+  int16_t presetResult = 0;           // *result before every call
+  std::vector<int16_t> rawSelectors;  // when set: call exactly these selectors
+  bool nullRecord = false;            // pass a null record pointer
+};
+
+struct HostOptions {
+  std::string module;
+  std::string runAs;       // re-execute under this executable name
+  int continueCap = 1000;  // continue calls per run before the host gives up
+  std::vector<RunSpec> runs;
+};
+
+enum class ParseStatus { kOk, kHelp, kError };
+
+ParseStatus ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
+                             std::string& error);
+
+// Arguments without `--as NAME`, for re-executing the host under that name.
+std::vector<std::string> ArgsWithoutRunAs(const std::vector<std::string>& args);
+
+const char* HostUsage();
+
+}  // namespace ulvo::host

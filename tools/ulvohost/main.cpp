@@ -1,0 +1,165 @@
+// ulvohost: a stand-in host that loads a filter module, feeds it images the
+// way a real host does, drives its selectors and writes the results.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "src/imageio/image_file.h"
+#include "tools/ulvohost/filter_session.h"
+#include "tools/ulvohost/host_log.h"
+#include "tools/ulvohost/host_options.h"
+#include "tools/ulvohost/host_platform_factory.h"
+#include "tools/ulvohost/module_loader.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace ulvo::host {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitRunFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitSetup = 3;
+
+bool LoadDocument(const std::string& path, Image& image, std::string& error) {
+  if (!ReadImageFile(path, image, error)) return false;
+  if (image.width <= 0 || image.height <= 0 || image.channels <= 0) {
+    error = path + ": empty image";
+    return false;
+  }
+  // Image coordinates of the interface are 16-bit.
+  if (image.width > 32767 || image.height > 32767) {
+    error = path + ": larger than 32767 pixels";
+    return false;
+  }
+  return true;
+}
+
+bool LoadMask(const std::string& path, const Image& document, Image& mask, std::string& error) {
+  Image file;
+  if (!LoadDocument(path, file, error)) return false;
+  if (file.width != document.width || file.height != document.height) {
+    error = path + ": the mask is " + std::to_string(file.width) + " x " +
+            std::to_string(file.height) + ", the image " + std::to_string(document.width) + " x " +
+            std::to_string(document.height);
+    return false;
+  }
+  // The selection is the first channel of the mask file.
+  mask.width = file.width;
+  mask.height = file.height;
+  mask.channels = 1;
+  mask.pixels.resize(static_cast<size_t>(file.width) * file.height);
+  for (size_t i = 0; i < mask.pixels.size(); ++i) {
+    mask.pixels[i] = file.pixels[i * file.channels];
+  }
+  return true;
+}
+
+bool DoFilterRun(FilterSession& session, const RunSpec& run) {
+  std::string error;
+  Image document;
+  if (!LoadDocument(run.image, document, error)) {
+    SayError(error);
+    return false;
+  }
+  Image mask;
+  if (!run.mask.empty() && !LoadMask(run.mask, document, mask, error)) {
+    SayError(error);
+    return false;
+  }
+  Say("image: " + run.image + " " + std::to_string(document.width) + " x " +
+      std::to_string(document.height) + " x " + std::to_string(document.channels));
+
+  const RunOutcome outcome = session.RunFilter(run, document, run.mask.empty() ? nullptr : &mask);
+  if (!outcome.hostOk) {
+    SayError(outcome.error);
+    Say("error: " + outcome.error);
+  }
+  // The document as the host keeps it: filtered after a successful run,
+  // unchanged otherwise.
+  if (!run.out.empty()) {
+    if (!WriteImageFile(run.out, document, error)) {
+      SayError(error);
+      return false;
+    }
+    Say("output: " + run.out);
+  }
+  return outcome.hostOk;
+}
+
+int Main(const std::vector<std::string>& args) {
+  HostOptions options;
+  std::string error;
+  switch (ParseHostOptions(args, options, error)) {
+    case ParseStatus::kHelp:
+      std::fputs(HostUsage(), stdout);
+      return kExitOk;
+    case ParseStatus::kError:
+      SayError(error);
+      std::fputs(HostUsage(), stderr);
+      return kExitUsage;
+    case ParseStatus::kOk:
+      break;
+  }
+
+  if (!options.runAs.empty()) {
+    const int status = RunAsNamedCopy(options.runAs, ArgsWithoutRunAs(args), error);
+    if (status < 0) {
+      SayError(error);
+      return kExitSetup;
+    }
+    return status;
+  }
+
+  std::unique_ptr<HostPlatform> platform = CreateHostPlatform(error);
+  if (!platform) {
+    SayError(error);
+    return kExitSetup;
+  }
+  std::unique_ptr<LoadedModule> module = LoadFilterModule(options.module, error);
+  if (!module) {
+    SayError(error);
+    Say("error: " + error);
+    return kExitSetup;
+  }
+
+  int status = kExitOk;
+  {
+    FilterSession session(module->entry(), *platform, options.continueCap);
+    for (size_t i = 0; i < options.runs.size(); ++i) {
+      const RunSpec& run = options.runs[i];
+      Say("run " + std::to_string(i + 1) + ": " + (run.about ? "about" : "filter"));
+      bool ok = false;
+      if (run.about) {
+        const RunOutcome outcome = session.RunAbout(run);
+        ok = outcome.hostOk;
+        if (!ok) SayError(outcome.error);
+      } else {
+        ok = DoFilterRun(session, run);
+      }
+      if (!ok) {
+        // A module left in an unknown state is not driven any further.
+        status = kExitRunFailed;
+        break;
+      }
+    }
+  }
+  module.reset();
+  platform.reset();
+  return status;
+}
+
+}  // namespace
+}  // namespace ulvo::host
+
+int main(int argc, char** argv) {
+#if defined(_WIN32)
+  // Plain line ends on standard output, the same as the Linux host.
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return ulvo::host::Main(args);
+}

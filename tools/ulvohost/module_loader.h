@@ -1,0 +1,21 @@
+// Loads a filter module and finds its entry point: dlopen/dlsym natively; on
+// Windows the module's property list is read and checked first, as hosts do.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "src/host/filter_record.h"
+
+namespace ulvo::host {
+
+class LoadedModule {
+ public:
+  virtual ~LoadedModule() = default;
+  virtual pi::EntryPointProc entry() const = 0;
+};
+
+// Returns null with a message in `error` when the module cannot be used.
+std::unique_ptr<LoadedModule> LoadFilterModule(const std::string& path, std::string& error);
+
+}  // namespace ulvo::host
