@@ -1,0 +1,17 @@
+// Values of the running editor that the frame, the view and later the
+// settings dialog share. They belong to one editor run, which owns them.
+#pragma once
+
+#include <cstdint>
+
+namespace ulvo {
+
+struct ActiveValues {
+  int32_t ActivePlanes = 0;  // copy of FilterJob::planes, for the frame
+  int32_t ActiveRepeat = 0;  // copy of FilterJob::repeat, for the frame
+  uint8_t ActiveFocusDepth = 0;
+  float ActiveHardness = 1.0f;
+  float ActiveBrightness = 1.0f;
+};
+
+}  // namespace ulvo

@@ -1,0 +1,29 @@
+// The application level of the editor: the last stop of command routing and
+// the filter that every fetched message passes before it is dispatched.
+#pragma once
+
+#include <cstdint>
+
+#include "src/editor/editor_platform.h"
+
+namespace ulvo {
+
+class EditorApp {
+ public:
+  explicit EditorApp(EditorPlatform& platform) : platform_(platform) {}
+
+  // True when the message is consumed and must not be dispatched: close and
+  // quit requests never reach a window, so only finish and cancel end the
+  // editor. No accelerators are translated; keys reach the focused window.
+  bool PreTranslateMessage(const Message& msg) const;
+
+  // Commands nobody below handled. The about command shows the about box; the
+  // exit command is swallowed so that nothing closes the editor behind the
+  // view's back.
+  bool OnCommand(uint32_t id, WindowId owner);
+
+ private:
+  EditorPlatform& platform_;
+};
+
+}  // namespace ulvo

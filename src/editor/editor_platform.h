@@ -1,0 +1,84 @@
+// Everything the portable editor needs of a windowing system. One
+// implementation drives real windows, another runs without any from an
+// automation script. The portable classes decide; the platform carries out.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "src/editor/bitmap_header.h"
+#include "src/editor/editor_window.h"
+#include "src/editor/window_messages.h"
+
+namespace ulvo {
+
+struct Point {
+  int32_t x = 0;
+  int32_t y = 0;
+};
+
+struct Rect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+// A device to draw on during a paint.
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+  // Halftone stretching for the following StretchBitmap calls.
+  virtual void SetHalftone() = 0;
+  // Stretches the part src of a 24-bit bottom-up bitmap onto dst (source copy).
+  virtual void StretchBitmap(const BitmapInfoHeader& header, const uint8_t* bits, Rect dst,
+                             Rect src) = 0;
+  // The device's viewport origin (negative while the view is scrolled).
+  virtual Point ViewportOrigin() const = 0;
+};
+
+enum class DialogButton { kOk, kCancel, kYes, kNo };
+enum class MessageBoxButtons { kOk, kOkCancel, kYesNo };
+
+class EditorPlatform {
+ public:
+  virtual ~EditorPlatform() = default;
+
+  // The host's window: the one active when the editor starts.
+  virtual WindowId ActiveWindow() = 0;
+  virtual void EnableHostWindow(WindowId window, bool enable) = 0;
+
+  // Creates the frame window (menu, status bar) for the frame object; 0 on failure.
+  virtual WindowId CreateFrameWindow(EditorWindow& frame, int menuId) = 0;
+  // Creates the view window as the frame's client; 0 on failure.
+  virtual WindowId CreateViewWindow(EditorWindow& view, WindowId frame) = 0;
+  virtual void ShowFrameWindow(WindowId frame) = 0;
+  // Destroys a window and its children; their objects are told.
+  virtual void DestroyEditorWindow(WindowId window) = 0;
+  // Greys the Close item of the window's system menu.
+  virtual void DisableCloseMenuItem(WindowId frame) = 0;
+  virtual void Invalidate(WindowId window, bool erase) = 0;
+
+  // Waits for the next message of the thread. Returns false when it is the
+  // quit message (its exit code in quitCode).
+  virtual bool NextMessage(Message& msg, int& quitCode) = 0;
+  virtual void Dispatch(const Message& msg) = 0;
+  virtual bool Post(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
+  virtual void PostQuit(int exitCode) = 0;
+
+  // Modal message box and dialog, owned by owner (0: the active window).
+  virtual DialogButton ShowMessageBox(WindowId owner, const std::string& text,
+                                      const std::string& caption, MessageBoxButtons buttons) = 0;
+  virtual void ShowDialog(WindowId owner, int dialogId) = 0;
+
+  // A string of the editor's string table (UTF-8); empty when it is missing.
+  virtual std::string StringResource(int id) = 0;
+
+  virtual std::string HostExecutablePath() = 0;
+};
+
+// The platform of this build, for one editor run or dialog.
+std::unique_ptr<EditorPlatform> CreateEditorPlatform();
+
+}  // namespace ulvo

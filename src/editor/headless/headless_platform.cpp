@@ -1,0 +1,333 @@
+#include "src/editor/headless/headless_platform.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+#include "src/editor/editor.h"
+#include "src/editor/headless/headless_strings.h"
+#include "src/editor/headless/snapshot_writer.h"
+
+namespace ulvo {
+
+namespace {
+
+// Records the picture a paint draws, so that a screenshot can be written.
+class CaptureCanvas : public Canvas {
+ public:
+  void SetHalftone() override {}
+  void StretchBitmap(const BitmapInfoHeader& header, const uint8_t* bits, Rect dst,
+                     Rect /*src*/) override {
+    header_ = header;
+    bits_ = bits;
+    dst_ = dst;
+  }
+  Point ViewportOrigin() const override { return {}; }
+
+  Snapshot Take() const {
+    if (bits_ == nullptr || header_.bitCount != 24 || header_.height <= 0) return {};
+    return ScaleSnapshot(bits_, header_.width, header_.height,
+                         static_cast<size_t>(Stride24(header_.width)), dst_.width, dst_.height);
+  }
+
+ private:
+  BitmapInfoHeader header_;
+  const uint8_t* bits_ = nullptr;
+  Rect dst_;
+};
+
+// The low half of a key message's second parameter: repeat count 1; key-up
+// messages also carry the previous-state and transition bits.
+constexpr intptr_t kKeyDownParam = 1;
+constexpr intptr_t kKeyUpParam = static_cast<intptr_t>(static_cast<int32_t>(0xC0000001u));
+
+}  // namespace
+
+HeadlessPlatform::HeadlessPlatform(std::string_view script, std::ostream& log,
+                                   HeadlessOptions options)
+    : log_(log), options_(options) {
+  ParsedScript parsed = ParseScript(script);
+  for (const ScriptProblem& problem : parsed.problems)
+    Log("script line " + std::to_string(problem.line) + " ignored: " + problem.reason);
+  script_.assign(std::make_move_iterator(parsed.steps.begin()),
+                 std::make_move_iterator(parsed.steps.end()));
+}
+
+std::unique_ptr<HeadlessPlatform> HeadlessPlatform::FromEnvironment(std::ostream& log) {
+  const char* path = std::getenv("ULVO_EDITOR_SCRIPT");
+  if (path == nullptr || *path == '\0')
+    return std::make_unique<HeadlessPlatform>(kDefaultScript, log);
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  if (in) text << in.rdbuf();
+  if (!in) {
+    // An unreadable script ends the editor as a script that ran out would:
+    // nothing is accepted by accident.
+    log << "ui: cannot read script " << path << std::endl;
+    return std::make_unique<HeadlessPlatform>("", log);
+  }
+  return std::make_unique<HeadlessPlatform>(text.str(), log);
+}
+
+void HeadlessPlatform::Log(std::string_view line) {
+  log_ << "ui: " << line << std::endl;
+}
+
+WindowId HeadlessPlatform::ActiveWindow() {
+  return frameShown_ && frame_ != 0 ? frame_ : kHostWindow;
+}
+
+void HeadlessPlatform::EnableHostWindow(WindowId window, bool enable) {
+  if (window != kHostWindow) return;
+  hostEnabled_ = enable;
+  Log(enable ? "host window enabled" : "host window disabled");
+}
+
+WindowId HeadlessPlatform::CreateFrameWindow(EditorWindow& frame, int /*menuId*/) {
+  if (options_.failFrameCreation) {
+    Log("frame window creation failed");
+    return 0;
+  }
+  const WindowId id = nextWindow_++;
+  windows_[id] = WindowEntry{&frame, 0};
+  frame.AttachWindow(id);
+  frame_ = id;
+  return id;
+}
+
+WindowId HeadlessPlatform::CreateViewWindow(EditorWindow& view, WindowId frame) {
+  if (options_.failViewCreation || windows_.count(frame) == 0) {
+    Log("view window creation failed");
+    return 0;
+  }
+  const WindowId id = nextWindow_++;
+  windows_[id] = WindowEntry{&view, frame};
+  view.AttachWindow(id);
+  view_ = id;
+  return id;
+}
+
+void HeadlessPlatform::ShowFrameWindow(WindowId frame) {
+  if (frame != frame_ || frame_ == 0) return;
+  frameShown_ = true;
+  Log("editor shown");
+}
+
+void HeadlessPlatform::DestroyEditorWindow(WindowId window) {
+  const auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  std::vector<WindowId> children;
+  for (const auto& [id, entry] : windows_)
+    if (entry.parent == window) children.push_back(id);
+  for (const WindowId child : children) DestroyEditorWindow(child);
+  EditorWindow* object = windows_[window].object;
+  windows_.erase(window);
+  if (window == frame_) {
+    frame_ = 0;
+    frameShown_ = false;
+    Log("editor closed");
+  }
+  if (window == view_) view_ = 0;
+  if (object != nullptr) object->OnWindowDestroyed();
+}
+
+void HeadlessPlatform::DisableCloseMenuItem(WindowId frame) {
+  if (frame == frame_ && frame_ != 0) closeItemDisabled_ = true;
+}
+
+void HeadlessPlatform::Invalidate(WindowId /*window*/, bool /*erase*/) {}
+
+bool HeadlessPlatform::NextMessage(Message& msg, int& quitCode) {
+  for (;;) {
+    if (!queue_.empty()) {
+      msg = queue_.front();
+      queue_.pop_front();
+      if (msg.id == kMsgQuit) {
+        quitCode = static_cast<int>(msg.wParam);
+        return false;
+      }
+      return true;
+    }
+    if (quitPending_) {
+      quitPending_ = false;
+      msg = Message{0, kMsgQuit, static_cast<uintptr_t>(quitCode_), 0};
+      quitCode = quitCode_;
+      return false;
+    }
+    if (script_.empty()) {
+      // Nothing left to drive the editor: end it as a quit would.
+      if (!scriptEnded_) Log("script ended");
+      scriptEnded_ = true;
+      msg = Message{0, kMsgQuit, 0, 0};
+      quitCode = 0;
+      return false;
+    }
+    const ScriptStep step = std::move(script_.front());
+    script_.pop_front();
+    Execute(step);
+  }
+}
+
+void HeadlessPlatform::Execute(const ScriptStep& step) {
+  switch (step.op) {
+    case ScriptOp::kWaitEditor:
+    case ScriptOp::kSleep:
+    case ScriptOp::kExpectOpen:
+      break;
+    case ScriptOp::kCommand:
+      Post(frame_, kMsgCommand, static_cast<uintptr_t>(step.value), 0);
+      break;
+    case ScriptOp::kCloseBox:
+      Post(frame_, kMsgSysCommand, kSysCommandClose, 0);
+      break;
+    case ScriptOp::kPost: {
+      const WindowId target = step.target == PostTarget::kFrame  ? frame_
+                              : step.target == PostTarget::kView ? view_
+                                                                 : 0;
+      queue_.push_back(Message{target, step.message, step.wParam, step.lParam});
+      break;
+    }
+    case ScriptOp::kKey:
+      PostKey(step);
+      break;
+    case ScriptOp::kClick: {
+      const intptr_t point = PackPoint(step.x, step.y);
+      if (step.right) {
+        Post(view_, kMsgRButtonDown, kMkRButton, point);
+        Post(view_, kMsgRButtonUp, 0, point);
+      } else {
+        Post(view_, kMsgLButtonDown, kMkLButton, point);
+        Post(view_, kMsgLButtonUp, 0, point);
+      }
+      break;
+    }
+    case ScriptOp::kAnswer:
+      Log(std::string("answer ") + ButtonName(step.button) + " on line " +
+          std::to_string(step.line) + " without a dialog, ignored");
+      break;
+    case ScriptOp::kQuit:
+      queue_.push_back(Message{0, kMsgQuit, 0, 0});
+      break;
+    case ScriptOp::kScreenshot:
+      Screenshot(step.file);
+      break;
+  }
+}
+
+void HeadlessPlatform::PostKey(const ScriptStep& step) {
+  const uint32_t down = step.alt ? kMsgSysKeyDown : kMsgKeyDown;
+  const uint32_t up = step.alt ? kMsgSysKeyUp : kMsgKeyUp;
+  if (step.ctrl) Post(view_, down, kVkControl, kKeyDownParam);
+  if (step.shift) Post(view_, down, kVkShift, kKeyDownParam);
+  if (step.alt) Post(view_, kMsgSysKeyDown, kVkMenu, kKeyDownParam);
+  Post(view_, down, static_cast<uintptr_t>(step.value), kKeyDownParam);
+  Post(view_, up, static_cast<uintptr_t>(step.value), kKeyUpParam);
+  if (step.alt) Post(view_, kMsgKeyUp, kVkMenu, kKeyUpParam);
+  if (step.shift) Post(view_, up, kVkShift, kKeyUpParam);
+  if (step.ctrl) Post(view_, up, kVkControl, kKeyUpParam);
+}
+
+void HeadlessPlatform::Screenshot(const std::string& file) {
+  CaptureCanvas canvas;
+  const auto it = windows_.find(view_);
+  if (it != windows_.end() && it->second.object != nullptr) it->second.object->Paint(canvas);
+  const Snapshot shot = canvas.Take();
+  if (shot.width == 0) {
+    Log("screenshot " + file + ": nothing to show");
+    return;
+  }
+  Log(WriteSnapshot(shot, file) ? "screenshot " + file : "screenshot " + file + ": cannot write");
+}
+
+void HeadlessPlatform::Dispatch(const Message& msg) {
+  if (msg.window == 0) return;  // thread messages have no window to go to
+  Send(msg.window, msg.id, msg.wParam, msg.lParam);
+}
+
+intptr_t HeadlessPlatform::Send(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  const auto it = windows_.find(window);
+  if (it == windows_.end() || it->second.object == nullptr) return 0;
+  const std::optional<intptr_t> result = it->second.object->OnMessage(msg, wParam, lParam);
+  if (result) return *result;
+  return DefaultProcessing(window, msg, wParam, lParam).value_or(0);
+}
+
+std::optional<intptr_t> HeadlessPlatform::DefaultProcessing(WindowId window, uint32_t msg,
+                                                            uintptr_t wParam, intptr_t /*lParam*/) {
+  switch (msg) {
+    case kMsgSysCommand:
+      if ((wParam & 0xFFF0) == kSysCommandClose) return Send(window, kMsgClose, 0, 0);
+      return 0;
+    case kMsgClose:
+      DestroyEditorWindow(window);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+bool HeadlessPlatform::Post(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  queue_.push_back(Message{window, msg, wParam, lParam});
+  return true;
+}
+
+void HeadlessPlatform::PostQuit(int exitCode) {
+  quitPending_ = true;
+  quitCode_ = exitCode;
+}
+
+bool HeadlessPlatform::TakeAnswer(DialogButton& button) {
+  while (!script_.empty() &&
+         (script_.front().op == ScriptOp::kWaitEditor || script_.front().op == ScriptOp::kSleep))
+    script_.pop_front();
+  if (script_.empty() || script_.front().op != ScriptOp::kAnswer) return false;
+  button = script_.front().button;
+  script_.pop_front();
+  return true;
+}
+
+DialogButton HeadlessPlatform::Answer(const std::string& caption, const std::string& text,
+                                      bool allowCancel, bool yesNo) {
+  const DialogButton fallback = yesNo ? DialogButton::kYes : DialogButton::kOk;
+  DialogButton button = fallback;
+  if (!TakeAnswer(button)) {
+    Log("no answer in the script for \"" + caption + "\", default button taken");
+    button = fallback;
+  } else {
+    const bool fits =
+        yesNo ? (button == DialogButton::kYes || button == DialogButton::kNo)
+              : (button == DialogButton::kOk || (allowCancel && button == DialogButton::kCancel));
+    if (!fits) {
+      Log(std::string("answer ") + ButtonName(button) + " does not fit \"" + caption +
+          "\", default button taken");
+      button = fallback;
+    }
+  }
+  Log("dialog \"" + caption + "\" \"" + text + "\" -> " + ButtonName(button));
+  return button;
+}
+
+DialogButton HeadlessPlatform::ShowMessageBox(WindowId /*owner*/, const std::string& text,
+                                              const std::string& caption,
+                                              MessageBoxButtons buttons) {
+  return Answer(caption, text, buttons == MessageBoxButtons::kOkCancel,
+                buttons == MessageBoxButtons::kYesNo);
+}
+
+void HeadlessPlatform::ShowDialog(WindowId /*owner*/, int dialogId) {
+  const DialogTexts texts = HeadlessDialogTexts(dialogId);
+  // Escape closes a dialog as its OK button does, so cancel is an answer too.
+  Answer(texts.title, texts.text, true, false);
+}
+
+std::string HeadlessPlatform::StringResource(int id) {
+  return HeadlessStringResource(id);
+}
+
+std::string HeadlessPlatform::HostExecutablePath() {
+  return ulvo::HostExecutablePath();
+}
+
+}  // namespace ulvo

@@ -1,0 +1,97 @@
+// The editor platform without windows: an in-memory message queue fed from
+// the automation script, message boxes answered by the script, and `ui:` lines
+// on a log stream so that tests can see what the editor showed and did.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "src/editor/editor_platform.h"
+#include "src/editor/headless/automation_script.h"
+
+namespace ulvo {
+
+struct HeadlessOptions {
+  bool failFrameCreation = false;  // tests: the frame window cannot be created
+  bool failViewCreation = false;   // tests: the view window cannot be created
+};
+
+class HeadlessPlatform : public EditorPlatform {
+ public:
+  HeadlessPlatform(std::string_view script, std::ostream& log, HeadlessOptions options = {});
+
+  // The script named by ULVO_EDITOR_SCRIPT, or the default script without it.
+  static std::unique_ptr<HeadlessPlatform> FromEnvironment(std::ostream& log);
+
+  static constexpr WindowId kHostWindow = 1;
+
+  WindowId ActiveWindow() override;
+  void EnableHostWindow(WindowId window, bool enable) override;
+  WindowId CreateFrameWindow(EditorWindow& frame, int menuId) override;
+  WindowId CreateViewWindow(EditorWindow& view, WindowId frame) override;
+  void ShowFrameWindow(WindowId frame) override;
+  void DestroyEditorWindow(WindowId window) override;
+  void DisableCloseMenuItem(WindowId frame) override;
+  void Invalidate(WindowId window, bool erase) override;
+  bool NextMessage(Message& msg, int& quitCode) override;
+  void Dispatch(const Message& msg) override;
+  bool Post(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+  void PostQuit(int exitCode) override;
+  DialogButton ShowMessageBox(WindowId owner, const std::string& text, const std::string& caption,
+                              MessageBoxButtons buttons) override;
+  void ShowDialog(WindowId owner, int dialogId) override;
+  std::string StringResource(int id) override;
+  std::string HostExecutablePath() override;
+
+  // Sends a message straight to a window, with default processing.
+  intptr_t Send(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
+
+  // State for tests.
+  bool hostEnabled() const { return hostEnabled_; }
+  bool closeItemDisabled() const { return closeItemDisabled_; }
+  WindowId frameWindow() const { return frame_; }
+  WindowId viewWindow() const { return view_; }
+  bool windowExists(WindowId window) const { return windows_.count(window) != 0; }
+  size_t pendingMessages() const { return queue_.size(); }
+  size_t remainingSteps() const { return script_.size(); }
+
+ private:
+  struct WindowEntry {
+    EditorWindow* object = nullptr;
+    WindowId parent = 0;
+  };
+
+  void Log(std::string_view line);
+  // Turns one script step into queued messages or immediate actions.
+  void Execute(const ScriptStep& step);
+  void PostKey(const ScriptStep& step);
+  void Screenshot(const std::string& file);
+  // Takes the next answer of the script, skipping steps that do nothing here.
+  bool TakeAnswer(DialogButton& button);
+  DialogButton Answer(const std::string& caption, const std::string& text, bool allowCancel,
+                      bool yesNo);
+  std::optional<intptr_t> DefaultProcessing(WindowId window, uint32_t msg, uintptr_t wParam,
+                                            intptr_t lParam);
+
+  std::ostream& log_;
+  HeadlessOptions options_;
+  std::deque<ScriptStep> script_;
+  std::deque<Message> queue_;
+  std::map<WindowId, WindowEntry> windows_;
+  WindowId nextWindow_ = 0x100;
+  WindowId frame_ = 0;
+  WindowId view_ = 0;
+  bool frameShown_ = false;
+  bool hostEnabled_ = true;
+  bool closeItemDisabled_ = false;
+  bool quitPending_ = false;
+  int quitCode_ = 0;
+  bool scriptEnded_ = false;
+};
+
+}  // namespace ulvo

@@ -1,0 +1,22 @@
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "src/editor/editor.h"
+
+namespace ulvo {
+
+std::string HostExecutablePath() {
+  std::vector<char> buffer(4096);
+  for (;;) {
+    const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < buffer.size())
+      return std::string(buffer.data(), static_cast<size_t>(n));
+    if (buffer.size() >= (1u << 20)) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+}  // namespace ulvo

@@ -1,0 +1,57 @@
+#include "src/editor/run_editor.h"
+
+#include <memory>
+
+#include "src/editor/active_values.h"
+#include "src/editor/editor.h"
+#include "src/editor/editor_app.h"
+#include "src/editor/host_window_guard.h"
+#include "src/editor/ulvo_pi_doc.h"
+#include "src/editor/ulvo_pi_frame.h"
+#include "src/resources/editor_ids.h"
+
+namespace ulvo {
+
+void RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth) {
+  EditorApp app(platform);
+  auto doc = std::make_unique<CUlvoPiDoc>(platform);
+  const HostWindowGuard hostDisabled(platform);
+
+  // The frame reads these while it is being created; it holds no job.
+  ActiveValues active;
+  active.ActiveRepeat = job.repeat;
+  active.ActivePlanes = job.planes;
+
+  CUlvoPiFrame frame(platform, app, std::move(doc), active);
+  if (!frame.Create()) return;  // counts as cancelled; the guard enables the host
+  frame.document().RecordActiveWindow(platform.ActiveWindow());
+  CUlvoFilterView& view = *frame.GetActiveView();
+  view.SetFrame(&frame);
+
+  view.SetJob(&job, &depth);
+  view.TakeOverJob();
+
+  frame.RunModalLoop();
+  frame.Destroy();
+}
+
+void RunEditor(FilterJob& job, const DepthBuffer& depth) {
+  std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
+  if (platform != nullptr) RunEditorOn(*platform, job, depth);
+}
+
+}  // namespace ulvo
+
+namespace ulvo {
+
+void ShowAboutBox() {
+  std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
+  if (platform != nullptr) platform->ShowDialog(0, IDD_ULVO_ABOUT);
+}
+
+void ShowDepthTransferred() {
+  std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
+  if (platform != nullptr) platform->ShowDialog(0, IDD_ULVO_DEPTH_TRANSFERRED);
+}
+
+}  // namespace ulvo

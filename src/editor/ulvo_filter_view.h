@@ -1,0 +1,72 @@
+// The editor's view: shows the job's image and owns what the commands work
+// on, above all the display bitmap that renders write into and that
+// finishing hands back to the host.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "src/editor/active_values.h"
+#include "src/editor/display_image.h"
+#include "src/editor/editor_platform.h"
+#include "src/editor/editor_window.h"
+#include "src/host/filter_job.h"
+
+namespace ulvo {
+
+class CUlvoPiFrame;
+
+class CUlvoFilterView : public EditorWindow {
+ public:
+  CUlvoFilterView(EditorPlatform& platform, ActiveValues& active);
+
+  // Start-up while the frame is being created. The job is not known yet and
+  // must not be used here.
+  void OnInitialUpdate(WindowId frameWindow);
+
+  void SetFrame(CUlvoPiFrame* frame) { frame_ = frame; }
+  void SetJob(FilterJob* job, const DepthBuffer* depth) {
+    job_ = job;
+    depth_ = depth;
+  }
+  // Builds the display bitmap from the job's input and repaints.
+  void TakeOverJob();
+  // Copies the source colours into the display again and repaints.
+  void RestoreDisplay();
+
+  // Commands routed from the frame; true when handled.
+  bool OnCommand(uint32_t id);
+
+  std::optional<intptr_t> OnMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+  void Paint(Canvas& canvas) override;
+
+  // Keep the result: output written, accepted, editor ends.
+  void Finish();
+  // Leave without the result, after confirmation unless quick quit is on.
+  void Cancel();
+
+  const DisplayImage& display() const { return display_; }
+  DisplayImage& display() { return display_; }
+  int32_t zoomPercent() const { return zoomPercent_; }
+  Point scrollOrigin() const { return scrollOrigin_; }
+  bool quickQuit() const { return quickQuit_; }
+  void setQuickQuit(bool quickQuit) { quickQuit_ = quickQuit; }
+
+ private:
+  void OnKeyDown(uint32_t vk);
+  void PostEndMessage();
+
+  EditorPlatform& platform_;
+  ActiveValues& active_;
+  CUlvoPiFrame* frame_ = nullptr;
+  FilterJob* job_ = nullptr;
+  const DepthBuffer* depth_ = nullptr;
+  DisplayImage display_;
+  int32_t zoomPercent_ = 100;
+  Point scrollOrigin_;
+  bool ctrlHeld_ = false;
+  // Cancel without asking; the persisted settings record replaces this.
+  bool quickQuit_ = true;
+};
+
+}  // namespace ulvo

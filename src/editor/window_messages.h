@@ -1,0 +1,73 @@
+// Window message numbers the portable editor code works with. They carry the
+// values of the system's messages so that both platforms pass them through
+// unchanged; portable code must not depend on the system headers.
+#pragma once
+
+#include <cstdint>
+
+namespace ulvo {
+
+// Identifies a window of the editor's thread; 0 means none (a message posted
+// to the thread itself).
+using WindowId = uintptr_t;
+
+inline constexpr uint32_t kMsgNull = 0x0000;
+inline constexpr uint32_t kMsgClose = 0x0010;
+inline constexpr uint32_t kMsgQuit = 0x0012;
+inline constexpr uint32_t kMsgKeyDown = 0x0100;
+inline constexpr uint32_t kMsgKeyUp = 0x0101;
+inline constexpr uint32_t kMsgChar = 0x0102;
+inline constexpr uint32_t kMsgSysKeyDown = 0x0104;
+inline constexpr uint32_t kMsgSysKeyUp = 0x0105;
+inline constexpr uint32_t kMsgCommand = 0x0111;
+inline constexpr uint32_t kMsgSysCommand = 0x0112;
+inline constexpr uint32_t kMsgTimer = 0x0113;
+inline constexpr uint32_t kMsgLButtonDown = 0x0201;
+inline constexpr uint32_t kMsgLButtonUp = 0x0202;
+inline constexpr uint32_t kMsgRButtonDown = 0x0204;
+inline constexpr uint32_t kMsgRButtonUp = 0x0205;
+
+// Private messages of the editor.
+inline constexpr uint32_t kMsgEndEditor = 0x0405;           // ends the modal loop
+inline constexpr uint32_t kMsgClosePatternWindow = 0x0406;  // view: close the pattern window
+inline constexpr uint32_t kMsgRunFullImage = 0x0407;        // view: render the whole image
+
+// System command of the close box, Alt+F4 and the system menu's Close item.
+inline constexpr uintptr_t kSysCommandClose = 0xF060;
+
+// Virtual keys the editor reacts to.
+inline constexpr uint32_t kVkReturn = 0x0D;
+inline constexpr uint32_t kVkShift = 0x10;
+inline constexpr uint32_t kVkControl = 0x11;
+inline constexpr uint32_t kVkMenu = 0x12;
+inline constexpr uint32_t kVkEscape = 0x1B;
+inline constexpr uint32_t kVkEnd = 0x23;
+inline constexpr uint32_t kVkE = 0x45;
+
+// Mouse button flags carried in the first parameter of button messages.
+inline constexpr uintptr_t kMkLButton = 0x0001;
+inline constexpr uintptr_t kMkRButton = 0x0002;
+inline constexpr uintptr_t kMkShift = 0x0004;
+inline constexpr uintptr_t kMkControl = 0x0008;
+
+// One queued message as the modal loop sees it.
+struct Message {
+  WindowId window = 0;
+  uint32_t id = 0;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
+};
+
+// Low and high 16-bit halves of a message parameter (command ids, points).
+inline constexpr uint32_t LowWord(uintptr_t value) {
+  return static_cast<uint32_t>(value & 0xFFFF);
+}
+inline constexpr uint32_t HighWord(uintptr_t value) {
+  return static_cast<uint32_t>((value >> 16) & 0xFFFF);
+}
+inline constexpr intptr_t PackPoint(int x, int y) {
+  return static_cast<intptr_t>(static_cast<int32_t>((static_cast<uint32_t>(y) & 0xFFFF) << 16 |
+                                                    (static_cast<uint32_t>(x) & 0xFFFF)));
+}
+
+}  // namespace ulvo
