@@ -1,0 +1,99 @@
+#include "src/editor/headless/automation_script.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "src/editor/headless/headless_platform.h"
+#include "src/editor/run_editor.h"
+
+namespace ulvo {
+namespace {
+
+TEST(AutomationScript, ParsesEveryCommand) {
+  const ParsedScript s = ParseScript(
+      "# comment line\n"
+      "wait-editor\r\n"
+      "sleep 250   # trailing comment\n"
+      "command 0xE141\n"
+      "close-box\n"
+      "post thread 0x405 57665 -1\n"
+      "post view 1031\n"
+      "key 0x45 ctrl shift\n"
+      "click -3 40 right\n"
+      "answer cancel\n"
+      "quit\n"
+      "screenshot out dir/shot #1.png\n"
+      "expect-open\n");
+  ASSERT_TRUE(s.problems.empty());
+  ASSERT_EQ(s.steps.size(), 12u);
+  EXPECT_EQ(s.steps[0].op, ScriptOp::kWaitEditor);
+  EXPECT_EQ(s.steps[0].line, 2);
+  EXPECT_EQ(s.steps[1].value, 250);
+  EXPECT_EQ(s.steps[2].value, 57665);
+  EXPECT_EQ(s.steps[3].op, ScriptOp::kCloseBox);
+  EXPECT_EQ(s.steps[4].target, PostTarget::kThread);
+  EXPECT_EQ(s.steps[4].message, 0x405u);
+  EXPECT_EQ(s.steps[4].wParam, 57665u);
+  EXPECT_EQ(s.steps[4].lParam, -1);
+  EXPECT_EQ(s.steps[5].target, PostTarget::kView);
+  EXPECT_EQ(s.steps[5].wParam, 0u);
+  EXPECT_TRUE(s.steps[6].ctrl && s.steps[6].shift && !s.steps[6].alt);
+  EXPECT_EQ(s.steps[7].x, -3);
+  EXPECT_TRUE(s.steps[7].right);
+  EXPECT_EQ(s.steps[8].button, DialogButton::kCancel);
+  EXPECT_EQ(s.steps[9].op, ScriptOp::kQuit);
+  EXPECT_EQ(s.steps[10].file, "out dir/shot #1.png");
+  EXPECT_EQ(s.steps[11].op, ScriptOp::kExpectOpen);
+}
+
+TEST(AutomationScript, SkipsMalformedLinesAndNamesThem) {
+  const ParsedScript s = ParseScript(
+      "command\n"                             // 1 missing id
+      "command 99999999999999999999999\n"     // 2 overflow
+      "command -1\n"                          // 3 negative id
+      "command 0x\n"                          // 4 empty hex
+      "command 12abc\n"                       // 5 trailing junk
+      "post nowhere 5\n"                      // 6 target
+      "post frame 0x405 1 2 3\n"              // 7 too many
+      "post frame 0x405 0x1FFFFFFFF\n"        // 8 parameter too wide
+      "key 0\n"                               // 9 no such key
+      "key 0x41 meta\n"                       // 10 modifier
+      "click 5\n"                             // 11 no y
+      "click 70000 1\n"                       // 12 out of range
+      "answer maybe\n"                        // 13 button
+      "screenshot   \n"                       // 14 no file
+      "launch rockets\n"                      // 15 unknown
+      "quit now\n"                            // 16 argument
+      "sleep -5\n"                            // 17 negative
+      + std::string("command 5\0 6\n", 13) +  // 18 NUL
+      std::string(10000, 'x') +
+      "\n"               // 19 very long
+      "command 57665");  // 20 fine, no final newline
+  ASSERT_EQ(s.steps.size(), 1u);
+  EXPECT_EQ(s.steps[0].line, 20);
+  ASSERT_EQ(s.problems.size(), 19u);
+  for (int i = 0; i < 19; ++i) EXPECT_EQ(s.problems[i].line, i + 1) << s.problems[i].reason;
+}
+
+TEST(AutomationScript, HeadlessRunLogsBadLinesAndGoesOn) {
+  std::ostringstream log;
+  HeadlessPlatform platform("bogus 1\nanswer ok\ncommand 57665\n", log);
+  std::vector<uint8_t> in(12, 9), out(12, 0);
+  FilterJob job;
+  job.width = job.paddedWidth = 2;
+  job.height = 2;
+  job.planes = 3;
+  job.rowBytes = 6;
+  job.inData = in.data();
+  job.outData = out.data();
+  RunEditorOn(platform, job, DepthBuffer{});
+  EXPECT_NE(log.str().find("ui: script line 1 ignored: bogus: unknown command"), std::string::npos);
+  EXPECT_NE(log.str().find("without a dialog, ignored"), std::string::npos);
+  EXPECT_EQ(job.accepted, 1);
+  EXPECT_EQ(out, in);
+}
+
+}  // namespace
+}  // namespace ulvo

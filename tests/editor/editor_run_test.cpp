@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "src/editor/editor_app.h"
+#include "src/editor/headless/headless_platform.h"
+#include "src/editor/run_editor.h"
+#include "src/editor/ulvo_pi_frame.h"
+
+namespace ulvo {
+namespace {
+
+// A small 4-plane job (depth, blue, green, red) with owned buffers.
+struct EditorSession {
+  explicit EditorSession(int32_t width = 4, int32_t height = 3, int32_t planes = 4) {
+    job.width = job.paddedWidth = width;
+    job.height = height;
+    job.planes = planes;
+    job.rowBytes = width * planes;
+    in.resize(static_cast<size_t>(job.rowBytes) * height);
+    for (size_t k = 0; k < in.size(); ++k) in[k] = static_cast<uint8_t>(k * 13 + 1);
+    out.assign(in.size(), 0);
+    job.inData = in.data();
+    job.outData = out.data();
+  }
+
+  // Runs the editor on the headless platform with the script; returns the log.
+  std::string Go(const std::string& script, HeadlessOptions options = {}) {
+    std::ostringstream log;
+    HeadlessPlatform platform(script, log, options);
+    RunEditorOn(platform, job, depth);
+    hostEnabled = platform.hostEnabled();
+    remainingSteps = platform.remainingSteps();
+    windowsLeft = platform.frameWindow() != 0 || platform.viewWindow() != 0;
+    return log.str();
+  }
+
+  FilterJob job;
+  DepthBuffer depth;
+  std::vector<uint8_t> in, out;
+  bool hostEnabled = false;
+  size_t remainingSteps = 0;
+  bool windowsLeft = true;
+};
+
+size_t Count(const std::string& haystack, const std::string& needle) {
+  size_t n = 0;
+  for (size_t at = haystack.find(needle); at != std::string::npos;
+       at = haystack.find(needle, at + 1))
+    ++n;
+  return n;
+}
+
+void ExpectHostDisabledThenEnabled(const EditorSession& run, const std::string& log) {
+  EXPECT_TRUE(run.hostEnabled);
+  EXPECT_EQ(Count(log, "ui: host window disabled\n"), 1u) << log;
+  EXPECT_EQ(Count(log, "ui: host window enabled\n"), 1u) << log;
+  EXPECT_LT(log.find("host window disabled"), log.find("host window enabled"));
+  EXPECT_FALSE(run.windowsLeft);
+}
+
+TEST(EditorRun, FinishReturnsTheDisplayAndEndsTheEditor) {
+  EditorSession run;
+  const std::string log = run.Go(std::string(kDefaultScript));
+  EXPECT_EQ(run.job.accepted, 1);
+  EXPECT_EQ(run.out, run.in);  // no render: the source comes back, depth bytes included
+  ExpectHostDisabledThenEnabled(run, log);
+  EXPECT_NE(log.find("ui: editor shown"), std::string::npos);
+  EXPECT_EQ(log.find("script ended"), std::string::npos);
+}
+
+TEST(EditorRun, EndMessageEndsTheLoopWhateverItsTargetAndParameters) {
+  for (const char* post : {"post frame 0x405", "post view 0x405 1 2", "post thread 0x405 0 -1",
+                           "post frame 1029 57665 0"}) {
+    EditorSession run;
+    const std::string log = run.Go(std::string(post) + "\ncommand 57665\n");
+    EXPECT_EQ(run.job.accepted, 0) << post;
+    // The loop ended right after the end message: the finish was never read.
+    EXPECT_EQ(run.remainingSteps, 1u) << post;
+    ExpectHostDisabledThenEnabled(run, log);
+  }
+}
+
+TEST(EditorRun, OtherMessagesDoNotEndTheLoop) {
+  EditorSession run;
+  const std::string log =
+      run.Go("post view 0x404\npost frame 0x406\npost thread 0x405\ncommand 57665\n");
+  EXPECT_EQ(run.remainingSteps, 1u);  // the thread's 0x405 ended it, nothing before did
+  EditorSession run2;
+  run2.Go("post view 0x404 0x405\npost frame 0\npost view 0x407\nclick 1 1\ncommand 57665\n");
+  EXPECT_EQ(run2.job.accepted, 1);
+  EXPECT_EQ(run2.remainingSteps, 0u);
+}
+
+TEST(EditorRun, CloseRequestsNeverEndTheEditor) {
+  EditorSession run;
+  const std::string log = run.Go(
+      "close-box\npost frame 0x10\npost view 0x10\npost thread 0x10\n"
+      "post frame 0x112 0xF060\nexpect-open\ncommand 57665\n");
+  // Only the last line's finish ended the editor; the view was alive for it.
+  EXPECT_EQ(run.job.accepted, 1);
+  EXPECT_EQ(run.remainingSteps, 0u);
+  EXPECT_EQ(run.out, run.in);
+  EXPECT_EQ(log.find("editor closed"), log.rfind("editor closed"));
+  ExpectHostDisabledThenEnabled(run, log);
+}
+
+TEST(EditorRun, QuitEndsTheRunAsCancelled) {
+  EditorSession run;
+  const std::string log = run.Go("quit\ncommand 57665\n");
+  EXPECT_EQ(run.job.accepted, 0);
+  EXPECT_EQ(run.remainingSteps, 1u);
+  EXPECT_EQ(run.out, std::vector<uint8_t>(run.in.size(), 0));
+  ExpectHostDisabledThenEnabled(run, log);
+
+  EditorSession threadQuit;
+  threadQuit.Go("post thread 0x12\ncommand 57665\n");
+  EXPECT_EQ(threadQuit.job.accepted, 0);
+}
+
+TEST(EditorRun, ScriptRunningOutEndsAsCancel) {
+  EditorSession run;
+  const std::string log = run.Go("wait-editor\nsleep 100\n");
+  EXPECT_EQ(run.job.accepted, 0);
+  EXPECT_EQ(Count(log, "ui: script ended\n"), 1u);
+  ExpectHostDisabledThenEnabled(run, log);
+}
+
+TEST(EditorRun, WindowCreationFailureEnablesTheHostAndCancels) {
+  for (const bool frameFails : {true, false}) {
+    EditorSession run;
+    HeadlessOptions options;
+    options.failFrameCreation = frameFails;
+    options.failViewCreation = !frameFails;
+    const std::string log = run.Go(std::string(kDefaultScript), options);
+    EXPECT_EQ(run.job.accepted, 0);
+    EXPECT_EQ(run.remainingSteps, 2u);  // no loop ran
+    EXPECT_EQ(log.find("editor shown"), std::string::npos);
+    ExpectHostDisabledThenEnabled(run, log);
+  }
+}
+
+TEST(EditorRun, KeysFinishAndCancel) {
+  EditorSession ctrlE;
+  ctrlE.Go("key 0x45\nkey 0x45 ctrl\n");
+  EXPECT_EQ(ctrlE.job.accepted, 1);
+  EXPECT_EQ(ctrlE.out, ctrlE.in);
+
+  EditorSession plainE;  // E without Ctrl does nothing; the script then runs out
+  plainE.Go("key 0x45\nkey 0x23\n");
+  EXPECT_EQ(plainE.job.accepted, 0);
+
+  EditorSession escape;  // cancel asks nothing while quick quit is on
+  const std::string log = escape.Go("key 0x1B\ncommand 57665\n");
+  EXPECT_EQ(escape.job.accepted, 0);
+  EXPECT_EQ(escape.remainingSteps, 1u);
+  EXPECT_EQ(log.find("ui: dialog"), std::string::npos);
+
+  EditorSession cancelCommand;
+  cancelCommand.Go("command 40012\ncommand 57665\n");
+  EXPECT_EQ(cancelCommand.job.accepted, 0);
+  EXPECT_EQ(cancelCommand.remainingSteps, 1u);
+}
+
+TEST(EditorRun, AboutCommandShowsTheAboutBoxAndKeepsTheEditorOpen) {
+  EditorSession run;
+  const std::string log = run.Go("command 57664\nanswer ok\ncommand 57665\n");
+  EXPECT_NE(log.find("ui: dialog \"UlvoFiltのﾊﾞｰｼﾞｮﾝ情報\" \"\" -> ok"), std::string::npos) << log;
+  EXPECT_EQ(run.job.accepted, 1);
+}
+
+// The cancel question, driven on a frame built by hand so that quick quit can
+// be switched off.
+std::string CancelWithQuestion(const std::string& script, FilterJob& job, size_t& endMessages) {
+  std::ostringstream log;
+  HeadlessPlatform platform(script, log);
+  EditorApp app(platform);
+  ActiveValues active;
+  CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform), active);
+  EXPECT_TRUE(frame.Create());
+  CUlvoFilterView& view = *frame.GetActiveView();
+  view.setQuickQuit(false);
+  DepthBuffer depth;
+  view.SetJob(&job, &depth);
+  EXPECT_TRUE(frame.RouteCommand(40003));
+  endMessages = platform.pendingMessages();
+  return log.str();
+}
+
+TEST(EditorRun, CancelAsksFirstWhenQuickQuitIsOff) {
+  const std::string question = "ui: dialog \"Quitting\" \"変更を破棄して戻りますか？\" -> ";
+  FilterJob job;
+  job.accepted = 1;
+  size_t ends = 0;
+  std::string log = CancelWithQuestion("answer cancel\n", job, ends);
+  EXPECT_NE(log.find(question + "cancel"), std::string::npos) << log;
+  EXPECT_EQ(job.accepted, 1);  // nothing changed, editor stays open
+  EXPECT_EQ(ends, 0u);
+
+  log = CancelWithQuestion("sleep 10\nanswer ok\n", job, ends);
+  EXPECT_NE(log.find(question + "ok"), std::string::npos) << log;
+  EXPECT_EQ(job.accepted, 0);
+  EXPECT_EQ(ends, 1u);
+
+  // No answer in the script: logged, and the default button (OK) is taken.
+  job.accepted = 1;
+  log = CancelWithQuestion("command 57665\n", job, ends);
+  EXPECT_NE(log.find("no answer in the script"), std::string::npos);
+  EXPECT_NE(log.find(question + "ok"), std::string::npos);
+  EXPECT_EQ(job.accepted, 0);
+
+  // An answer that the box does not offer falls back to the default too.
+  log = CancelWithQuestion("answer yes\n", job, ends);
+  EXPECT_NE(log.find("does not fit"), std::string::npos);
+  EXPECT_NE(log.find(question + "ok"), std::string::npos);
+}
+
+TEST(EditorRun, ScreenshotWritesTheDisplayedImage) {
+  EditorSession run(5, 2, 3);
+  const std::string file = ::testing::TempDir() + "editor_shot.bmp";
+  std::remove(file.c_str());
+  const std::string log = run.Go("screenshot " + file + "\ncommand 57665\n");
+  EXPECT_NE(log.find("ui: screenshot " + file + "\n"), std::string::npos) << log;
+  std::ifstream in(file, std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+  ASSERT_EQ(bytes.size(), 54u + 16u * 2u);
+  EXPECT_EQ(bytes[0], 'B');
+  EXPECT_EQ(bytes[18], 5);  // width
+  EXPECT_EQ(bytes[22], 2);  // height
+  // First pixel of the bottom row is the source's first pixel (already BGR).
+  EXPECT_EQ(bytes[54], run.in[0]);
+  EXPECT_EQ(bytes[56], run.in[2]);
+  std::remove(file.c_str());
+}
+
+}  // namespace
+}  // namespace ulvo
