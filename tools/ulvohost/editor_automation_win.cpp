@@ -1,0 +1,281 @@
+#include "tools/ulvohost/editor_automation_win.h"
+
+#include <cwchar>
+#include <string>
+
+#include "tools/ulvohost/host_log.h"
+#include "tools/ulvohost/screen_capture_win.h"
+#include "tools/ulvohost/text_win.h"
+
+namespace ulvo::host {
+namespace {
+
+// Every wait for the module is bounded: a stuck editor must not hang the host.
+constexpr DWORD kWaitMs = 20000;
+constexpr DWORD kPollMs = 25;
+
+constexpr wchar_t kFrameClass[] = L"UlvoPiFrame";
+constexpr wchar_t kViewClass[] = L"UlvoFilterView";
+constexpr wchar_t kDialogClass[] = L"#32770";
+
+bool HasClass(HWND window, const wchar_t* className) {
+  wchar_t name[128] = {};
+  GetClassNameW(window, name, 128);
+  return std::wcscmp(name, className) == 0;
+}
+
+std::wstring WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int n = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return text;
+}
+
+struct Search {
+  const wchar_t* className = nullptr;
+  int buttonId = 0;  // when set, the window must have a control with this id
+  const std::set<HWND>* skip = nullptr;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<Search*>(context);
+  if (!IsWindowVisible(window) || !HasClass(window, search->className)) return TRUE;
+  if (search->skip && search->skip->count(window)) return TRUE;
+  if (search->buttonId && !GetDlgItem(window, search->buttonId)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK CollectStaticText(HWND window, LPARAM context) {
+  auto* text = reinterpret_cast<std::wstring*>(context);
+  if (!HasClass(window, L"Static")) return TRUE;
+  const std::wstring part = WindowText(window);
+  if (part.empty()) return TRUE;
+  if (!text->empty()) *text += L' ';
+  *text += part;
+  return TRUE;
+}
+
+// Lets the main thread work through what was posted to it.
+void Settle(HWND window) {
+  for (int i = 0; i < 2; ++i) {
+    Sleep(100);
+    DWORD_PTR ignored = 0;
+    if (window) SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &ignored);
+  }
+}
+
+}  // namespace
+
+EditorAutomation::EditorAutomation(std::vector<ScriptCommand> commands, DWORD mainThreadId)
+    : commands_(std::move(commands)),
+      mainThreadId_(mainThreadId),
+      runEnded_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+EditorAutomation::~EditorAutomation() {
+  if (thread_.joinable()) {
+    RunEnded();
+    thread_.join();
+  }
+  CloseHandle(runEnded_);
+}
+
+void EditorAutomation::Start() {
+  thread_ = std::thread([this] { ThreadMain(); });
+}
+
+void EditorAutomation::RunEnded() {
+  SetEvent(runEnded_);
+}
+
+bool EditorAutomation::Finish() {
+  if (thread_.joinable()) thread_.join();
+  return !failed_;
+}
+
+bool EditorAutomation::Fail(const std::string& message) {
+  failed_ = true;
+  Say("ui: error: " + message);
+  SayError(message);
+  return false;
+}
+
+void EditorAutomation::GiveUp() {
+  PostThreadMessageW(mainThreadId_, WM_QUIT, 0, 0);
+}
+
+HWND EditorAutomation::Frame() const {
+  Search search{kFrameClass};
+  EnumThreadWindows(mainThreadId_, &MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND EditorAutomation::View() const {
+  HWND frame = Frame();
+  if (!frame) return nullptr;
+  Search search{kViewClass};
+  EnumChildWindows(frame, &MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND EditorAutomation::Dialog(int buttonId) const {
+  Search search{kDialogClass, buttonId, &answered_};
+  EnumThreadWindows(mainThreadId_, &MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+template <typename Find>
+HWND EditorAutomation::WaitForWindow(Find find, const char* what) {
+  const ULONGLONG deadline = GetTickCount64() + kWaitMs;
+  for (;;) {
+    if (HWND window = find()) return window;
+    if (WaitForSingleObject(runEnded_, 0) == WAIT_OBJECT_0) {
+      Fail(std::string("the module returned without showing ") + what);
+      return nullptr;
+    }
+    if (GetTickCount64() >= deadline) {
+      Fail(std::string("timed out after 20 s waiting for ") + what);
+      GiveUp();
+      return nullptr;
+    }
+    Sleep(kPollMs);
+  }
+}
+
+bool EditorAutomation::Answer(const ScriptCommand& command) {
+  const int id = static_cast<int>(command.button);
+  HWND dialog = WaitForWindow([&] { return Dialog(id); }, "a dialog");
+  if (!dialog) return false;
+  std::wstring text;
+  EnumChildWindows(dialog, &CollectStaticText, reinterpret_cast<LPARAM>(&text));
+  Say("ui: dialog \"" + Narrow(WindowText(dialog)) + "\" \"" + Narrow(text) + "\" -> " +
+      ButtonName(command.button));
+  answered_.insert(dialog);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  // The same window may not be answered twice; wait until it has gone.
+  const ULONGLONG deadline = GetTickCount64() + kWaitMs;
+  while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+    if (GetTickCount64() >= deadline) {
+      Fail("the dialog did not close within 20 s");
+      GiveUp();
+      return false;
+    }
+    Sleep(kPollMs);
+  }
+  if (!IsWindow(dialog)) answered_.erase(dialog);
+  return true;
+}
+
+bool EditorAutomation::Key(const ScriptCommand& command) {
+  HWND view = WaitForWindow([&] { return View(); }, "the editor view");
+  if (!view) return false;
+  // Modifier keys are read from the keyboard state of the main thread, which
+  // this thread shares while attached to its input.
+  const DWORD self = GetCurrentThreadId();
+  const bool attached = AttachThreadInput(self, mainThreadId_, TRUE) != 0;
+  BYTE saved[256] = {};
+  GetKeyboardState(saved);
+  BYTE state[256];
+  std::copy(std::begin(saved), std::end(saved), std::begin(state));
+  if (command.ctrl) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+  if (command.shift) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+  if (command.alt) state[VK_MENU] = state[VK_LMENU] = 0x80;
+  SetKeyboardState(state);
+
+  const auto vk = static_cast<WPARAM>(command.number);
+  const UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
+  LPARAM flags = 1 | (static_cast<LPARAM>(scan) << 16) | (command.alt ? (1 << 29) : 0);
+  PostMessageW(view, command.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, flags);
+  flags |= static_cast<LPARAM>(3u << 30);
+  PostMessageW(view, command.alt ? WM_SYSKEYUP : WM_KEYUP, vk, flags);
+  Settle(view);
+
+  SetKeyboardState(saved);
+  if (attached) AttachThreadInput(self, mainThreadId_, FALSE);
+  return true;
+}
+
+bool EditorAutomation::Execute(const ScriptCommand& command) {
+  auto frame = [&] { return WaitForWindow([&] { return Frame(); }, "the editor"); };
+  switch (command.op) {
+    case ScriptOp::kWaitEditor:
+      return frame() != nullptr;
+    case ScriptOp::kSleep:
+      Sleep(static_cast<DWORD>(command.number));
+      return true;
+    case ScriptOp::kCommand: {
+      HWND f = frame();
+      return f && PostMessageW(f, WM_COMMAND, MAKEWPARAM(command.number, 0), 0);
+    }
+    case ScriptOp::kCloseBox: {
+      HWND f = frame();
+      return f && PostMessageW(f, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    case ScriptOp::kPost: {
+      const auto msg = static_cast<UINT>(command.number);
+      const auto wp = static_cast<WPARAM>(command.wparam);
+      const auto lp = static_cast<LPARAM>(command.lparam);
+      if (command.target == PostTarget::kThread) {
+        return PostThreadMessageW(mainThreadId_, msg, wp, lp) != 0 ||
+               Fail("cannot post to the main thread");
+      }
+      HWND target = command.target == PostTarget::kFrame
+                        ? frame()
+                        : WaitForWindow([&] { return View(); }, "the editor view");
+      return target && PostMessageW(target, msg, wp, lp);
+    }
+    case ScriptOp::kKey:
+      return Key(command);
+    case ScriptOp::kClick: {
+      HWND view = WaitForWindow([&] { return View(); }, "the editor view");
+      if (!view) return false;
+      const LPARAM at = MAKELPARAM(command.number, command.wparam);
+      PostMessageW(view, WM_MOUSEMOVE, 0, at);
+      if (command.right) {
+        PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, at);
+        PostMessageW(view, WM_RBUTTONUP, 0, at);
+      } else {
+        PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(view, WM_LBUTTONUP, 0, at);
+      }
+      return true;
+    }
+    case ScriptOp::kAnswer:
+      return Answer(command);
+    case ScriptOp::kQuit:
+      return PostThreadMessageW(mainThreadId_, WM_QUIT, 0, 0) != 0 ||
+             Fail("cannot post the quit message");
+    case ScriptOp::kScreenshot: {
+      std::string error;
+      if (!SaveScreenshot(command.path, error)) return Fail("screenshot: " + error);
+      Say("ui: screenshot " + command.path);
+      return true;
+    }
+    case ScriptOp::kExpectOpen: {
+      Settle(Frame());
+      if (!Frame())
+        return Fail("the editor is not open (line " + std::to_string(command.line) + ")");
+      return true;
+    }
+  }
+  return true;
+}
+
+void EditorAutomation::ThreadMain() {
+  for (const ScriptCommand& command : commands_) {
+    if (!Execute(command)) break;
+  }
+  // The script is done; the module now has to return on its own.
+  if (WaitForSingleObject(runEnded_, kWaitMs) == WAIT_OBJECT_0) return;
+  Fail("the module did not return within 20 s after the script ended");
+  GiveUp();
+  if (WaitForSingleObject(runEnded_, kWaitMs) == WAIT_OBJECT_0) return;
+  SayError("the module does not return even after a quit message; ending the host");
+  std::fflush(nullptr);
+  TerminateProcess(GetCurrentProcess(), 4);
+}
+
+}  // namespace ulvo::host

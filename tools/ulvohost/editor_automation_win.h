@@ -1,0 +1,52 @@
+// Runs an editor script on a second thread against the windows that the
+// module creates on the host's main thread, posting real window messages.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "tools/ulvohost/editor_script.h"
+
+namespace ulvo::host {
+
+class EditorAutomation {
+ public:
+  EditorAutomation(std::vector<ScriptCommand> commands, DWORD mainThreadId);
+  ~EditorAutomation();
+  EditorAutomation(const EditorAutomation&) = delete;
+  EditorAutomation& operator=(const EditorAutomation&) = delete;
+
+  void Start();
+  // Called on the main thread when the module has returned from the run's
+  // last selector.
+  void RunEnded();
+  // Waits for the script thread; false when a command failed or timed out.
+  bool Finish();
+
+ private:
+  void ThreadMain();
+  bool Execute(const ScriptCommand& command);
+  // Polls `found` until it gives a window, the run ends or the time is up.
+  template <typename Find>
+  HWND WaitForWindow(Find found, const char* what);
+  HWND Frame() const;
+  HWND View() const;
+  HWND Dialog(int buttonId) const;
+  bool Answer(const ScriptCommand& command);
+  bool Key(const ScriptCommand& command);
+  bool Fail(const std::string& message);
+  void GiveUp();
+
+  std::vector<ScriptCommand> commands_;
+  DWORD mainThreadId_;
+  HANDLE runEnded_;
+  std::atomic<bool> failed_{false};
+  std::set<HWND> answered_;
+  std::thread thread_;
+};
+
+}  // namespace ulvo::host
