@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -38,11 +39,16 @@ bool SoftenSmallLevel(double diameter, BufferAllocator& allocator, KernelSet* se
     }
   }
 
+  // The spread of one copy is summed in doubles: with a narrow Gaussian the
+  // centre factor exceeds 1, so a bright copy's cells may pass 32 bits until
+  // the total is restored below.
+  const size_t cells = static_cast<size_t>(size) * size;
+  std::vector<double> spread_cells(cells);
   for (int p = 0; p < soft.copies; ++p) {
     for (int q = 0; q < soft.planes; ++q) {
       const uint32_t* old_copy = set->Copy(p, q);
-      uint32_t* copy = soft.MutableCopy(p, q);
-      double spread = 0.0;  // sum of what was written
+      std::fill(spread_cells.begin(), spread_cells.end(), 0.0);
+      double spread = 0.0;  // sum of what was spread
       double total = 0.0;   // sum of the old copy
       for (int cy = 0; cy < old_height; ++cy) {
         for (int cx = 0; cx < old_width; ++cx) {
@@ -52,10 +58,10 @@ bool SoftenSmallLevel(double diameter, BufferAllocator& allocator, KernelSet* se
           for (int ny = 0; ny < size; ++ny) {
             const double* f = &factor[static_cast<size_t>(ny - cy + old_height - 1) * span_x +
                                       (old_width - 1 - cx)];
-            uint32_t* row = copy + static_cast<size_t>(ny) * size;
+            double* row = &spread_cells[static_cast<size_t>(ny) * size];
             for (int nx = 0; nx < size; ++nx) {
-              const uint32_t g = ToKernelValue(f[nx] * w);
-              row[nx] = ToKernelValue(static_cast<double>(row[nx]) + g);
+              const double g = std::trunc(f[nx] * w);
+              row[nx] += g;
               spread += g;
             }
           }
@@ -64,8 +70,8 @@ bool SoftenSmallLevel(double diameter, BufferAllocator& allocator, KernelSet* se
       if (spread == 0.0) continue;
       // Restore the old total lost to the truncated tails.
       const double rescale = total / spread;
-      const size_t cells = static_cast<size_t>(size) * size;
-      for (size_t i = 0; i < cells; ++i) copy[i] = ToKernelValue(copy[i] * rescale);
+      uint32_t* copy = soft.MutableCopy(p, q);
+      for (size_t i = 0; i < cells; ++i) copy[i] = ToKernelValue(spread_cells[i] * rescale);
     }
   }
 

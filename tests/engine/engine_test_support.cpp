@@ -1,0 +1,90 @@
+#include "tests/engine/engine_test_support.h"
+
+#include <random>
+
+namespace ulvo::testing {
+
+std::vector<uint8_t> DiscPattern(int size, double diameter, uint8_t value) {
+  std::vector<uint8_t> p(static_cast<size_t>(size) * size * 3, 0);
+  const double centre = size / 2;
+  const double r = diameter / 2;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const double dx = x - centre, dy = y - centre;
+      if (dx * dx + dy * dy <= r * r) {
+        for (int c = 0; c < 3; ++c) p[(static_cast<size_t>(y) * size + x) * 3 + c] = value;
+      }
+    }
+  }
+  return p;
+}
+
+std::vector<uint8_t> TintedDiscPattern(int size, double diameter) {
+  std::vector<uint8_t> p = DiscPattern(size, diameter);
+  for (size_t i = 0; i < p.size(); i += 3) {
+    if (p[i] == 0) continue;
+    p[i + 0] = 255;
+    p[i + 1] = 180;
+    p[i + 2] = static_cast<uint8_t>(100 + (i / 3) % 50);
+  }
+  return p;
+}
+
+std::vector<uint8_t> NoiseImage(int width, int height, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::vector<uint8_t> image(static_cast<size_t>(width) * height * 3);
+  for (auto& byte : image) byte = static_cast<uint8_t>(random() & 0xff);
+  return image;
+}
+
+std::vector<uint8_t> BlockDepth(int width, int height, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::vector<uint8_t> blocks(64);
+  for (auto& b : blocks) b = static_cast<uint8_t>(random() & 0xff);
+  std::vector<uint8_t> depth(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int block = ((y / 13) % 8) * 8 + (x / 11) % 8;
+      depth[static_cast<size_t>(y) * width + x] =
+          static_cast<uint8_t>((blocks[block] + x / 3) & 0xff);
+    }
+  }
+  return depth;
+}
+
+std::vector<uint8_t> UniformImage(int width, int height, uint8_t value) {
+  return std::vector<uint8_t>(static_cast<size_t>(width) * height * 3, value);
+}
+
+bool RecordingReporter::Report(int percent) {
+  reports.push_back(percent);
+  return percent != cancel_at;
+}
+
+bool RecordingReporter::ConfirmCancel() {
+  ++confirm_questions;
+  return confirm;
+}
+
+EngineRun RenderScene(const ReferenceScene& scene, ProgressReporter* reporter,
+                      const EngineOptions& options, uint8_t fill) {
+  EngineRun run;
+  run.output.assign(static_cast<size_t>(scene.width) * scene.height * 3, fill);
+  DefocusEngine engine;
+  if (!scene.depth.empty()) {
+    engine.SetDepthMap(scene.large_levels, scene.max_blur, scene.focus, scene.depth.data(), 1,
+                       scene.width);
+  }
+  engine.SetImage(0, 3, scene.width, scene.height, scene.colour.data(), scene.width * 3);
+  engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
+                    scene.pattern_width * 3);
+  engine.SetOutput(0, 3, run.output.data(), scene.width * 3);
+  engine.SetProgressReporter(reporter);
+  engine.SetOptions(options);
+  run.status = engine.Run(scene.hardness, scene.brightness, static_cast<int16_t>(scene.skip));
+  run.cancelled = engine.cancelled();
+  run.allocations = engine.allocation_count();
+  return run;
+}
+
+}  // namespace ulvo::testing

@@ -1,0 +1,53 @@
+// Scenes and helpers shared by the engine tests: generated images, depth
+// maps and aperture patterns, a recording progress reporter and a one-call
+// engine render.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "src/engine/defocus_engine.h"
+#include "tests/engine/reference_render.h"
+
+namespace ulvo::testing {
+
+// A size × size pattern, 3 bytes a pixel, holding a disc of the given
+// diameter centred in it; value is the byte of every plane inside the disc.
+std::vector<uint8_t> DiscPattern(int size, double diameter, uint8_t value = 255);
+
+// The same disc with its three planes at different strengths.
+std::vector<uint8_t> TintedDiscPattern(int size, double diameter);
+
+// Deterministic noise, 3 bytes a pixel.
+std::vector<uint8_t> NoiseImage(int width, int height, uint32_t seed);
+
+// Depth that changes in blocks and along a ramp, so that several levels and
+// occlusion both occur.
+std::vector<uint8_t> BlockDepth(int width, int height, uint32_t seed);
+
+std::vector<uint8_t> UniformImage(int width, int height, uint8_t value);
+
+class RecordingReporter : public ProgressReporter {
+ public:
+  bool Report(int percent) override;
+  bool ConfirmCancel() override;
+
+  std::vector<int> reports;
+  int cancel_at = -1;    // Report answers false for this percent
+  bool confirm = false;  // answer of ConfirmCancel
+  int confirm_questions = 0;
+};
+
+struct EngineRun {
+  std::vector<uint8_t> output;
+  RenderStatus status = RenderStatus::kDone;
+  int cancelled = 0;
+  int allocations = 0;
+};
+
+// Renders the scene with the engine the way the editor calls it; the output
+// buffer starts filled with `fill`.
+EngineRun RenderScene(const ReferenceScene& scene, ProgressReporter* reporter = nullptr,
+                      const EngineOptions& options = {}, uint8_t fill = 0);
+
+}  // namespace ulvo::testing
