@@ -1,0 +1,69 @@
+// The editor platform on real Win32 windows: the frame ("UlvoPiFrame") with
+// its menu and status bar, the view ("UlvoFilterView") filling it, GDI
+// painting, the thread's message queue, message boxes and dialogs from the
+// module's resources.
+#pragma once
+
+#include <windows.h>
+
+#include <list>
+#include <string>
+
+#include "src/editor/editor_platform.h"
+#include "src/editor/win32/win32_handles.h"
+
+namespace ulvo::win32 {
+
+// The module that holds this code and its resources.
+HINSTANCE ModuleInstance();
+
+class Win32Platform : public EditorPlatform {
+ public:
+  Win32Platform();
+  ~Win32Platform() override;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  WindowId ActiveWindow() override;
+  void EnableHostWindow(WindowId window, bool enable) override;
+  WindowId CreateFrameWindow(EditorWindow& frame, int menuId) override;
+  WindowId CreateViewWindow(EditorWindow& view, WindowId frame) override;
+  void ShowFrameWindow(WindowId frame) override;
+  void DestroyEditorWindow(WindowId window) override;
+  void DisableCloseMenuItem(WindowId frame) override;
+  void Invalidate(WindowId window, bool erase) override;
+  bool NextMessage(Message& msg, int& quitCode) override;
+  void Dispatch(const Message& msg) override;
+  bool Post(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+  void PostQuit(int exitCode) override;
+  DialogButton ShowMessageBox(WindowId owner, const std::string& text, const std::string& caption,
+                              MessageBoxButtons buttons) override;
+  void ShowDialog(WindowId owner, int dialogId) override;
+  std::string StringResource(int id) override;
+  std::string HostExecutablePath() override;
+
+  // What a window procedure finds in its window: the portable object and the
+  // platform that created it.
+  struct Binding {
+    Win32Platform* platform = nullptr;
+    EditorWindow* object = nullptr;
+    bool isFrame = false;
+  };
+
+  LRESULT FrameProc(Binding& binding, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT ViewProc(Binding& binding, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void LayoutFrame();
+
+  HINSTANCE instance_;
+  WindowClassRegistration frameClass_;
+  WindowClassRegistration viewClass_;
+  std::list<Binding> bindings_;  // stable addresses for the windows' user data
+  HWND frame_ = nullptr;
+  HWND view_ = nullptr;
+  HWND statusBar_ = nullptr;
+  MSG lastMessage_{};
+};
+
+}  // namespace ulvo::win32
