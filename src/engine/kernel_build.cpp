@@ -29,8 +29,8 @@ std::vector<SplatStep> SplatSteps(int pattern_size, int kernel_size) {
   return steps;
 }
 
-inline void AddTo(uint32_t& cell, double value) {
-  cell = ToKernelValue(static_cast<double>(cell) + ToKernelValue(value));
+inline void AddTo(uint32_t& cell, double value, bool round) {
+  cell = ToKernelValue(static_cast<double>(cell) + ToKernelValue(value, round));
 }
 
 double CopyTone(const KernelTone& tone, int copy, int plane) {
@@ -40,10 +40,11 @@ double CopyTone(const KernelTone& tone, int copy, int plane) {
 void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, KernelSet* set) {
   const int width = set->width;
   const int height = set->height;
+  const bool round = tone.round_values();
   if (width == 1 && height == 1) {
     for (int p = 0; p < set->copies; ++p) {
       uint32_t* cell = set->MutableCopy(p, plane);
-      *cell = ToKernelValue(tone.plane_sum[plane] * CopyTone(tone, p, plane));
+      *cell = ToKernelValue(tone.plane_sum[plane] * CopyTone(tone, p, plane), round);
     }
     return;
   }
@@ -63,11 +64,11 @@ void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, Ke
         const SplatStep& col = columns[k];
         const bool second_col = col.second < width;
         const double e = v * light;
-        AddTo(row0[col.first], e * (col.first_share * row.first_share));
-        if (second_col) AddTo(row0[col.second], e * (col.second_share * row.first_share));
-        if (second_row) AddTo(row1[col.first], e * (col.first_share * row.second_share));
+        AddTo(row0[col.first], e * (col.first_share * row.first_share), round);
+        if (second_col) AddTo(row0[col.second], e * (col.second_share * row.first_share), round);
+        if (second_row) AddTo(row1[col.first], e * (col.first_share * row.second_share), round);
         if (second_col && second_row) {
-          AddTo(row1[col.second], e * (col.second_share * row.second_share));
+          AddTo(row1[col.second], e * (col.second_share * row.second_share), round);
         }
       }
     }
@@ -125,7 +126,7 @@ bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
   }
   const bool small = level >= 1 && level < kSmallLevels;
   if (small) {
-    if (!SoftenSmallLevel(geometry.diameter, allocator, &set)) return false;
+    if (!SoftenSmallLevel(geometry.diameter, tone.round_values(), allocator, &set)) return false;
   } else {
     SetApertureSpans(&set);
   }

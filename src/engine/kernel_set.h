@@ -31,14 +31,19 @@ struct KernelTone {
   // fully, in weight units. Never 0 for a non-empty pattern.
   int64_t reference_weight = 0;
 
+  // Scaled kernels are an approximation of the light anyway; they are rounded
+  // to nearest so that truncation does not bias them below the weight
+  // kernels (which would darken white after the normalisation).
+  bool round_values() const { return colour_shift > 0; }
   bool separate_weight() const { return weight_shift != colour_shift; }
 };
 
 KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double brightness);
 
-// Converts a non-negative double to a kernel value, truncating toward zero;
-// out-of-range values and NaN are held at the ends of the 32-bit range.
-uint32_t ToKernelValue(double value);
+// Converts a non-negative double to a kernel value, truncating toward zero
+// (or rounding to nearest); out-of-range values and NaN are held at the ends
+// of the 32-bit range.
+uint32_t ToKernelValue(double value, bool round_to_nearest = false);
 
 struct KernelSet {
   std::unique_ptr<uint32_t[]> values;
@@ -71,6 +76,7 @@ bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
 // Replaces the single-pixel kernel of small level 1..9 by a Gaussian of the
 // level's diameter carrying the same total per copy, with whole-row spans.
 // False after an allocation failure.
-bool SoftenSmallLevel(double diameter, BufferAllocator& allocator, KernelSet* set);
+bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& allocator,
+                      KernelSet* set);
 
 }  // namespace ulvo

@@ -6,7 +6,8 @@
 
 namespace ulvo {
 
-bool SoftenSmallLevel(double diameter, BufferAllocator& allocator, KernelSet* set) {
+bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& allocator,
+                      KernelSet* set) {
   int size = 3 * static_cast<int>(diameter + 2.0);
   if (size % 2 == 0) ++size;
   const int old_width = set->width;
@@ -71,7 +72,8 @@ bool SoftenSmallLevel(double diameter, BufferAllocator& allocator, KernelSet* se
       // Restore the old total lost to the truncated tails.
       const double rescale = total / spread;
       uint32_t* copy = soft.MutableCopy(p, q);
-      for (size_t i = 0; i < cells; ++i) copy[i] = ToKernelValue(spread_cells[i] * rescale);
+      for (size_t i = 0; i < cells; ++i)
+        copy[i] = ToKernelValue(spread_cells[i] * rescale, round_values);
     }
   }
 

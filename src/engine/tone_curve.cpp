@@ -26,7 +26,9 @@ int InverseTone(double light, double hardness) {
     value = 150.0 * std::atan((std::log10(light * 1e-9) + 1.4) * 0.65 / hardness) + 135.0;
   }
   if (!(value > 0.0)) return 0;  // also catches NaN
-  if (value > 255.0) return 255;
+  // White maps exactly onto 255; rounding in the light sums must not turn a
+  // hair below it into 254.
+  if (value > 255.0 - 1e-3) return 255;
   return static_cast<int>(value);
 }
 

@@ -349,7 +349,9 @@ class Reference {
         if (g == 0) continue;
         double v = expo_ ? (255 / (3 * s_.hardness)) * (std::log10(g * 2e-8) + 2)
                          : 150 * std::atan((std::log10(g * 1e-9) + 1.4) * 0.65 / s_.hardness) + 135;
-        band_[c][i] = v > 255 ? 255 : v < 0 ? 0 : (uint32_t)v;
+        // The one deliberate departure from plain truncation: light that maps
+        // a hair below 255 is white that lost a little to rounding.
+        band_[c][i] = v > 255 - 1e-3 ? 255 : v < 0 ? 0 : (uint32_t)v;
       }
     for (int i = 0; i < n; ++i)
       for (int x = 0; x < W; ++x)
