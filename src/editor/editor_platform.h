@@ -60,6 +60,11 @@ class EditorPlatform {
   virtual void DisableCloseMenuItem(WindowId frame) = 0;
   virtual void Invalidate(WindowId window, bool erase) = 0;
 
+  // A timer that sends the window timer messages (first parameter: timerId)
+  // every `milliseconds` until it is killed.
+  virtual bool SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) = 0;
+  virtual void KillTimer(WindowId window, uintptr_t timerId) = 0;
+
   // Waits for the next message of the thread. Returns false when it is the
   // quit message (its exit code in quitCode).
   virtual bool NextMessage(Message& msg, int& quitCode) = 0;

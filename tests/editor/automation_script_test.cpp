@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "src/editor/headless/headless_platform.h"
 #include "src/editor/run_editor.h"
@@ -93,6 +96,55 @@ TEST(AutomationScript, HeadlessRunLogsBadLinesAndGoesOn) {
   EXPECT_NE(log.str().find("without a dialog, ignored"), std::string::npos);
   EXPECT_EQ(job.accepted, 1);
   EXPECT_EQ(out, in);
+}
+
+}  // namespace
+}  // namespace ulvo
+
+namespace ulvo {
+namespace {
+
+// Records what reaches a window.
+class RecordingWindow : public EditorWindow {
+ public:
+  std::optional<intptr_t> OnMessage(uint32_t msg, uintptr_t wParam, intptr_t) override {
+    received.push_back({msg, wParam});
+    return 0;
+  }
+  std::vector<std::pair<uint32_t, uintptr_t>> received;
+};
+
+// Pumps until the script has run out; returns the timer ids that fired.
+std::vector<uintptr_t> PumpTimers(HeadlessPlatform& platform, RecordingWindow& window) {
+  Message msg;
+  int quitCode = 0;
+  while (platform.NextMessage(msg, quitCode)) platform.Dispatch(msg);
+  std::vector<uintptr_t> fired;
+  for (const auto& [id, param] : window.received)
+    if (id == kMsgTimer) fired.push_back(param);
+  window.received.clear();
+  return fired;
+}
+
+TEST(HeadlessTimers, FireOnlyWhenScriptTimePassesTheirDueTime) {
+  std::ostringstream log;
+  HeadlessPlatform platform("sleep 1000\nsleep 199\n", log);
+  RecordingWindow window;
+  const WindowId id = platform.CreateFrameWindow(window, 101);
+  ASSERT_NE(id, 0u);
+  ASSERT_TRUE(platform.SetTimer(id, 3, 1200));
+  ASSERT_TRUE(platform.SetTimer(id, 1, 1000));
+  EXPECT_EQ(PumpTimers(platform, window), std::vector<uintptr_t>{1});
+
+  // A long sleep delivers a due timer once; a killed timer never fires.
+  HeadlessPlatform later("sleep 1\nsleep 5000\n", log);
+  RecordingWindow other;
+  const WindowId otherId = later.CreateFrameWindow(other, 101);
+  ASSERT_TRUE(later.SetTimer(otherId, 3, 1200));
+  ASSERT_TRUE(later.SetTimer(otherId, 4, 10));
+  later.KillTimer(otherId, 4);
+  EXPECT_EQ(PumpTimers(later, other), std::vector<uintptr_t>{3});
+  EXPECT_FALSE(later.SetTimer(0x9999, 1, 10));  // no such window
 }
 
 }  // namespace

@@ -124,6 +124,7 @@ void HeadlessPlatform::DestroyEditorWindow(WindowId window) {
   for (const WindowId child : children) DestroyEditorWindow(child);
   EditorWindow* object = windows_[window].object;
   windows_.erase(window);
+  std::erase_if(timers_, [&](const Timer& t) { return t.window == window; });
   if (window == frame_) {
     frame_ = 0;
     frameShown_ = false;
@@ -138,6 +139,27 @@ void HeadlessPlatform::DisableCloseMenuItem(WindowId frame) {
 }
 
 void HeadlessPlatform::Invalidate(WindowId /*window*/, bool /*erase*/) {}
+
+bool HeadlessPlatform::SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) {
+  if (windows_.count(window) == 0) return false;
+  KillTimer(window, timerId);
+  const uint64_t interval = milliseconds == 0 ? 1 : milliseconds;
+  timers_.push_back(Timer{window, timerId, interval, now_ + interval});
+  return true;
+}
+
+void HeadlessPlatform::KillTimer(WindowId window, uintptr_t timerId) {
+  std::erase_if(timers_, [&](const Timer& t) { return t.window == window && t.id == timerId; });
+}
+
+void HeadlessPlatform::AdvanceTime(uint64_t milliseconds) {
+  now_ += milliseconds;
+  for (Timer& timer : timers_) {
+    if (timer.due > now_) continue;
+    Post(timer.window, kMsgTimer, timer.id, 0);
+    while (timer.due <= now_) timer.due += timer.interval;
+  }
+}
 
 bool HeadlessPlatform::NextMessage(Message& msg, int& quitCode) {
   for (;;) {
@@ -172,8 +194,10 @@ bool HeadlessPlatform::NextMessage(Message& msg, int& quitCode) {
 
 void HeadlessPlatform::Execute(const ScriptStep& step) {
   switch (step.op) {
-    case ScriptOp::kWaitEditor:
     case ScriptOp::kSleep:
+      AdvanceTime(static_cast<uint64_t>(step.value));
+      break;
+    case ScriptOp::kWaitEditor:
     case ScriptOp::kExpectOpen:
       break;
     case ScriptOp::kCommand:
@@ -280,8 +304,11 @@ void HeadlessPlatform::PostQuit(int exitCode) {
 
 bool HeadlessPlatform::TakeAnswer(DialogButton& button) {
   while (!script_.empty() &&
-         (script_.front().op == ScriptOp::kWaitEditor || script_.front().op == ScriptOp::kSleep))
+         (script_.front().op == ScriptOp::kWaitEditor || script_.front().op == ScriptOp::kSleep)) {
+    if (script_.front().op == ScriptOp::kSleep)
+      AdvanceTime(static_cast<uint64_t>(script_.front().value));
     script_.pop_front();
+  }
   if (script_.empty() || script_.front().op != ScriptOp::kAnswer) return false;
   button = script_.front().button;
   script_.pop_front();

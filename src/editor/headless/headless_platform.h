@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "src/editor/editor_platform.h"
 #include "src/editor/headless/automation_script.h"
@@ -38,6 +39,11 @@ class HeadlessPlatform : public EditorPlatform {
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
   void Invalidate(WindowId window, bool erase) override;
+  // Headless time stands still except in the script's sleep steps, which let
+  // the timers that fall due in them fire (once each, as coalesced timer
+  // messages do).
+  bool SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) override;
+  void KillTimer(WindowId window, uintptr_t timerId) override;
   bool NextMessage(Message& msg, int& quitCode) override;
   void Dispatch(const Message& msg) override;
   bool Post(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
@@ -61,6 +67,14 @@ class HeadlessPlatform : public EditorPlatform {
   size_t remainingSteps() const { return script_.size(); }
 
  private:
+  struct Timer {
+    WindowId window = 0;
+    uintptr_t id = 0;
+    uint64_t interval = 0;
+    uint64_t due = 0;
+  };
+  void AdvanceTime(uint64_t milliseconds);
+
   struct WindowEntry {
     EditorWindow* object = nullptr;
     WindowId parent = 0;
@@ -92,6 +106,8 @@ class HeadlessPlatform : public EditorPlatform {
   bool quitPending_ = false;
   int quitCode_ = 0;
   bool scriptEnded_ = false;
+  uint64_t now_ = 0;
+  std::vector<Timer> timers_;
 };
 
 }  // namespace ulvo

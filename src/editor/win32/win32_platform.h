@@ -32,6 +32,8 @@ class Win32Platform : public EditorPlatform {
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
   void Invalidate(WindowId window, bool erase) override;
+  bool SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) override;
+  void KillTimer(WindowId window, uintptr_t timerId) override;
   bool NextMessage(Message& msg, int& quitCode) override;
   void Dispatch(const Message& msg) override;
   bool Post(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;

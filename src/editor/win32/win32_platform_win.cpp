@@ -236,6 +236,14 @@ void Win32Platform::Invalidate(WindowId window, bool erase) {
   if (window != 0) InvalidateRect(ToHwnd(window), nullptr, erase ? TRUE : FALSE);
 }
 
+bool Win32Platform::SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) {
+  return ::SetTimer(ToHwnd(window), timerId, milliseconds, nullptr) != 0;
+}
+
+void Win32Platform::KillTimer(WindowId window, uintptr_t timerId) {
+  ::KillTimer(ToHwnd(window), timerId);
+}
+
 bool Win32Platform::NextMessage(Message& msg, int& quitCode) {
   const BOOL result = GetMessageW(&lastMessage_, nullptr, 0, 0);
   if (result == 0 || result == -1) {
