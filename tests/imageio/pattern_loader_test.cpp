@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -20,7 +21,9 @@ class PatternLoaderTest : public ::testing::Test {
  protected:
   // Loads `tiff` through both calls with the usual stride.
   bool Load(const TestTiff& tiff, PatternBitmap& bitmap) {
-    const std::string path = dir_.file("p" + std::to_string(counter_++) + ".tif");
+    char name[32];
+    std::snprintf(name, sizeof name, "p%d.tif", counter_++);
+    const std::string path = dir_.file(name);
     EXPECT_TRUE(WriteTestTiff(path, tiff));
     return LoadPatternBitmap(path, bitmap, messages_);
   }

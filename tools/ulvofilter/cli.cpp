@@ -1,0 +1,318 @@
+#include "tools/ulvofilter/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "src/imageio/image_file.h"
+#include "src/imageio/pattern_loader.h"
+#include "tools/ulvofilter/aperture_shapes.h"
+#include "tools/ulvofilter/demo_scene.h"
+#include "tools/ulvofilter/handoff_depth.h"
+#include "tools/ulvofilter/progress_bar.h"
+#include "tools/ulvofilter/render_job.h"
+
+namespace ulvo {
+namespace {
+
+struct StreamMessages : UserMessages {
+  explicit StreamMessages(std::ostream& s) : stream(s) {}
+  void ShowMessage(const std::string& text) override { stream << "ulvofilter: " << text << "\n"; }
+  std::ostream& stream;
+};
+
+struct RenderArgs {
+  std::string image;
+  std::string output;
+  std::string depthImage;
+  std::string depthFile;
+  std::string pattern;
+  std::string region;
+  RenderSettings settings;
+};
+
+struct DemoArgs {
+  std::string directory = ".";
+};
+
+struct PatternArgs {
+  std::string shape;
+  std::string output;
+  int size = 101;
+};
+
+int Fail(const CliEnvironment& env, const std::string& message, int code = kExitFailure) {
+  env.err << "ulvofilter: " << message << "\n";
+  return code;
+}
+
+bool ParseRegion(const std::string& text, Region& region) {
+  int values[4];
+  const char* p = text.data();
+  const char* end = text.data() + text.size();
+  for (int i = 0; i < 4; ++i) {
+    auto [next, ec] = std::from_chars(p, end, values[i]);
+    if (ec != std::errc()) return false;
+    p = next;
+    if (i < 3) {
+      if (p == end || *p != ',') return false;
+      ++p;
+    }
+  }
+  if (p != end) return false;
+  region = Region{values[0], values[1], values[2], values[3]};
+  return true;
+}
+
+bool IsJpegName(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".jpg" || ext == ".jpeg";
+}
+
+// JPEG holds no extra channels; such outputs keep only the colour.
+Image ForOutput(const Image& image, const std::string& path) {
+  const int colour = image.channels >= 3 ? 3 : 1;
+  if (!IsJpegName(path) || image.channels == colour) return image;
+  Image out;
+  out.width = image.width;
+  out.height = image.height;
+  out.channels = colour;
+  out.pixels.resize(static_cast<size_t>(image.width) * image.height * colour);
+  for (size_t i = 0, n = static_cast<size_t>(image.width) * image.height; i < n; ++i) {
+    for (int c = 0; c < colour; ++c)
+      out.pixels[i * colour + c] = image.pixels[i * image.channels + c];
+  }
+  return out;
+}
+
+// Loads the depth map named on the command line, if any, and checks its size.
+bool LoadDepth(const RenderArgs& args, const Image& image, std::optional<DepthPlane>& plane,
+               std::string& error) {
+  if (args.depthImage.empty() && args.depthFile.empty()) return true;
+  DepthPlane loaded;
+  if (!args.depthImage.empty()) {
+    Image grey;
+    if (!ReadImageFile(args.depthImage, grey, error)) return false;
+    if (!DepthPlaneFromImage(grey, loaded, error)) {
+      error = args.depthImage + ": " + error;
+      return false;
+    }
+  } else if (!ReadHandoffDepthFile(args.depthFile, loaded, error)) {
+    return false;
+  }
+  if (loaded.width != image.width || loaded.height != image.height) {
+    error = "the depth map is " + std::to_string(loaded.width) + " x " +
+            std::to_string(loaded.height) + " pixels but the image is " +
+            std::to_string(image.width) + " x " + std::to_string(image.height);
+    return false;
+  }
+  plane = std::move(loaded);
+  return true;
+}
+
+int Render(const RenderArgs& args, const CliEnvironment& env) {
+  std::string error;
+  Image image;
+  if (!ReadImageFile(args.image, image, error)) return Fail(env, error);
+
+  std::optional<DepthPlane> plane;
+  if (!LoadDepth(args, image, plane, error)) return Fail(env, error);
+
+  PatternBitmap pattern;
+  if (args.pattern.empty()) {
+    pattern = DefaultPattern();
+  } else {
+    StreamMessages messages(env.err);
+    if (!LoadPatternBitmap(args.pattern, pattern, messages)) {
+      return Fail(env, args.pattern + ": cannot use this aperture pattern");
+    }
+  }
+
+  RenderSettings settings = args.settings;
+  if (!args.region.empty()) {
+    Region region;
+    if (!ParseRegion(args.region, region)) {
+      return Fail(env, "--region wants x,y,width,height, e.g. 10,20,100,100", kExitUsage);
+    }
+    if (!CheckRegion(region, image.width, image.height, error)) return Fail(env, error);
+    settings.region = region;
+  }
+
+  const DepthPlane* depth = plane ? &*plane : nullptr;
+  if (ChooseDepthSource(image, depth) == DepthSourceKind::kNone) {
+    env.err << "ulvofilter: note: no depth map, so the whole image is blurred evenly\n";
+  }
+  ProgressBar progress(stderr, env.drawProgress, env.cancel);
+  RenderReport report;
+  if (!RenderImage(image, depth, pattern, settings, &progress, report, error)) {
+    if (report.status == RenderStatus::kCancelled) {
+      return Fail(env, "cancelled; nothing was written", kExitCancelled);
+    }
+    return Fail(env, error);
+  }
+  if (report.maxBlurUsed != settings.maxBlur) {
+    env.err << "ulvofilter: note: maximum blur " << settings.maxBlur << " lowered to "
+            << report.maxBlurUsed << " to fit the " << pattern.width << " x " << pattern.height
+            << " pattern\n";
+  }
+  if (report.status == RenderStatus::kNoLevels) {
+    env.err << "ulvofilter: note: maximum blur below 2, the image is unchanged\n";
+  }
+  if (!WriteImageFile(args.output, ForOutput(image, args.output), error)) return Fail(env, error);
+  env.out << "wrote " << args.output << "\n";
+  return 0;
+}
+
+int Demo(const DemoArgs& args, const CliEnvironment& env) {
+  std::error_code ec;
+  std::filesystem::create_directories(args.directory, ec);
+  if (ec) return Fail(env, args.directory + ": cannot create the folder: " + ec.message());
+  const auto path = [&](const char* name) {
+    return (std::filesystem::path(args.directory) / name).string();
+  };
+
+  Image scene = MakeDemoScene();
+  Image colour = ForOutput(scene, "colour.jpg");
+  Image depth;
+  depth.width = scene.width;
+  depth.height = scene.height;
+  depth.channels = 1;
+  depth.pixels.resize(static_cast<size_t>(scene.width) * scene.height);
+  for (size_t i = 0; i < depth.pixels.size(); ++i) depth.pixels[i] = scene.pixels[i * 4 + 3];
+
+  std::string error;
+  if (!WriteImageFile(path("ulvofilter-demo-input.png"), colour, error) ||
+      !WriteImageFile(path("ulvofilter-demo-depth.png"), depth, error)) {
+    return Fail(env, error);
+  }
+
+  RenderSettings settings;
+  settings.focusDepth = kDemoFocusDepth;
+  settings.maxBlur = 30;
+  settings.hardness = 2.0;
+  const PatternBitmap pattern = ToPatternBitmap(DrawAperture(ApertureShape::kHexagon, 64));
+  ProgressBar progress(stderr, env.drawProgress, env.cancel);
+  RenderReport report;
+  env.out << "rendering the sample scene (" << scene.width << " x " << scene.height
+          << ", hexagonal aperture, focus on the sign) ...\n";
+  if (!RenderImage(scene, nullptr, pattern, settings, &progress, report, error)) {
+    return Fail(env, error,
+                report.status == RenderStatus::kCancelled ? kExitCancelled : kExitFailure);
+  }
+  const std::string result = path("ulvofilter-demo-result.png");
+  if (!WriteImageFile(result, ForOutput(scene, "result.jpg"), error)) return Fail(env, error);
+  env.out << "input:  " << path("ulvofilter-demo-input.png") << "\n"
+          << "depth:  " << path("ulvofilter-demo-depth.png") << "\n"
+          << "result: " << result << "\n";
+  return 0;
+}
+
+int MakePattern(const PatternArgs& args, const CliEnvironment& env) {
+  for (const auto& [name, shape] : ApertureShapeNames()) {
+    if (name != args.shape) continue;
+    std::string error;
+    if (!WriteImageFile(args.output, DrawAperture(shape, args.size), error)) {
+      return Fail(env, error);
+    }
+    env.out << "wrote " << args.output << "\n";
+    return 0;
+  }
+  return Fail(env, "unknown shape " + args.shape, kExitUsage);
+}
+
+int MakeScene(const std::string& output, const CliEnvironment& env) {
+  std::string error;
+  if (!WriteImageFile(output, MakeDemoScene(), error)) return Fail(env, error);
+  env.out << "wrote " << output << " (RGB with the depth map as fourth channel, focus "
+          << kDemoFocusDepth << ")\n";
+  return 0;
+}
+
+void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
+  cmd.add_option("image", a.image, "image to blur (PNG, JPEG or TIFF)")->required();
+  cmd.add_option("-o,--output", a.output, "result file (.png, .jpg, .tif)")->required();
+  auto* depth =
+      cmd.add_option("--depth", a.depthImage, "depth map as a grey image of the same size");
+  cmd.add_option("--depth-file", a.depthFile, "depth map as a hand-off file (alpha.dat)")
+      ->excludes(depth);
+  cmd.add_option("--pattern", a.pattern, "aperture pattern (TIFF); default: a built-in disc");
+  cmd.add_option("--focus", a.settings.focusDepth, "depth value in focus")
+      ->check(CLI::Range(0, 255))
+      ->capture_default_str();
+  cmd.add_option("--max-blur", a.settings.maxBlur, "widest blur in pixels")
+      ->check(CLI::Range(0, 4096))
+      ->capture_default_str();
+  cmd.add_option("--levels", a.settings.levels, "number of large depth levels")
+      ->check(CLI::Range(1, 128))
+      ->capture_default_str();
+  cmd.add_option("--hardness", a.settings.hardness, "steepness of the highlight curve")
+      ->check(CLI::Range(0.5, 6.0))
+      ->capture_default_str();
+  cmd.add_option("--brightness", a.settings.brightness, "highlight brightness")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            double v = 0;
+            if (!CLI::detail::lexical_cast(text, v) || !std::isfinite(v) || v <= 0 || v > 1000) {
+              return "brightness must be a number greater than 0 and at most 1000";
+            }
+            return {};
+          },
+          "(0,1000]"))
+      ->capture_default_str();
+  cmd.add_option("--skip", a.settings.skip, "render every n-th pixel (faster, coarser)")
+      ->check(CLI::Range(1, 5))
+      ->capture_default_str();
+  cmd.add_option("--region", a.region, "render only x,y,width,height (as the preview does)");
+}
+
+}  // namespace
+
+int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
+  CLI::App app{"ulvofilter: depth-of-field blur with aperture-shaped highlights"};
+  app.require_subcommand(1);
+
+  RenderArgs renderArgs;
+  CLI::App* render = app.add_subcommand("render", "blur an image by its depth map");
+  AddRenderOptions(*render, renderArgs);
+
+  DemoArgs demoArgs;
+  CLI::App* demo = app.add_subcommand("demo", "render the built-in sample scene");
+  demo->add_option("-o,--output-dir", demoArgs.directory, "folder for the results")
+      ->capture_default_str();
+
+  PatternArgs patternArgs;
+  CLI::App* makePattern = app.add_subcommand("make-pattern", "draw an aperture pattern");
+  std::vector<std::string> shapes;
+  for (const auto& entry : ApertureShapeNames()) shapes.push_back(entry.first);
+  makePattern->add_option("shape", patternArgs.shape, "the shape")
+      ->required()
+      ->check(CLI::IsMember(shapes));
+  makePattern->add_option("-o,--output", patternArgs.output, "pattern file (.tif)")->required();
+  makePattern->add_option("--size", patternArgs.size, "width and height in pixels")
+      ->check(CLI::Range(8, 1024))
+      ->capture_default_str();
+
+  std::string sceneOutput;
+  CLI::App* makeScene =
+      app.add_subcommand("make-scene", "write the sample scene with its depth channel");
+  makeScene->add_option("-o,--output", sceneOutput, "scene file (.tif or .png)")->required();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e, env.out, env.err);
+    return code == 0 ? 0 : kExitUsage;
+  }
+  if (render->parsed()) return Render(renderArgs, env);
+  if (demo->parsed()) return Demo(demoArgs, env);
+  if (makePattern->parsed()) return MakePattern(patternArgs, env);
+  if (makeScene->parsed()) return MakeScene(sceneOutput, env);
+  return kExitUsage;
+}
+
+}  // namespace ulvo

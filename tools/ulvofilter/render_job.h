@@ -1,0 +1,69 @@
+// One render of an image file's pixels, calling the engine the way the
+// filter's editor does: the image in the filter's display order (rows
+// bottom-up, the bytes of each pixel reversed), the aperture pattern as the
+// loader's bottom-up bitmap, the result in a bottom-up BGR display bitmap.
+// Because image and pattern are both bottom-up, the aperture appears upright
+// in the result, as it does in the filter.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "src/engine/defocus_engine.h"
+#include "src/imageio/image_file.h"
+#include "src/imageio/pattern_loader.h"
+#include "tools/ulvofilter/handoff_depth.h"
+
+namespace ulvo {
+
+// A rectangle in image coordinates (y counted from the top row).
+struct Region {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+
+struct RenderSettings {
+  int focusDepth = 128;
+  int maxBlur = 24;  // the filter's default maximum blur
+  int levels = 10;   // large depth levels
+  double hardness = 1.0;
+  double brightness = 1.0;
+  int skip = 1;
+  std::optional<Region> region;  // render only this rectangle, as a preview does
+};
+
+struct RenderReport {
+  RenderStatus status = RenderStatus::kDone;
+  int maxBlurUsed = 0;  // after fitting it to the pattern
+  bool usedDepth = false;
+};
+
+// Where the depth values come from.
+enum class DepthSourceKind {
+  kNone,          // no depth map: the whole image gets the widest kernel
+  kExtraChannel,  // the image's first channel after its colour
+  kPlane,         // a separate plane (a grey image or the hand-off file)
+};
+
+// Chooses the image's own depth channel when it has one and no plane is given.
+DepthSourceKind ChooseDepthSource(const Image& image, const DepthPlane* plane);
+
+// Renders the colour channels of `image` in place; extra channels are kept.
+// `plane`, when given, must match the image's size. Returns true when
+// `image` holds a result (a completed render, or the unchanged image when the
+// maximum blur is too small to blur anything); false after cancellation or
+// failure, with `image` untouched and the reason in `error`.
+bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pattern,
+                 const RenderSettings& settings, ProgressReporter* reporter, RenderReport& report,
+                 std::string& error);
+
+// Checks a region against the image size; false with a message when it is
+// empty or reaches outside.
+bool CheckRegion(const Region& region, int width, int height, std::string& error);
+
+// The first channel of a grey image as a display-order depth plane.
+bool DepthPlaneFromImage(const Image& grey, DepthPlane& out, std::string& error);
+
+}  // namespace ulvo
