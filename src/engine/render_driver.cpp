@@ -68,7 +68,6 @@ const KernelSet* Driver::LevelKernels(int level) {
 
 void Driver::ScatterRow(int y) {
   const int skip = setup_.skip;
-  const double skip_threshold = 1.5 * skip;
   const int last_level = static_cast<int>(levels_.levels.size()) - 1;
   const int planes = setup_.pattern->planes;
   BandTarget target;
@@ -84,10 +83,7 @@ void Driver::ScatterRow(int y) {
     const KernelSet* set = LevelKernels(level);
     if (set == nullptr) continue;
     const LevelGeometry& geometry = levels_.levels[level];
-    // Large kernels are scattered only on the skip grid; small ones always.
-    const bool scattered =
-        skip < 2 || (x % skip == 0 && y % skip == 0) || !(geometry.diameter > skip_threshold);
-    if (!scattered) continue;
+    if (!ScatteredUnderSkip(x, y, skip, geometry.diameter)) continue;
 
     ScatterLevel scatter_level;
     scatter_level.index = level;
@@ -159,6 +155,11 @@ bool Driver::Run() {
 }
 
 }  // namespace
+
+bool ScatteredUnderSkip(int x, int y, int skip, double diameter) {
+  // Large kernels are scattered only on the skip grid; small ones always.
+  return skip < 2 || (x % skip == 0 && y % skip == 0) || !(diameter > 1.5 * skip);
+}
 
 bool ProgressShown(int width, int height) {
   return width > 120 && height > 120;

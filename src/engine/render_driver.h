@@ -29,6 +29,10 @@ struct DriveSetup {
 // Rows already written stay; later rows keep what the output held.
 bool Drive(const DriveSetup& setup);
 
+// The skip rule: with a skip factor of 2 or more, pixels whose level diameter
+// exceeds 1.5 × skip are scattered only where x and y are multiples of it.
+bool ScatteredUnderSkip(int x, int y, int skip, double diameter);
+
 // Progress is shown only for regions larger than 120 × 120 pixels.
 bool ProgressShown(int width, int height);
 
