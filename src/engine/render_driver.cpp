@@ -9,6 +9,8 @@
 namespace ulvo {
 namespace {
 
+constexpr int kMaxBuildFailures = 2;
+
 class Driver {
  public:
   explicit Driver(const DriveSetup& setup)
@@ -17,7 +19,7 @@ class Driver {
         levels_(*setup.levels),
         band_(*setup.band),
         kernels_(levels_.levels.size()),
-        failed_(levels_.levels.size(), false) {
+        failures_(levels_.levels.size(), 0) {
     flush_.hardness = setup.tone->hardness;
     flush_.colour_shift = setup.tone->colour_shift;
     flush_.reference_weight = setup.tone->reference_weight;
@@ -44,9 +46,10 @@ class Driver {
   const DepthLevels& levels_;
   Band& band_;
   std::vector<KernelSet> kernels_;
-  // Levels whose build ran out of memory are not tried again in this drive:
-  // retrying would rebuild (and free) kernel sets once per pixel.
-  std::vector<bool> failed_;
+  // Failed builds per level. A level is tried again after a failure (the
+  // failure released every other kernel set, so it may fit now), but not
+  // forever: endless retries would rebuild and free kernel sets pixel by pixel.
+  std::vector<int> failures_;
   FlushSettings flush_;
   int out_y_ = 0;
   int out_rows_left_ = 0;
@@ -55,13 +58,13 @@ class Driver {
 const KernelSet* Driver::LevelKernels(int level) {
   KernelSet& set = kernels_[level];
   if (set.built()) return &set;
-  if (failed_[level]) return nullptr;
+  if (failures_[level] >= kMaxBuildFailures) return nullptr;
   if (BuildLevelKernels(*setup_.pattern, *setup_.tone, levels_.levels[level], level,
                         *setup_.allocator, &set)) {
     return &set;
   }
   // Give the memory back; levels already built are rebuilt when next used.
-  failed_[level] = true;
+  ++failures_[level];
   FreeKernels();
   return nullptr;
 }

@@ -1,0 +1,198 @@
+// DefocusEngine::Run as its callers use it: progress and cancellation, the
+// refused and degenerate inputs, out of memory at every allocation, and the
+// caller's pixel layouts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "src/engine/input_checks.h"
+#include "tests/engine/engine_test_support.h"
+
+namespace ulvo::testing {
+namespace {
+
+ReferenceScene NoiseScene(int width, int height, bool depth = true) {
+  ReferenceScene s;
+  s.width = width;
+  s.height = height;
+  s.colour = NoiseImage(width, height, 5);
+  if (depth) s.depth = BlockDepth(width, height, 9);
+  s.pattern_width = s.pattern_height = 11;
+  s.pattern = DiscPattern(11, 9);
+  s.max_blur = 9;
+  return s;
+}
+
+size_t RowBytes(const ReferenceScene& s) {
+  return static_cast<size_t>(s.width) * 3;
+}
+
+TEST(Progress, ReportedPerRowOnlyAbove120By120) {
+  RecordingReporter big;
+  RenderScene(NoiseScene(121, 121), &big);
+  ASSERT_GE(big.reports.size(), 3u);
+  EXPECT_EQ(big.reports.front(), 0);
+  EXPECT_EQ(big.reports.back(), 100);
+  // One report per row whose percentage lies in 1..99: rows 2..120.
+  EXPECT_EQ(big.reports.size(), 1u + 119u + 1u);
+  EXPECT_TRUE(std::is_sorted(big.reports.begin(), big.reports.end()));
+
+  for (auto [w, h] : {std::pair{120, 121}, std::pair{121, 120}}) {
+    RecordingReporter small;
+    small.cancel_at = 50;
+    const EngineRun run = RenderScene(NoiseScene(w, h), &small);
+    EXPECT_TRUE(small.reports.empty());
+    EXPECT_EQ(run.status, RenderStatus::kDone);
+  }
+}
+
+TEST(Progress, CancelAnsweredNoChangesNothing) {
+  const ReferenceScene scene = NoiseScene(121, 130);
+  const EngineRun plain = RenderScene(scene);
+  RecordingReporter reporter;
+  reporter.cancel_at = 40;
+  reporter.confirm = false;
+  const EngineRun run = RenderScene(scene, &reporter);
+  EXPECT_GE(reporter.confirm_questions, 1);
+  EXPECT_EQ(run.status, RenderStatus::kDone);
+  EXPECT_EQ(run.cancelled, 0);
+  EXPECT_EQ(run.output, plain.output);
+}
+
+TEST(Progress, ConfirmedCancelInAWholeBandWritesNothing) {
+  const ReferenceScene scene = NoiseScene(130, 200);
+  RecordingReporter reporter;
+  reporter.cancel_at = 30;
+  reporter.confirm = true;
+  const EngineRun run = RenderScene(scene, &reporter, {}, 7);
+  EXPECT_EQ(run.status, RenderStatus::kCancelled);
+  EXPECT_EQ(run.cancelled, 1);
+  EXPECT_EQ(reporter.reports.back(), 100);
+  EXPECT_TRUE(std::all_of(run.output.begin(), run.output.end(), [](uint8_t b) { return b == 7; }));
+}
+
+TEST(Progress, ConfirmedCancelInAMovingBandKeepsFinishedRows) {
+  const ReferenceScene scene = NoiseScene(130, 700);
+  const EngineRun plain = RenderScene(scene);
+  RecordingReporter reporter;
+  reporter.cancel_at = 60;
+  reporter.confirm = true;
+  const EngineRun run = RenderScene(scene, &reporter, {}, 7);
+  ASSERT_EQ(run.status, RenderStatus::kCancelled);
+  // Rows before the band are final and equal the full render; the rest keep
+  // what the output held.
+  const size_t row = RowBytes(scene);
+  size_t written = 0;
+  while (written < static_cast<size_t>(scene.height) &&
+         !std::all_of(run.output.begin() + written * row, run.output.begin() + (written + 1) * row,
+                      [](uint8_t b) { return b == 7; })) {
+    ++written;
+  }
+  EXPECT_GT(written, 100u);
+  EXPECT_LT(written, 420u);  // row 420 is 60 % of 700
+  EXPECT_TRUE(
+      std::equal(run.output.begin(), run.output.begin() + written * row, plain.output.begin()));
+  EXPECT_TRUE(std::all_of(run.output.begin() + written * row, run.output.end(),
+                          [](uint8_t b) { return b == 7; }));
+}
+
+TEST(RunInputs, AllZeroPatternIsRefusedAndTheOutputUntouched) {
+  ReferenceScene scene = NoiseScene(30, 20);
+  std::fill(scene.pattern.begin(), scene.pattern.end(), 0);
+  ResetEngineStatus();
+  const EngineRun run = RenderScene(scene, nullptr, {}, 7);
+  EXPECT_EQ(run.status, RenderStatus::kEmptyPattern);
+  EXPECT_EQ(EngineStatus(), 0);
+  EXPECT_TRUE(std::all_of(run.output.begin(), run.output.end(), [](uint8_t b) { return b == 7; }));
+  EXPECT_EQ(run.allocations, 1);  // only the pattern copy
+}
+
+TEST(RunInputs, NoLevelsCopiesTheSource) {
+  // A pattern one pixel wide leaves a largest kernel of 1 pixel.
+  for (bool depth : {false, true}) {
+    ReferenceScene scene = NoiseScene(30, 20, depth);
+    scene.pattern_width = 1;
+    scene.pattern_height = 5;
+    scene.pattern.assign(5 * 3, 200);
+    const EngineRun run = RenderScene(scene, nullptr, {}, 7);
+    EXPECT_EQ(run.status, RenderStatus::kNoLevels);
+    EXPECT_EQ(run.output, scene.colour);
+  }
+}
+
+TEST(RunInputs, PatternWindowNarrowsOnlyWhereThePatternIsLarger) {
+  std::vector<uint8_t> pixels(160 * 160 * 3);
+  PatternSource pattern{0, 3, 160, 160, pixels.data(), 160 * 3};
+  const PatternSource both = PatternWindow(pattern, 150, 100, 100);
+  EXPECT_EQ(both.width, 100);
+  EXPECT_EQ(both.height, 100);
+  EXPECT_EQ(both.pixels, pixels.data() + 30 * 160 * 3 + 30 * 3);
+  const PatternSource one = PatternWindow(pattern, 150, 100, 300);
+  EXPECT_EQ(one.width, 100);
+  EXPECT_EQ(one.height, 160);
+  EXPECT_EQ(one.pixels, pixels.data() + 30 * 3);
+  const PatternSource none = PatternWindow(pattern, 90, 100, 100);
+  EXPECT_EQ(none.width, 160);
+  EXPECT_EQ(none.pixels, pixels.data());
+}
+
+TEST(RunInputs, FourPlaneSourceWithDepthInFrontMatchesSeparateDepth) {
+  const ReferenceScene scene = NoiseScene(40, 30);
+  const EngineRun separate = RenderScene(scene);
+  // Host layout: depth byte, then the three colour bytes; output stride 3.
+  std::vector<uint8_t> image(static_cast<size_t>(40) * 30 * 4);
+  for (size_t i = 0; i < static_cast<size_t>(40) * 30; ++i) {
+    image[i * 4] = scene.depth[i];
+    std::copy_n(&scene.colour[i * 3], 3, &image[i * 4 + 1]);
+  }
+  std::vector<uint8_t> output(static_cast<size_t>(40) * 30 * 3);
+  DefocusEngine engine;
+  engine.SetDepthMap(scene.large_levels, scene.max_blur, scene.focus + 256, image.data(), 4, 160);
+  engine.SetImage(0, 4, 40, 30, image.data() + 1, 160);
+  engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
+                    scene.pattern_width * 3);
+  engine.SetOutput(0, 3, output.data(), 120);
+  EXPECT_EQ(engine.Run(1.0, 1.0, 1), RenderStatus::kDone);
+  EXPECT_EQ(output, separate.output);
+}
+
+// Every working buffer of a render: fail each allocation in turn.
+TEST(OutOfMemory, EveryAllocationFailsCleanly) {
+  // Depth near the focus uses Gaussian small levels, far depth large levels.
+  ReferenceScene scene = NoiseScene(30, 24);
+  for (size_t i = 0; i < scene.depth.size(); ++i) scene.depth[i] = i % 2 ? 129 : 250;
+  scene.focus = 128;
+  ResetEngineStatus();
+  const EngineRun plain = RenderScene(scene);
+  ASSERT_EQ(plain.status, RenderStatus::kDone);
+  EXPECT_EQ(EngineStatus(), 0);
+  // pattern copy, 4 band planes, a large level (set, 2 spans), a small level
+  // (set, 2 spans, Gaussian set, 2 spans)
+  ASSERT_EQ(plain.allocations, 1 + 4 + 3 + 6);
+
+  for (int fail = 0; fail < plain.allocations; ++fail) {
+    ResetEngineStatus();
+    EngineOptions options;
+    options.fail_allocation = fail;
+    const EngineRun run = RenderScene(scene, nullptr, options, 7);
+    EXPECT_EQ(run.status, RenderStatus::kOutOfMemory) << fail;
+    EXPECT_EQ(EngineStatus(), 2) << fail;
+    const bool untouched =
+        std::all_of(run.output.begin(), run.output.end(), [](uint8_t b) { return b == 7; });
+    if (fail < 5) {
+      EXPECT_TRUE(untouched) << "pattern copy and band fail before anything is written";
+    } else {
+      // A kernel set that could not be built is built again for the next
+      // pixel of its level: only the failing pixel's light is missing.
+      EXPECT_FALSE(untouched) << fail;
+      size_t differing = 0;
+      for (size_t b = 0; b < run.output.size(); ++b) differing += run.output[b] != plain.output[b];
+      EXPECT_LT(differing, run.output.size() / 4) << fail;
+    }
+  }
+  ResetEngineStatus();
+}
+
+}  // namespace
+}  // namespace ulvo::testing
