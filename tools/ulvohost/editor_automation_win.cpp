@@ -132,7 +132,11 @@ HWND EditorAutomation::WaitForWindow(Find find, const char* what) {
   for (;;) {
     if (HWND window = find()) return window;
     if (WaitForSingleObject(runEnded_, 0) == WAIT_OBJECT_0) {
-      Fail(std::string("the module returned without showing ") + what);
+      // Nothing can appear any more. Dialogs such as confirmations depend on
+      // settings, so this ends the script without failing the run; the
+      // module's result tells what happened.
+      Say(std::string("ui: script ended: the module returned without showing ") + what);
+      stopped_ = true;
       return nullptr;
     }
     if (GetTickCount64() >= deadline) {
@@ -266,7 +270,7 @@ bool EditorAutomation::Execute(const ScriptCommand& command) {
 
 void EditorAutomation::ThreadMain() {
   for (const ScriptCommand& command : commands_) {
-    if (!Execute(command)) break;
+    if (!Execute(command) || stopped_) break;
   }
   // The script is done; the module now has to return on its own.
   if (WaitForSingleObject(runEnded_, kWaitMs) == WAIT_OBJECT_0) return;

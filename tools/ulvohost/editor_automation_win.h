@@ -45,6 +45,7 @@ class EditorAutomation {
   DWORD mainThreadId_;
   HANDLE runEnded_;
   std::atomic<bool> failed_{false};
+  bool stopped_ = false;  // the run ended while the script waited
   std::set<HWND> answered_;
   std::thread thread_;
 };

@@ -63,6 +63,8 @@ const char* HostUsage() {
          "  --mask FILE          selection mask (grey, same size as the image)\n"
          "  --out FILE           write the resulting image\n"
          "  --script FILE        editor automation script\n"
+         "  --cwd DIR            change the working directory before the run\n"
+         "                       (file names of the run are relative to it)\n"
          "  --rect T,L,B,R       filter rectangle (default: the whole image)\n"
          "  --mode N             image mode passed to the module\n"
          "  --no-parameters      skip the parameters selector (repeat run)\n"
@@ -125,6 +127,8 @@ ParseStatus ParseHostOptions(const std::vector<std::string>& args, HostOptions& 
       if (!value(current().mask)) return ParseStatus::kError;
     } else if (arg == "--out") {
       if (!value(current().out)) return ParseStatus::kError;
+    } else if (arg == "--cwd") {
+      if (!value(current().cwd)) return ParseStatus::kError;
     } else if (arg == "--script") {
       if (!value(current().script)) return ParseStatus::kError;
     } else if (arg == "--rect") {

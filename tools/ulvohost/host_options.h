@@ -22,6 +22,7 @@ struct RunSpec {
   std::string mask;                   // optional selection mask (grey, same size)
   std::string out;                    // optional result file
   std::string script;                 // editor automation script; empty: the default script
+  std::string cwd;                    // working directory to change to before the run
   std::optional<RectOption> rect;     // filter rectangle; whole image when absent
   std::optional<int16_t> mode;        // image mode override
   bool parameters = true;             // call the parameters selector first

@@ -1,6 +1,7 @@
 // ulvohost: a stand-in host that loads a filter module, feeds it images the
 // way a real host does, drives its selectors and writes the results.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,14 @@ bool LoadMask(const std::string& path, const Image& document, Image& mask, std::
     mask.pixels[i] = file.pixels[i * file.channels];
   }
   return true;
+}
+
+bool EnterDirectory(const RunSpec& run) {
+  if (run.cwd.empty()) return true;
+  std::error_code ec;
+  std::filesystem::current_path(run.cwd, ec);
+  if (ec) SayError("cannot change to " + run.cwd + ": " + ec.message());
+  return !ec;
 }
 
 bool DoFilterRun(FilterSession& session, const RunSpec& run) {
@@ -132,12 +141,12 @@ int Main(const std::vector<std::string>& args) {
     for (size_t i = 0; i < options.runs.size(); ++i) {
       const RunSpec& run = options.runs[i];
       Say("run " + std::to_string(i + 1) + ": " + (run.about ? "about" : "filter"));
-      bool ok = false;
-      if (run.about) {
+      bool ok = EnterDirectory(run);
+      if (ok && run.about) {
         const RunOutcome outcome = session.RunAbout(run);
         ok = outcome.hostOk;
         if (!ok) SayError(outcome.error);
-      } else {
+      } else if (ok) {
         ok = DoFilterRun(session, run);
       }
       if (!ok) {

@@ -1,0 +1,189 @@
+// Whole filter runs: the host process loads the module, drives it with an
+// editor script and the tests look at results, files and the host's report.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_support.h"
+
+namespace ulvo::e2e {
+namespace {
+
+constexpr int kFilterBadMode = -30101;
+constexpr int kCancelled = 2;
+
+constexpr char kFinishScript[] = "wait-editor\ncommand 57665\n";
+constexpr char kDonorScript[] = "answer ok\n";
+constexpr char kDepthDialog[] =
+    "ui: dialog \"UlvoFilter距離データ\" \"距離データがUlvoFilterへ転送されました\" -> ok";
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!target().valid()) GTEST_SKIP() << "ULVO_E2E_HOST and ULVO_E2E_MODULE are not set";
+    ASSERT_FALSE(dir_.path().empty());
+  }
+
+  static const Target& target() { return TargetFromEnvironment(); }
+
+  HostReport Run(const std::vector<std::string>& args) { return RunHost(target(), dir_, args); }
+
+  // Every run ended on its own, and the host window came back enabled.
+  void ExpectCleanRuns(const HostReport& report, size_t runs) {
+    EXPECT_FALSE(report.process.timedOut) << report.Dump();
+    EXPECT_EQ(report.process.exitCode, 0) << report.Dump();
+    EXPECT_EQ(report.Results().size(), runs) << report.Dump();
+    EXPECT_EQ(report.process.err.find("Sanitizer"), std::string::npos) << report.Dump();
+    EXPECT_EQ(report.process.err.find("runtime error"), std::string::npos) << report.Dump();
+    if (target().windows()) {
+      const auto states = report.LinesStartingWith("host window enabled: ");
+      EXPECT_EQ(states.size(), runs) << report.Dump();
+      for (const std::string& state : states) EXPECT_EQ(state, "host window enabled: yes");
+    } else {
+      const auto states = report.LinesStartingWith("ui: host window ");
+      if (!states.empty()) {
+        EXPECT_EQ(states.back(), "ui: host window enabled") << report.Dump();
+      }
+    }
+  }
+
+  void ExpectImagesEqual(const Image& actual, const Image& expected) {
+    ASSERT_EQ(actual.width, expected.width);
+    ASSERT_EQ(actual.height, expected.height);
+    ASSERT_EQ(actual.channels, expected.channels);
+    EXPECT_TRUE(actual.pixels == expected.pixels);
+  }
+
+  ScratchDir dir_;
+};
+
+TEST_F(EndToEnd, DonorRunWritesDepthFileBottomRowFirstAndTellsTheUser) {
+  const Image grey = MakeImage(100, 50, 1);
+  SaveImage(dir_, "grey.png", grey);
+  const HostReport report = Run({"--image", "grey.png", "--out", "out.png", "--script",
+                                 WriteScript(dir_, "donor.txt", kDonorScript)});
+  ExpectCleanRuns(report, 1);
+  EXPECT_EQ(report.Results(), std::vector<int>{0});
+  EXPECT_TRUE(report.Contains(kDepthDialog)) << report.Dump();
+
+  const std::vector<uint8_t> file = ReadBytes(dir_.File("alpha.dat"));
+  ASSERT_EQ(file.size(), 16u + 5000u);
+  EXPECT_EQ(LittleEndian32(file, 0), 5000);
+  EXPECT_EQ(LittleEndian32(file, 4), 100);
+  EXPECT_EQ(LittleEndian32(file, 8), 100);
+  EXPECT_EQ(LittleEndian32(file, 12), 50);
+  // Rows are stored bottom-up: the file's first row is the image's last.
+  for (int y = 0; y < 50; ++y) {
+    const uint8_t* row = grey.row(49 - y);
+    ASSERT_TRUE(std::equal(row, row + 100, file.begin() + 16 + y * 100)) << "stored row " << y;
+  }
+  // No editor opened and the document is unchanged.
+  EXPECT_FALSE(report.Contains("ui: editor shown"));
+  ExpectImagesEqual(LoadImage(dir_, "out.png"), grey);
+}
+
+TEST_F(EndToEnd, ColourRunAfterDonorInTheSameProcessSucceedsUnchanged) {
+  SaveImage(dir_, "grey.png", MakeImage(100, 50, 1, 40));
+  const Image colour = MakeImage(100, 50, 3);
+  SaveImage(dir_, "rgb.png", colour);
+  const HostReport report =
+      Run({"--image", "grey.png", "--script", WriteScript(dir_, "donor.txt", kDonorScript),
+           "--image", "rgb.png", "--out", "out.png"});
+  ExpectCleanRuns(report, 2);
+  EXPECT_EQ(report.Results(), (std::vector<int>{0, 0}));
+  ExpectImagesEqual(LoadImage(dir_, "out.png"), colour);
+}
+
+TEST_F(EndToEnd, FinishWithoutRenderReturnsTheImageUnchanged) {
+  // 101 pixels wide: the module widens its request by the row pad; the pixels
+  // beyond the image must not reach the document.
+  const Image colour = MakeImage(101, 37, 3);
+  SaveImage(dir_, "rgb.png", colour);
+  const HostReport report = Run({"--image", "rgb.png", "--out", "out.png", "--script",
+                                 WriteScript(dir_, "finish.txt", kFinishScript)});
+  ExpectCleanRuns(report, 1);
+  EXPECT_EQ(report.Results(), std::vector<int>{0});
+  EXPECT_TRUE(report.Contains("call: finish result 0")) << report.Dump();
+  ExpectImagesEqual(LoadImage(dir_, "out.png"), colour);
+}
+
+TEST_F(EndToEnd, EditorEndingsGiveTheirResults) {
+  const Image colour = MakeImage(64, 48, 3);
+  SaveImage(dir_, "rgb.png", colour);
+  struct Case {
+    const char* name;
+    const char* script;
+    int result;
+  };
+  const Case cases[] = {
+      {"cancel command", "wait-editor\ncommand 40003\nanswer ok\n", kCancelled},
+      {"quit message", "wait-editor\nquit\n", kCancelled},
+      {"close box, then finish", "wait-editor\nclose-box\nexpect-open\ncommand 57665\n", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const HostReport report = Run({"--image", "rgb.png", "--out", "out.png", "--script",
+                                   WriteScript(dir_, "script.txt", c.script)});
+    ExpectCleanRuns(report, 1);
+    EXPECT_EQ(report.Results(), std::vector<int>{c.result});
+    // Neither a cancel nor a finish without render changes the document.
+    ExpectImagesEqual(LoadImage(dir_, "out.png"), colour);
+  }
+}
+
+TEST_F(EndToEnd, UnsupportedModesAreRefusedByHost) {
+  SaveImage(dir_, "cmyk.tif", MakeImage(40, 30, 4));
+  SaveImage(dir_, "grey.png", MakeImage(40, 30, 1));
+  const std::string finish = WriteScript(dir_, "finish.txt", kFinishScript);
+
+  // A CMYK document under a host the module does not know.
+  HostReport report = Run({"--image", "cmyk.tif", "--mode", "4", "--script", finish});
+  ExpectCleanRuns(report, 1);
+  EXPECT_EQ(report.Results(), std::vector<int>{kFilterBadMode});
+  EXPECT_EQ(report.LinesStartingWith("call: continue").size(), 0u);
+
+  // Grey documents are refused under the photo-editor host, whatever the case
+  // of its name; they pass under a generic host.
+  report = Run({"--as", "photosle.exe", "--image", "grey.png", "--script", finish});
+  ExpectCleanRuns(report, 1);
+  EXPECT_EQ(report.Results(), std::vector<int>{kFilterBadMode});
+
+  report = Run({"--as", "PSP.EXE", "--image", "cmyk.tif", "--mode", "4", "--script", finish});
+  ExpectCleanRuns(report, 1);
+  EXPECT_EQ(report.Results(), std::vector<int>{0}) << "no mode check under the paint host";
+}
+
+TEST_F(EndToEnd, RepeatRunWithoutParametersSelector) {
+  SaveImage(dir_, "rgb.png", MakeImage(48, 40, 3));
+  const std::string finish = WriteScript(dir_, "finish.txt", kFinishScript);
+  const HostReport report = Run({"--script", finish, "--image", "rgb.png", "--image", "rgb.png",
+                                 "--no-parameters", "--image", "rgb.png", "--no-parameters"});
+  ExpectCleanRuns(report, 3);
+  EXPECT_EQ(report.Results(), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(report.LinesStartingWith("call: parameters").size(), 1u);
+}
+
+TEST_F(EndToEnd, UnselectedPixelsKeepTheSource) {
+  const Image colour = MakeImage(80, 40, 3);
+  SaveImage(dir_, "rgb.png", colour);
+  SaveImage(dir_, "mask.png", MakeSplitMask(80, 40, 30));
+  // Render the whole image, then finish and keep the result.
+  const HostReport report =
+      Run({"--image", "rgb.png", "--mask", "mask.png", "--out", "out.png", "--script",
+           WriteScript(dir_, "render.txt", "wait-editor\ncommand 32772\ncommand 57665\n")});
+  ExpectCleanRuns(report, 1);
+  ASSERT_EQ(report.Results(), std::vector<int>{0});
+  // The selection starts at column 30: the module asks for its bounding box.
+  EXPECT_TRUE(report.Contains("request: in 0,30,40,")) << report.Dump();
+  const Image out = LoadImage(dir_, "out.png");
+  ASSERT_EQ(out.pixels.size(), colour.pixels.size());
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 30 * 3; ++x) {
+      ASSERT_EQ(out.row(y)[x], colour.row(y)[x]) << "unselected pixel " << x / 3 << "," << y;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ulvo::e2e

@@ -1,0 +1,156 @@
+#include "tests/e2e/e2e_support.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace ulvo::e2e {
+namespace fs = std::filesystem;
+
+std::string Target::HostPath(const std::string& path) const {
+  if (!windows() || path.empty() || path[0] != '/') return path;
+  std::string windowsPath = "Z:" + path;
+  for (char& c : windowsPath) {
+    if (c == '/') c = '\\';
+  }
+  return windowsPath;
+}
+
+const Target& TargetFromEnvironment() {
+  static const Target target = [] {
+    Target t;
+    auto get = [](const char* name) {
+      const char* value = std::getenv(name);
+      return std::string(value ? value : "");
+    };
+    std::istringstream words(get("ULVO_E2E_HOST"));
+    for (std::string word; words >> word;) t.hostCommand.push_back(word);
+    t.module = get("ULVO_E2E_MODULE");
+    t.kind = get("ULVO_E2E_KIND");
+    if (t.kind.empty()) t.kind = "native";
+    return t;
+  }();
+  return target;
+}
+
+ScratchDir::ScratchDir() {
+  std::error_code ec;
+  std::string pattern = (fs::temp_directory_path(ec) / "ulvo-e2e-XXXXXX").string();
+  if (ec) pattern = "ulvo-e2e-XXXXXX";
+  if (mkdtemp(pattern.data())) path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+  if (path_.empty() || std::getenv("ULVO_E2E_KEEP")) return;
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+std::vector<int> HostReport::Results() const {
+  std::vector<int> results;
+  for (const std::string& line : LinesStartingWith("result: ")) {
+    results.push_back(std::atoi(line.c_str() + 8));
+  }
+  return results;
+}
+
+std::vector<std::string> HostReport::LinesStartingWith(const std::string& prefix) const {
+  std::vector<std::string> found;
+  for (const std::string& line : lines) {
+    if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+  }
+  return found;
+}
+
+bool HostReport::Contains(const std::string& text) const {
+  return process.out.find(text) != std::string::npos;
+}
+
+std::string HostReport::Dump() const {
+  return "exit " + std::to_string(process.exitCode) + (process.timedOut ? " (timed out)" : "") +
+         "\n--- stdout\n" + process.out + "\n--- stderr\n" + process.err;
+}
+
+HostReport RunHost(const Target& target, const ScratchDir& dir,
+                   const std::vector<std::string>& args, int timeoutSeconds) {
+  std::vector<std::string> argv = target.hostCommand;
+  argv.push_back("--module");
+  argv.push_back(target.HostPath(target.module));
+  argv.insert(argv.end(), args.begin(), args.end());
+  HostReport report;
+  report.process = RunProcess(argv, dir.path(), timeoutSeconds);
+  std::istringstream text(report.process.out);
+  for (std::string line; std::getline(text, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    report.lines.push_back(line);
+  }
+  return report;
+}
+
+std::string WriteScript(const ScratchDir& dir, const std::string& name, const std::string& text) {
+  std::ofstream(dir.File(name), std::ios::binary) << text;
+  return name;
+}
+
+Image MakeImage(int width, int height, int channels, int seed) {
+  Image image;
+  image.width = width;
+  image.height = height;
+  image.channels = channels;
+  image.pixels.resize(static_cast<size_t>(width) * height * channels);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      for (int c = 0; c < channels; ++c) {
+        image.row(y)[x * channels + c] = static_cast<uint8_t>(x * 7 + y * 13 + c * 71 + seed);
+      }
+    }
+  }
+  return image;
+}
+
+Image MakeSplitMask(int width, int height, int split) {
+  Image mask;
+  mask.width = width;
+  mask.height = height;
+  mask.channels = 1;
+  mask.pixels.resize(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) mask.row(y)[x] = x < split ? 0 : 255;
+  }
+  return mask;
+}
+
+void SaveImage(const ScratchDir& dir, const std::string& name, const Image& image) {
+  std::string error;
+  ASSERT_TRUE(WriteImageFile(dir.File(name), image, error)) << error;
+}
+
+Image LoadImage(const ScratchDir& dir, const std::string& name) {
+  Image image;
+  std::string error;
+  EXPECT_TRUE(ReadImageFile(dir.File(name), image, error)) << error;
+  return image;
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+int32_t LittleEndian32(const std::vector<uint8_t>& bytes, size_t offset) {
+  if (offset + 4 > bytes.size()) return INT32_MIN;
+  return static_cast<int32_t>(bytes[offset] | (bytes[offset + 1] << 8) | (bytes[offset + 2] << 16) |
+                              (static_cast<uint32_t>(bytes[offset + 3]) << 24));
+}
+
+}  // namespace ulvo::e2e

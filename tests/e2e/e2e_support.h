@@ -1,0 +1,75 @@
+// What the end-to-end tests share: the host and module under test (from the
+// environment), a scratch folder per test, generated images and helpers to
+// read the host's report.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "src/imageio/image_file.h"
+#include "tests/e2e/host_process.h"
+
+namespace ulvo::e2e {
+
+// ULVO_E2E_HOST: command prefix of the host (e.g. "wine .../ulvohost.exe");
+// ULVO_E2E_MODULE: the module; ULVO_E2E_KIND: native, win32 or win64.
+struct Target {
+  std::vector<std::string> hostCommand;
+  std::string module;
+  std::string kind;
+
+  bool valid() const { return !hostCommand.empty() && !module.empty(); }
+  bool windows() const { return kind == "win32" || kind == "win64"; }
+  // A path as the host sees it: drive Z: reaches the Linux file system under Wine.
+  std::string HostPath(const std::string& path) const;
+};
+
+const Target& TargetFromEnvironment();
+
+// A fresh folder, removed again unless ULVO_E2E_KEEP is set.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// What one host process printed, split into lines without line ends.
+struct HostReport {
+  ProcessResult process;
+  std::vector<std::string> lines;
+
+  // Values of every "result: N" line, one per run.
+  std::vector<int> Results() const;
+  // Lines beginning with `prefix`.
+  std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
+  bool Contains(const std::string& text) const;
+  std::string Dump() const;
+};
+
+// Runs the host in `dir` with `--module MODULE` followed by `args`.
+HostReport RunHost(const Target& target, const ScratchDir& dir,
+                   const std::vector<std::string>& args, int timeoutSeconds = 120);
+
+// Writes a script file into the folder and returns its name.
+std::string WriteScript(const ScratchDir& dir, const std::string& name, const std::string& text);
+
+// Test pictures with distinct values in every pixel and channel.
+Image MakeImage(int width, int height, int channels, int seed = 0);
+// Mask: 0 left of `split`, 255 from it on.
+Image MakeSplitMask(int width, int height, int split);
+void SaveImage(const ScratchDir& dir, const std::string& name, const Image& image);
+Image LoadImage(const ScratchDir& dir, const std::string& name);
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+int32_t LittleEndian32(const std::vector<uint8_t>& bytes, size_t offset);
+
+}  // namespace ulvo::e2e

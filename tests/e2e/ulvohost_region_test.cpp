@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include "tools/ulvohost/host_region.h"
+
+namespace ulvo::host {
+namespace {
+
+// Every sample encodes its position: x in the low bits, y above, plane on top.
+Image Numbered(int width, int height, int channels) {
+  Image image;
+  image.width = width;
+  image.height = height;
+  image.channels = channels;
+  image.pixels.resize(static_cast<size_t>(width) * height * channels);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      for (int c = 0; c < channels; ++c) {
+        image.row(y)[x * channels + c] = static_cast<uint8_t>(c * 64 + y * 8 + x);
+      }
+    }
+  }
+  return image;
+}
+
+uint8_t At(const HostRegion& r, int x, int y, int plane) {
+  return r.bytes[static_cast<size_t>(y) * r.rowBytes + static_cast<size_t>(x) * r.planes + plane];
+}
+
+TEST(HostRegion, CopiesTheRequestWithHostRowBytesAndPlaneRange) {
+  const Image image = Numbered(6, 5, 4);
+  RegionRequest request;
+  request.rect = pi::Rect{1, 1, 4, 6};  // 5 x 3 pixels
+  request.loPlane = 1;
+  request.hiPlane = 3;
+  std::string error;
+  HostRegion region;
+  ASSERT_TRUE(ExtractRegion(image, request, region, error)) << error;
+  EXPECT_EQ(region.width, 5);
+  EXPECT_EQ(region.height, 3);
+  EXPECT_EQ(region.planes, 3);
+  EXPECT_EQ(region.rowBytes, 16);  // 15 bytes rounded up to a multiple of 4
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 5; ++x) {
+      for (int p = 0; p < 3; ++p) {
+        EXPECT_EQ(At(region, x, y, p), (p + 1) * 64 + (y + 1) * 8 + (x + 1));
+      }
+    }
+  }
+
+  request.rowAlign = 7;
+  ASSERT_TRUE(ExtractRegion(image, request, region, error));
+  EXPECT_EQ(region.rowBytes, 21);
+}
+
+TEST(HostRegion, PadsOutsideTheImageAsRequested) {
+  const Image image = Numbered(4, 3, 1);
+  RegionRequest request;
+  request.rect = pi::Rect{-1, -2, 4, 6};  // two columns left and right, a row above and below
+  request.padding = 0xAB;
+  std::string error;
+  HostRegion region;
+  ASSERT_TRUE(ExtractRegion(image, request, region, error)) << error;
+  ASSERT_EQ(region.width, 8);
+  ASSERT_EQ(region.height, 5);
+  EXPECT_EQ(At(region, 0, 0, 0), 0xAB);
+  EXPECT_EQ(At(region, 1, 2, 0), 0xAB);
+  EXPECT_EQ(At(region, 2, 1, 0), image.row(0)[0]);
+  EXPECT_EQ(At(region, 5, 3, 0), image.row(2)[3]);
+  EXPECT_EQ(At(region, 6, 3, 0), 0xAB);
+  EXPECT_EQ(At(region, 3, 4, 0), 0xAB);
+
+  request.padding = kPaddingReplicate;
+  ASSERT_TRUE(ExtractRegion(image, request, region, error)) << error;
+  EXPECT_EQ(At(region, 0, 0, 0), image.row(0)[0]);  // corner: nearest pixel
+  EXPECT_EQ(At(region, 7, 4, 0), image.row(2)[3]);
+  EXPECT_EQ(At(region, 4, 0, 0), image.row(0)[2]);
+  EXPECT_EQ(At(region, 0, 2, 0), image.row(1)[0]);
+
+  request.padding = kPaddingError;
+  EXPECT_FALSE(ExtractRegion(image, request, region, error));
+  request.rect = pi::Rect{0, 0, 3, 4};
+  EXPECT_TRUE(ExtractRegion(image, request, region, error)) << "inside needs no padding";
+}
+
+TEST(HostRegion, RefusesRequestsItCannotServe) {
+  const Image image = Numbered(4, 4, 3);
+  std::string error;
+  HostRegion region;
+  RegionRequest request;
+  request.rect = pi::Rect{0, 0, 4, 4};
+  for (auto [lo, hi] : {std::pair{0, 3}, std::pair{-1, 1}, std::pair{2, 1}}) {
+    request.loPlane = static_cast<int16_t>(lo);
+    request.hiPlane = static_cast<int16_t>(hi);
+    EXPECT_FALSE(ExtractRegion(image, request, region, error)) << lo << ".." << hi;
+  }
+  request.loPlane = request.hiPlane = 0;
+  request.padding = 256;
+  EXPECT_FALSE(ExtractRegion(image, request, region, error));
+  request.padding = 0;
+  request.rect = pi::Rect{-32768, -32768, 32767, 32767};
+  EXPECT_FALSE(ExtractRegion(image, request, region, error)) << "a 4 GB request";
+  // Empty requests give no buffer and are no error.
+  request.rect = pi::Rect{3, 3, 3, 9};
+  ASSERT_TRUE(ExtractRegion(image, request, region, error));
+  EXPECT_TRUE(region.empty());
+  EXPECT_EQ(region.data(), nullptr);
+}
+
+TEST(HostRegion, SubsamplesAtTheInputRate) {
+  const Image image = Numbered(5, 5, 1);
+  RegionRequest request;
+  request.rect = pi::Rect{0, 0, 5, 5};
+  request.rate = 2 * pi::kFixedOne;
+  std::string error;
+  HostRegion region;
+  ASSERT_TRUE(ExtractRegion(image, request, region, error));
+  EXPECT_EQ(region.width, 3);
+  EXPECT_EQ(region.height, 3);
+  EXPECT_EQ(At(region, 2, 1, 0), image.row(2)[4]);
+}
+
+TEST(HostRegion, StoresOnlyPixelsInsideTheImageAndOnlyTheRequestedPlanes) {
+  Image image = Numbered(4, 3, 3);
+  const Image before = image;
+  RegionRequest request;
+  request.rect = pi::Rect{-1, 2, 2, 6};  // overlaps the top-right corner
+  request.loPlane = 1;
+  request.hiPlane = 2;
+  std::string error;
+  HostRegion region;
+  ASSERT_TRUE(ExtractRegion(image, request, region, error));
+  std::fill(region.bytes.begin(), region.bytes.end(), 0xEE);
+  StoreRegion(region, request, image);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 4; ++x) {
+      for (int c = 0; c < 3; ++c) {
+        const bool written = y < 2 && x >= 2 && c >= 1;
+        EXPECT_EQ(image.row(y)[x * 3 + c], written ? 0xEE : before.row(y)[x * 3 + c])
+            << x << "," << y << " plane " << c;
+      }
+    }
+  }
+}
+
+TEST(HostRegion, MaskBoundsCoverEveryNonZeroPixel) {
+  Image mask;
+  mask.width = 10;
+  mask.height = 8;
+  mask.channels = 1;
+  mask.pixels.assign(80, 0);
+  pi::VRect bounds{};
+  EXPECT_FALSE(MaskBounds(mask, bounds));
+  mask.row(2)[7] = 1;
+  mask.row(5)[3] = 200;
+  ASSERT_TRUE(MaskBounds(mask, bounds));
+  EXPECT_EQ(bounds.top, 2);
+  EXPECT_EQ(bounds.left, 3);
+  EXPECT_EQ(bounds.bottom, 6);
+  EXPECT_EQ(bounds.right, 8);
+}
+
+}  // namespace
+}  // namespace ulvo::host
