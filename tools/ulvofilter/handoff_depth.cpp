@@ -104,7 +104,8 @@ bool ReadHandoffDepthFile(const std::string& path, DepthPlane& out, std::string&
 std::vector<uint8_t> SerializeHandoffDepth(const DepthPlane& plane) {
   std::vector<uint8_t> out;
   out.reserve(kHeaderBytes + plane.bottomUp.size());
-  PutLittleEndian32(out, static_cast<int32_t>(plane.rowBytes * plane.height));
+  const int64_t size = static_cast<int64_t>(plane.rowBytes) * plane.height;
+  PutLittleEndian32(out, static_cast<int32_t>(static_cast<uint32_t>(size)));
   PutLittleEndian32(out, plane.rowBytes);
   PutLittleEndian32(out, plane.width);
   PutLittleEndian32(out, plane.height);

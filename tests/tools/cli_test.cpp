@@ -1,0 +1,165 @@
+#include "tools/ulvofilter/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "src/imageio/image_file.h"
+#include "tests/imageio/temp_dir.h"
+#include "tools/ulvofilter/aperture_shapes.h"
+#include "tools/ulvofilter/handoff_depth.h"
+
+namespace ulvo {
+namespace {
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Image scene;
+    scene.width = 48;
+    scene.height = 32;
+    scene.channels = 4;
+    scene.pixels.assign(48 * 32 * 4, 40);
+    for (size_t i = 3; i < scene.pixels.size(); i += 4) scene.pixels[i] = 200;
+    std::string error;
+    ASSERT_TRUE(WriteImageFile(file("scene.png"), scene, error)) << error;
+    scene.channels = 3;
+    scene.pixels.resize(48 * 32 * 3);
+    ASSERT_TRUE(WriteImageFile(file("rgb.png"), scene, error)) << error;
+    Image grey = scene;
+    grey.channels = 1;
+    grey.pixels.assign(48 * 32, 128);
+    ASSERT_TRUE(WriteImageFile(file("depth.png"), grey, error)) << error;
+    grey.width = 47;
+    grey.pixels.resize(47 * 32);
+    ASSERT_TRUE(WriteImageFile(file("depth47.png"), grey, error)) << error;
+    Image black = DrawAperture(ApertureShape::kDisc, 16);
+    std::fill(black.pixels.begin(), black.pixels.end(), 0);
+    ASSERT_TRUE(WriteImageFile(file("black.tif"), black, error)) << error;
+    std::ofstream(file("junk.png")) << "not an image";
+  }
+
+  std::string file(const std::string& name) const { return dir_.file(name); }
+
+  int Run(std::vector<std::string> args) {
+    args.insert(args.begin(), "ulvofilter");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    out_.str("");
+    err_.str("");
+    const CliEnvironment env{out_, err_, nullptr, false};
+    return RunCli(static_cast<int>(argv.size()), argv.data(), env);
+  }
+
+  TempDir dir_;
+  std::ostringstream out_, err_;
+};
+
+TEST_F(CliTest, RendersWithEachDepthSource) {
+  EXPECT_EQ(Run({"render", file("scene.png"), "-o", file("a.png")}), 0) << err_.str();
+  EXPECT_EQ(Run({"render", file("rgb.png"), "--depth", file("depth.png"), "-o", file("b.tif")}), 0)
+      << err_.str();
+
+  DepthPlane plane;
+  plane.width = 48;
+  plane.height = 32;
+  plane.rowBytes = 48;
+  plane.bottomUp.assign(48 * 32, 128);
+  const std::vector<uint8_t> bytes = SerializeHandoffDepth(plane);
+  std::ofstream(file("alpha.dat"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+  EXPECT_EQ(Run({"render", file("rgb.png"), "--depth-file", file("alpha.dat"), "--pattern",
+                 file("black.tif"), "-o", file("c.png")}),
+            1);  // the all-black pattern is refused by the engine
+  EXPECT_NE(err_.str().find("empty"), std::string::npos) << err_.str();
+  EXPECT_EQ(Run({"render", file("rgb.png"), "--depth-file", file("alpha.dat"), "-o", file("c.jpg"),
+                 "--region", "4,4,20,10", "--skip", "2"}),
+            0)
+      << err_.str();
+
+  Image result;
+  std::string error;
+  ASSERT_TRUE(ReadImageFile(file("a.png"), result, error));
+  EXPECT_EQ(result.channels, 4);  // the depth channel is kept
+  ASSERT_TRUE(ReadImageFile(file("c.jpg"), result, error));
+  EXPECT_EQ(result.channels, 3);
+}
+
+TEST_F(CliTest, EveryBadInputFailsWithAMessageAndWritesNothing) {
+  const std::string out = file("out.png");
+  const std::string scene = file("scene.png");
+  struct Case {
+    std::vector<std::string> args;
+    const char* expected;  // a piece of the message
+  };
+  const std::vector<Case> cases = {
+      {{"render", file("missing.png"), "-o", out}, "missing.png"},
+      {{"render", file("junk.png"), "-o", out}, "not a PNG"},
+      {{"render", scene}, "output"},
+      {{"render", scene, "-o", out, "--focus", "256"}, "focus"},
+      {{"render", scene, "-o", out, "--levels", "0"}, "levels"},
+      {{"render", scene, "-o", out, "--levels", "129"}, "levels"},
+      {{"render", scene, "-o", out, "--hardness", "0.4"}, "hardness"},
+      {{"render", scene, "-o", out, "--brightness", "0"}, "brightness"},
+      {{"render", scene, "-o", out, "--brightness", "inf"}, "brightness"},
+      {{"render", scene, "-o", out, "--skip", "6"}, "skip"},
+      {{"render", scene, "-o", out, "--max-blur", "-1"}, "max-blur"},
+      {{"render", scene, "-o", out, "--focus", "abc"}, "focus"},
+      {{"render", scene, "-o", out, "--region", "1,2,3"}, "region"},
+      {{"render", scene, "-o", out, "--region", "40,0,20,10"}, "region"},
+      {{"render", scene, "-o", out, "--region", "0,0,0,10"}, "region"},
+      {{"render", file("rgb.png"), "-o", out, "--depth", file("depth47.png")}, "47 x 32"},
+      {{"render", file("rgb.png"), "-o", out, "--depth", file("scene.png")}, "grey"},
+      {{"render", file("rgb.png"), "-o", out, "--depth-file", file("depth.png")}, "depth file"},
+      {{"render", file("rgb.png"), "-o", out, "--depth", file("depth.png"), "--depth-file",
+        file("alpha.dat")},
+       "excludes"},
+      {{"render", scene, "-o", out, "--pattern", file("missing.tif")}, "missing.tif"},
+      {{"render", scene, "-o", out, "--pattern", file("junk.png")}, "pattern"},
+      {{"render", scene, "-o", file("out.bmp")}, "unknown file type"},
+      {{"render", scene, "-o", file("no/such/folder/out.png")}, "out.png"},
+      {{"make-pattern", "square", "-o", file("p.tif")}, "square"},
+      {{"frobnicate"}, "subcommand"},
+      {{}, "subcommand"},
+  };
+  for (const Case& c : cases) {
+    std::string joined;
+    for (const std::string& a : c.args) joined += a + " ";
+    SCOPED_TRACE(joined);
+    EXPECT_NE(Run(c.args), 0);
+    EXPECT_NE(err_.str().find(c.expected), std::string::npos) << err_.str();
+  }
+  EXPECT_FALSE(std::filesystem::exists(out));
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+    EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+}
+
+TEST_F(CliTest, FailedRenderKeepsAnExistingOutput) {
+  const std::string out = file("keep.png");
+  ASSERT_EQ(Run({"render", file("scene.png"), "-o", out}), 0) << err_.str();
+  std::ifstream before_in(out, std::ios::binary);
+  const std::string before{std::istreambuf_iterator<char>(before_in), {}};
+  before_in.close();
+  EXPECT_NE(Run({"render", file("rgb.png"), "--depth", file("depth47.png"), "-o", out}), 0);
+  std::ifstream after_in(out, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after_in), {}), before);
+}
+
+TEST_F(CliTest, MakePatternWritesALoadablePattern) {
+  ASSERT_EQ(Run({"make-pattern", "heptagon-curved", "--size", "33", "-o", file("h.tif")}), 0)
+      << err_.str();
+  EXPECT_EQ(Run({"render", file("scene.png"), "--pattern", file("h.tif"), "-o", file("r.png")}), 0)
+      << err_.str();
+  // The 33-pixel pattern cannot carry the default blur of 24 ... it can; 40 it cannot.
+  EXPECT_EQ(Run({"render", file("scene.png"), "--pattern", file("h.tif"), "--max-blur", "40", "-o",
+                 file("r.png")}),
+            0);
+  EXPECT_NE(err_.str().find("lowered to 31"), std::string::npos) << err_.str();
+}
+
+}  // namespace
+}  // namespace ulvo
