@@ -47,6 +47,11 @@ class DefocusEngine {
   // Optional; without one the render runs without progress or cancellation.
   void SetProgressReporter(ProgressReporter* reporter);
 
+  // Renders into the output. Missing pattern pixels count as an empty pattern;
+  // an empty region, or no image or output buffer (or an output pixel stride
+  // below 3), leaves nothing to write and returns kDone. A kernel set that
+  // cannot be built makes its pixels contribute nothing, and Run then
+  // returns kOutOfMemory although every row was written.
   RenderStatus Run(double hardness, double brightness, int16_t skip);
 
   // 1 after the user confirmed an abort during Run.

@@ -12,12 +12,24 @@
 
 namespace ulvo {
 
-// Per-render light tables shared by every level. Kernel values are 32-bit; when
-// the light of a white pixel would not fit, all colour kernels are divided by
-// 2^colour_shift. The weight kernels (which only measure aperture coverage)
-// get their own shift, so that coverage stays finely resolved even when the
-// colour scale is coarse; without any shift both are the same numbers and the
-// weight kernel is simply the colour kernel of intensity 128.
+// Per-render light tables shared by every level.
+//
+// Kernel values are 32-bit. When the light of a white pixel (brightness ×
+// u(255) × kLightUnit) would not fit, every colour kernel is divided by
+// 2^colour_shift, chosen once before any level is built; the band output
+// multiplies the sums back before the inverse tone curve, and the band sums
+// are 64-bit, so nothing wraps. The price at extreme settings is resolution
+// at the dark end: at hardness 3 and above, light of dark intensities is a
+// vanishing fraction of white's and rounds to nothing in large kernels, so
+// dark regions come out darker than they went in.
+//
+// The weight kernels only measure how much aperture reached a pixel. They get
+// their own shift (from intensity 128's light), so that coverage stays finely
+// resolved and the normalisation keeps working even where the colour scale
+// is coarse; the reference weight is in the same units, is never 0 for a
+// non-empty pattern, and the normalisation never divides by anything else.
+// Without any shift both are the same numbers and the weight kernel is simply
+// the colour kernel of intensity 128.
 struct KernelTone {
   int planes = 1;
   double hardness = 1.0;

@@ -152,9 +152,8 @@ TEST(DepthLevels, SmallLevelsCanHideTheFirstLargeLevel) {
 }
 
 TEST(DepthLevels, TiesPickTheLowerLevel) {
-  // Blur 256, 3 large levels: diameters 0, 1, .., 9 then 2, 129, 256. A
-  // wanted diameter of 5.5 is impossible, but depth distance 2 wants exactly
-  // 2, which small level 2 and large level 10 both have.
+  // Blur 256, 3 large levels: diameters 0, 1, .., 9 then 2, 129, 256. Depth
+  // distance 2 wants exactly 2, which small level 2 and large level 10 share.
   const DepthLevels levels = Levels(3, 256, 128, 256, 256);
   EXPECT_DOUBLE_EQ(levels.levels[10].diameter, 2.0);
   EXPECT_EQ(levels.depth_to_level[130], 2);
