@@ -59,7 +59,9 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, RendersWithEachDepthSource) {
-  EXPECT_EQ(Run({"render", file("scene.png"), "-o", file("a.png")}), 0) << err_.str();
+  EXPECT_EQ(Run({"render", file("scene.png"), "-o", file("a.png"), "--keep-extra-channels"}), 0)
+      << err_.str();
+  EXPECT_EQ(Run({"render", file("scene.png"), "-o", file("d.png")}), 0) << err_.str();
   EXPECT_EQ(Run({"render", file("rgb.png"), "--depth", file("depth.png"), "-o", file("b.tif")}), 0)
       << err_.str();
 
@@ -83,7 +85,9 @@ TEST_F(CliTest, RendersWithEachDepthSource) {
   Image result;
   std::string error;
   ASSERT_TRUE(ReadImageFile(file("a.png"), result, error));
-  EXPECT_EQ(result.channels, 4);  // the depth channel is kept
+  EXPECT_EQ(result.channels, 4);  // the depth channel is kept on request
+  ASSERT_TRUE(ReadImageFile(file("d.png"), result, error));
+  EXPECT_EQ(result.channels, 3);
   ASSERT_TRUE(ReadImageFile(file("c.jpg"), result, error));
   EXPECT_EQ(result.channels, 3);
 }

@@ -32,6 +32,7 @@ struct RenderArgs {
   std::string depthFile;
   std::string pattern;
   std::string region;
+  bool keepExtraChannels = false;
   RenderSettings settings;
 };
 
@@ -74,18 +75,20 @@ bool IsJpegName(const std::string& path) {
   return ext == ".jpg" || ext == ".jpeg";
 }
 
-// JPEG holds no extra channels; such outputs keep only the colour.
-Image ForOutput(const Image& image, const std::string& path) {
+// The colour channels only. A depth plane written as the alpha channel of a
+// PNG would make the result look transparent in every viewer.
+Image ColourOnly(const Image& image) {
   const int colour = image.channels >= 3 ? 3 : 1;
-  if (!IsJpegName(path) || image.channels == colour) return image;
+  if (image.channels == colour) return image;
   Image out;
   out.width = image.width;
   out.height = image.height;
   out.channels = colour;
   out.pixels.resize(static_cast<size_t>(image.width) * image.height * colour);
   for (size_t i = 0, n = static_cast<size_t>(image.width) * image.height; i < n; ++i) {
-    for (int c = 0; c < colour; ++c)
+    for (int c = 0; c < colour; ++c) {
       out.pixels[i * colour + c] = image.pixels[i * image.channels + c];
+    }
   }
   return out;
 }
@@ -163,7 +166,13 @@ int Render(const RenderArgs& args, const CliEnvironment& env) {
   if (report.status == RenderStatus::kNoLevels) {
     env.err << "ulvofilter: note: maximum blur below 2, the image is unchanged\n";
   }
-  if (!WriteImageFile(args.output, ForOutput(image, args.output), error)) return Fail(env, error);
+  const bool keepExtras = args.keepExtraChannels && !IsJpegName(args.output);
+  if (args.keepExtraChannels && !keepExtras) {
+    env.err << "ulvofilter: note: JPEG files hold no extra channels; writing the colour only\n";
+  }
+  if (!WriteImageFile(args.output, keepExtras ? image : ColourOnly(image), error)) {
+    return Fail(env, error);
+  }
   env.out << "wrote " << args.output << "\n";
   return 0;
 }
@@ -177,7 +186,7 @@ int Demo(const DemoArgs& args, const CliEnvironment& env) {
   };
 
   Image scene = MakeDemoScene();
-  Image colour = ForOutput(scene, "colour.jpg");
+  Image colour = ColourOnly(scene);
   Image depth;
   depth.width = scene.width;
   depth.height = scene.height;
@@ -205,7 +214,7 @@ int Demo(const DemoArgs& args, const CliEnvironment& env) {
                 report.status == RenderStatus::kCancelled ? kExitCancelled : kExitFailure);
   }
   const std::string result = path("ulvofilter-demo-result.png");
-  if (!WriteImageFile(result, ForOutput(scene, "result.jpg"), error)) return Fail(env, error);
+  if (!WriteImageFile(result, ColourOnly(scene), error)) return Fail(env, error);
   env.out << "input:  " << path("ulvofilter-demo-input.png") << "\n"
           << "depth:  " << path("ulvofilter-demo-depth.png") << "\n"
           << "result: " << result << "\n";
@@ -268,6 +277,8 @@ void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
       ->check(CLI::Range(1, 5))
       ->capture_default_str();
   cmd.add_option("--region", a.region, "render only x,y,width,height (as the preview does)");
+  cmd.add_flag("--keep-extra-channels", a.keepExtraChannels,
+               "also write the image's depth and other extra channels (PNG, TIFF)");
 }
 
 }  // namespace
