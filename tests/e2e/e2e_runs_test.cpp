@@ -120,6 +120,7 @@ TEST_F(EndToEnd, EditorEndingsGiveTheirResults) {
       {"cancel command", "wait-editor\ncommand 40003\nanswer ok\n", kCancelled},
       {"quit message", "wait-editor\nquit\n", kCancelled},
       {"close box, then finish", "wait-editor\nclose-box\nexpect-open\ncommand 57665\n", 0},
+      {"Ctrl+E", "wait-editor\nkey 69 ctrl\n", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -129,6 +130,25 @@ TEST_F(EndToEnd, EditorEndingsGiveTheirResults) {
     EXPECT_EQ(report.Results(), std::vector<int>{c.result});
     // Neither a cancel nor a finish without render changes the document.
     ExpectImagesEqual(LoadImage(dir_, "out.png"), colour);
+  }
+}
+
+TEST_F(EndToEnd, AboutBoxAndScreenshot) {
+  SaveImage(dir_, "rgb.png", MakeImage(64, 48, 3));
+  const HostReport report =
+      Run({"--about", "--script", WriteScript(dir_, "about.txt", "answer ok\n"), "--image",
+           "rgb.png", "--script",
+           WriteScript(dir_, "shot.txt", "wait-editor\nscreenshot shot.png\ncommand 57665\n")});
+  ExpectCleanRuns(report, 2);
+  EXPECT_EQ(report.Results(), (std::vector<int>{0, 0}));
+  if (target().windows()) {
+    // The host's own capture of the screen.
+    const Image shot = LoadImage(dir_, "shot.png");
+    EXPECT_GT(shot.width, 0);
+    EXPECT_GT(shot.height, 0);
+  } else {
+    // The headless editor writes its display image.
+    EXPECT_FALSE(ReadBytes(dir_.File("shot.png")).empty());
   }
 }
 

@@ -189,12 +189,26 @@ bool EditorAutomation::Key(const ScriptCommand& command) {
   if (command.alt) state[VK_MENU] = state[VK_LMENU] = 0x80;
   SetKeyboardState(state);
 
+  // Real input sends the modifiers' own key messages around the key, and a
+  // view may follow them instead of the keyboard state.
+  std::vector<WPARAM> modifiers;
+  if (command.ctrl) modifiers.push_back(VK_CONTROL);
+  if (command.shift) modifiers.push_back(VK_SHIFT);
+  if (command.alt) modifiers.push_back(VK_MENU);
+  auto post = [&](WPARAM key, bool down) {
+    const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+    LPARAM flags = 1 | (static_cast<LPARAM>(scan) << 16);
+    if (command.alt) flags |= LPARAM{1} << 29;
+    if (!down) flags |= static_cast<LPARAM>(3u << 30);
+    UINT message = down ? WM_KEYDOWN : WM_KEYUP;
+    if (command.alt) message = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+    PostMessageW(view, message, key, flags);
+  };
+  for (WPARAM modifier : modifiers) post(modifier, true);
   const auto vk = static_cast<WPARAM>(command.number);
-  const UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
-  LPARAM flags = 1 | (static_cast<LPARAM>(scan) << 16) | (command.alt ? (1 << 29) : 0);
-  PostMessageW(view, command.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, flags);
-  flags |= static_cast<LPARAM>(3u << 30);
-  PostMessageW(view, command.alt ? WM_SYSKEYUP : WM_KEYUP, vk, flags);
+  post(vk, true);
+  post(vk, false);
+  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) post(*it, false);
   Settle(view);
 
   SetKeyboardState(saved);
