@@ -8,6 +8,8 @@
 
 namespace ulvo {
 
+class CUlvoPiFrame;
+
 class EditorApp {
  public:
   explicit EditorApp(EditorPlatform& platform) : platform_(platform) {}
@@ -22,8 +24,17 @@ class EditorApp {
   // view's back.
   bool OnCommand(uint32_t id, WindowId owner);
 
+  // The frame of the running editor and the window that owns the editor's
+  // other top-level windows (the frame), both set by the editor start-up.
+  void SetRunningFrame(CUlvoPiFrame* frame) { runningFrame_ = frame; }
+  CUlvoPiFrame* runningFrame() const { return runningFrame_; }
+  void SetMainWindow(WindowId window) { mainWindow_ = window; }
+  WindowId mainWindow() const { return mainWindow_; }
+
  private:
   EditorPlatform& platform_;
+  CUlvoPiFrame* runningFrame_ = nullptr;
+  WindowId mainWindow_ = 0;
 };
 
 }  // namespace ulvo

@@ -27,12 +27,16 @@ void RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& de
   frame.document().RecordActiveWindow(platform.ActiveWindow());
   CUlvoFilterView& view = *frame.GetActiveView();
   view.SetFrame(&frame);
+  app.SetRunningFrame(&frame);
+  app.SetMainWindow(frame.document().activeWindow());
 
   view.SetJob(&job, &depth);
   view.TakeOverJob();
 
   frame.RunModalLoop();
   frame.Destroy();
+  app.SetRunningFrame(nullptr);
+  app.SetMainWindow(0);
 }
 
 void RunEditor(FilterJob& job, const DepthBuffer& depth) {

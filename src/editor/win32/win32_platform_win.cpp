@@ -153,7 +153,11 @@ WindowId Win32Platform::ActiveWindow() {
 }
 
 void Win32Platform::EnableHostWindow(WindowId window, bool enable) {
-  if (window != 0 && IsWindow(ToHwnd(window))) EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
+  HWND host = ToHwnd(window);
+  if (host == nullptr || !IsWindow(host)) return;
+  EnableWindow(host, enable ? TRUE : FALSE);
+  // Give the activation back to the host once the editor has gone.
+  if (enable) SetActiveWindow(host);
 }
 
 WindowId Win32Platform::CreateFrameWindow(EditorWindow& frame, int menuId) {
