@@ -174,6 +174,39 @@ TEST_F(EndToEnd, UnsupportedModesAreRefusedByHost) {
   EXPECT_EQ(report.Results(), std::vector<int>{0}) << "no mode check under the paint host";
 }
 
+TEST_F(EndToEnd, PhotoEditorHostGetsASecondContinueCall) {
+  const Image colour = MakeImage(50, 30, 3);
+  SaveImage(dir_, "rgb.png", colour);
+  SaveImage(dir_, "mask.png", MakeSplitMask(50, 30, 20));
+  const std::string finish = WriteScript(dir_, "finish.txt", kFinishScript);
+  for (bool withMask : {false, true}) {
+    SCOPED_TRACE(withMask ? "with a selection" : "whole image");
+    std::vector<std::string> args = {"--as",  "photosle.exe", "--image",  "rgb.png",
+                                     "--out", "out.png",      "--script", finish};
+    if (withMask) args.insert(args.end(), {"--mask", "mask.png"});
+    const HostReport report = Run(args);
+    ExpectCleanRuns(report, 1);
+    EXPECT_EQ(report.Results(), std::vector<int>{0});
+    EXPECT_EQ(report.LinesStartingWith("continue calls: "),
+              std::vector<std::string>{"continue calls: 2"});
+    EXPECT_TRUE(report.Contains("Second time")) << report.Dump();
+    // The second call covers the whole filter rectangle: the margins outside
+    // the selection come back as they were.
+    ExpectImagesEqual(LoadImage(dir_, "out.png"), colour);
+  }
+}
+
+TEST_F(EndToEnd, HostRefusesAModuleThatIsNoFilter) {
+  SaveImage(dir_, "rgb.png", MakeImage(8, 8, 3));
+  // The host's own executable: no entry point, no property list.
+  Target notAFilter = target();
+  notAFilter.module = target().hostCommand.back();
+  const HostReport report = RunHost(notAFilter, dir_, {"--image", "rgb.png"});
+  EXPECT_EQ(report.process.exitCode, 3) << report.Dump();
+  EXPECT_EQ(report.LinesStartingWith("error: ").size(), 1u) << report.Dump();
+  EXPECT_TRUE(report.Results().empty());
+}
+
 TEST_F(EndToEnd, RepeatRunWithoutParametersSelector) {
   SaveImage(dir_, "rgb.png", MakeImage(48, 40, 3));
   const std::string finish = WriteScript(dir_, "finish.txt", kFinishScript);
