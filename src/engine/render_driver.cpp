@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "src/engine/scatter.h"
-#include "src/engine/tone_curve.h"
 
 namespace ulvo {
 namespace {

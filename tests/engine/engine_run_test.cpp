@@ -196,3 +196,49 @@ TEST(OutOfMemory, EveryAllocationFailsCleanly) {
 
 }  // namespace
 }  // namespace ulvo::testing
+
+namespace ulvo::testing {
+namespace {
+
+// Settings no caller should pass still end cleanly (checked under the
+// sanitizers): odd plane counts, strides, level counts, sizes and tones.
+TEST(RunInputs, OddSettingsEndCleanly) {
+  const std::vector<uint8_t> colour = NoiseImage(23, 17, 3);
+  const std::vector<uint8_t> depth = BlockDepth(23, 17, 4);
+  std::vector<uint8_t> pattern(9 * 7 * 4);
+  for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint8_t>(i * 37 % 251);
+  struct Odd {
+    int planes, order, levels, max_blur, skip;
+    double hardness, brightness;
+  };
+  const Odd odd[] = {
+      {1, 0, 10, 9, 1, 1.0, 1.0},     {2, 0, 10, 9, 1, 1.0, 1.0},  {4, 1, 10, 9, 2, 1.0, 1.0},
+      {4, 0, 300, 9, 3, 1.0, 1.0},    {3, 0, 0, 9, 1, 1.0, 1.0},   {3, 0, 10, -4, 1, 1.0, 1.0},
+      {3, 0, 10, 5000, -2, 1.0, 1.0}, {3, 0, 10, 9, 0, 0.0, 1.0},  {3, 0, 10, 9, 1, -1.0, 1.0},
+      {3, 0, 10, 9, 1, 1.0, 0.0},     {3, 0, 10, 9, 1, 1.0, -2.0}, {3, 0, 10, 9, 1, 40.0, 1e6}};
+  for (const Odd& o : odd) {
+    std::vector<uint8_t> output(23 * 17 * 3, 7);
+    DefocusEngine engine;
+    engine.SetDepthMap(o.levels, o.max_blur, 300, depth.data(), 1, 23);
+    engine.SetImage(0, 3, 23, 17, colour.data(), 23 * 3);
+    engine.SetPattern(o.order, o.planes, 7, 9, pattern.data(), 7 * o.planes);
+    engine.SetOutput(0, 3, output.data(), 23 * 3);
+    const RenderStatus status = engine.Run(o.hardness, o.brightness, static_cast<int16_t>(o.skip));
+    EXPECT_NE(status, RenderStatus::kOutOfMemory) << o.planes << " " << o.levels;
+  }
+  std::vector<uint8_t> output(4, 7);
+  DefocusEngine empty;
+  empty.SetImage(0, 3, 0, 5, colour.data(), 0);
+  empty.SetPattern(0, 3, 7, 9, pattern.data(), 21);
+  empty.SetOutput(0, 3, output.data(), 0);
+  EXPECT_EQ(empty.Run(1.0, 1.0, 1), RenderStatus::kDone);
+  DefocusEngine no_pattern;
+  no_pattern.SetImage(0, 3, 1, 1, colour.data(), 3);
+  no_pattern.SetPattern(0, 3, 7, 9, nullptr, 21);
+  no_pattern.SetOutput(0, 3, output.data(), 3);
+  EXPECT_EQ(no_pattern.Run(1.0, 1.0, 1), RenderStatus::kEmptyPattern);
+  EXPECT_EQ(output, std::vector<uint8_t>(4, 7));
+}
+
+}  // namespace
+}  // namespace ulvo::testing
