@@ -196,6 +196,47 @@ TEST_F(EndToEnd, PhotoEditorHostGetsASecondContinueCall) {
   }
 }
 
+TEST_F(EndToEnd, SuccessIsReportedToHostsThatPresetAnError) {
+  // Some hosts store a non-zero result before each call and take anything
+  // non-zero afterwards as a failure: the calls that do their work without
+  // the editor must still report success.
+  SaveImage(dir_, "grey.png", MakeImage(30, 20, 1));
+  SaveImage(dir_, "rgb.png", MakeImage(30, 20, 3));
+  HostReport report = Run({"--preset-result", "-1", "--image", "grey.png", "--script",
+                           WriteScript(dir_, "donor.txt", kDonorScript)});
+  ExpectCleanRuns(report, 1);
+  EXPECT_EQ(report.Results(), std::vector<int>{0});
+  EXPECT_TRUE(report.Contains("call: finish result 0")) << report.Dump();
+
+  report = Run({"--as", "photosle.exe", "--preset-result", "-1", "--image", "rgb.png", "--script",
+                WriteScript(dir_, "finish.txt", kFinishScript)});
+  ExpectCleanRuns(report, 1);
+  EXPECT_EQ(report.Results(), std::vector<int>{0});
+  // The module's own "Second time" has no line end: count anywhere in the output.
+  const std::string& out = report.process.out;
+  size_t calls = 0;
+  for (size_t at = out.find("call: continue result 0"); at != std::string::npos;
+       at = out.find("call: continue result 0", at + 1)) {
+    ++calls;
+  }
+  EXPECT_EQ(calls, 2u) << report.Dump();
+}
+
+TEST_F(EndToEnd, AStuckEditorDoesNotHangTheHost) {
+  if (!target().windows()) GTEST_SKIP() << "the headless editor ends with its script";
+  SaveImage(dir_, "rgb.png", MakeImage(16, 16, 3));
+  // The script leaves the editor open: after 20 s the host posts a quit
+  // message, the editor ends as cancelled and the run counts as failed.
+  const HostReport report =
+      Run({"--image", "rgb.png", "--script", WriteScript(dir_, "stuck.txt", "wait-editor\n")});
+  EXPECT_FALSE(report.process.timedOut);
+  EXPECT_EQ(report.process.exitCode, 1) << report.Dump();
+  EXPECT_EQ(report.Results(), std::vector<int>{kCancelled}) << report.Dump();
+  EXPECT_EQ(report.LinesStartingWith("ui: error: ").size(), 1u) << report.Dump();
+  EXPECT_EQ(report.LinesStartingWith("host window enabled: "),
+            std::vector<std::string>{"host window enabled: yes"});
+}
+
 TEST_F(EndToEnd, HostRefusesAModuleThatIsNoFilter) {
   SaveImage(dir_, "rgb.png", MakeImage(8, 8, 3));
   // The host's own executable: no entry point, no property list.
