@@ -225,5 +225,23 @@ TEST(RenderJob, BadInputsAndCancellationLeaveTheImageAlone) {
   EXPECT_EQ(image.pixels, source.pixels);
 }
 
+TEST(RenderJob, PatternTooSmallToBlurLeavesTheImageAsItWas) {
+  Image image = Flat(40, 30, 70, kFar);
+  Set(image, 20, 15, 255, kFar);
+  const Image source = image;
+  Image dot;
+  dot.width = dot.height = 2;
+  dot.channels = 1;
+  dot.pixels.assign(4, 255);
+  RenderReport report;
+  std::string error;
+  ASSERT_TRUE(
+      RenderImage(image, nullptr, ToPatternBitmap(dot), Focused(24), nullptr, report, error))
+      << error;
+  EXPECT_EQ(report.status, RenderStatus::kNoLevels);
+  EXPECT_EQ(report.maxBlurUsed, 0);
+  EXPECT_EQ(image.pixels, source.pixels);
+}
+
 }  // namespace
 }  // namespace ulvo

@@ -137,6 +137,7 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
   int maxBlur = settings.maxBlur;
   if (maxBlur > pattern.width) maxBlur = pattern.width - 2;
   if (maxBlur > pattern.height) maxBlur = pattern.height - 2;
+  maxBlur = std::max(maxBlur, 0);  // a pattern of one or two pixels allows no blur
   report.maxBlurUsed = maxBlur;
   report.usedDepth = source != DepthSourceKind::kNone;
 
