@@ -8,10 +8,10 @@ bool EditorApp::PreTranslateMessage(const Message& msg) const {
   return msg.id == kMsgClose || msg.id == kMsgQuit;
 }
 
-bool EditorApp::OnCommand(uint32_t id, WindowId owner) {
+bool EditorApp::OnCommand(uint32_t id) {
   switch (id) {
     case ID_ULVO_ABOUT:
-      platform_.ShowDialog(owner, IDD_ULVO_ABOUT);
+      platform_.ShowDialog(mainWindow_, IDD_ULVO_ABOUT);
       return true;
     case ID_ULVO_FINISH:
       return true;

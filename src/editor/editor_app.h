@@ -4,13 +4,14 @@
 
 #include <cstdint>
 
+#include "src/editor/command_target.h"
 #include "src/editor/editor_platform.h"
 
 namespace ulvo {
 
 class CUlvoPiFrame;
 
-class EditorApp {
+class EditorApp : public CommandTarget {
  public:
   explicit EditorApp(EditorPlatform& platform) : platform_(platform) {}
 
@@ -19,10 +20,10 @@ class EditorApp {
   // editor. No accelerators are translated; keys reach the focused window.
   bool PreTranslateMessage(const Message& msg) const;
 
-  // Commands nobody below handled. The about command shows the about box; the
-  // exit command is swallowed so that nothing closes the editor behind the
-  // view's back.
-  bool OnCommand(uint32_t id, WindowId owner);
+  // Commands nobody below handled. The about command shows the about box
+  // over the main window; the exit command is swallowed so that nothing
+  // closes the editor behind the view's back.
+  bool OnCommand(uint32_t id) override;
 
   // The frame of the running editor and the window that owns the editor's
   // other top-level windows (the frame), both set by the editor start-up.

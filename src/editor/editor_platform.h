@@ -59,6 +59,8 @@ class EditorPlatform {
   // Greys the Close item of the window's system menu.
   virtual void DisableCloseMenuItem(WindowId frame) = 0;
   virtual void Invalidate(WindowId window, bool erase) = 0;
+  // Shows a text in a pane of the frame's status bar.
+  virtual void SetStatusText(WindowId frame, int pane, const std::string& text) = 0;
 
   // A timer that sends the window timer messages (first parameter: timerId)
   // every `milliseconds` until it is killed.

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "src/editor/active_values.h"
+#include "src/editor/command_target.h"
 #include "src/editor/display_image.h"
 #include "src/editor/editor_platform.h"
 #include "src/editor/editor_window.h"
@@ -16,7 +17,7 @@ namespace ulvo {
 
 class CUlvoPiFrame;
 
-class CUlvoFilterView : public EditorWindow {
+class CUlvoFilterView : public EditorWindow, public CommandTarget {
  public:
   CUlvoFilterView(EditorPlatform& platform, ActiveValues& active);
 
@@ -35,7 +36,7 @@ class CUlvoFilterView : public EditorWindow {
   void RestoreDisplay();
 
   // Commands routed from the frame; true when handled.
-  bool OnCommand(uint32_t id);
+  bool OnCommand(uint32_t id) override;
 
   std::optional<intptr_t> OnMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
   void Paint(Canvas& canvas) override;

@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
+#include "src/editor/command_target.h"
 #include "src/editor/editor_platform.h"
 
 namespace ulvo {
 
 class CUlvoFilterView;
 
-class CUlvoPiDoc {
+class CUlvoPiDoc : public CommandTarget {
  public:
   explicit CUlvoPiDoc(EditorPlatform& platform) : platform_(platform) {}
 
@@ -31,7 +32,7 @@ class CUlvoPiDoc {
 
   // The exit command, reached only when the view did not handle it: ends the
   // editor without touching the job's outcome.
-  bool OnCommand(uint32_t id);
+  bool OnCommand(uint32_t id) override;
 
   void SetView(CUlvoFilterView* view) { view_ = view; }
   CUlvoFilterView* view() const { return view_; }

@@ -6,7 +6,13 @@ namespace ulvo {
 
 CUlvoPiFrame::CUlvoPiFrame(EditorPlatform& platform, EditorApp& app,
                            std::unique_ptr<CUlvoPiDoc> doc, ActiveValues& active)
-    : platform_(platform), app_(app), active_(active), doc_(std::move(doc)) {}
+    : platform_(platform),
+      app_(app),
+      active_(active),
+      doc_(std::move(doc)),
+      loop_(
+          platform, [&app](const Message& msg) { return app.PreTranslateMessage(msg); },
+          kMsgEndEditor) {}
 
 CUlvoPiFrame::~CUlvoPiFrame() {
   Destroy();
@@ -25,30 +31,6 @@ bool CUlvoPiFrame::Create() {
   return true;
 }
 
-int CUlvoPiFrame::RunModalLoop() {
-  inModalState_ = true;
-  modalResult_ = -1;
-  Message msg;
-  int quitCode = 0;
-  while (inModalState_) {
-    if (!platform_.NextMessage(msg, quitCode)) {
-      // Leave the quit request for the loop that owns the thread.
-      platform_.PostQuit(quitCode);
-      modalResult_ = -1;
-      break;
-    }
-    if (!app_.PreTranslateMessage(msg)) platform_.Dispatch(msg);
-    if (msg.id == kMsgEndEditor) break;
-  }
-  inModalState_ = false;
-  return modalResult_;
-}
-
-void CUlvoPiFrame::EndModalLoop(int result) {
-  modalResult_ = result;
-  inModalState_ = false;
-}
-
 void CUlvoPiFrame::Destroy() {
   // Destroying the frame's window takes the view's window with it.
   if (window() != 0) platform_.DestroyEditorWindow(window());
@@ -57,13 +39,14 @@ void CUlvoPiFrame::Destroy() {
 
 void CUlvoPiFrame::OnWindowDestroyed() {
   EditorWindow::OnWindowDestroyed();
-  inModalState_ = false;
+  loop_.End(-1);
 }
 
 bool CUlvoPiFrame::RouteCommand(uint32_t id) {
-  if (view_ != nullptr && view_->OnCommand(id)) return true;
-  if (doc_->OnCommand(id)) return true;
-  return app_.OnCommand(id, window());
+  CommandTarget* const targets[] = {view_.get(), doc_.get(), &app_};
+  for (CommandTarget* target : targets)
+    if (target != nullptr && target->OnCommand(id)) return true;
+  return false;
 }
 
 std::optional<intptr_t> CUlvoPiFrame::OnMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {

@@ -11,6 +11,7 @@
 #include "src/editor/editor_app.h"
 #include "src/editor/editor_platform.h"
 #include "src/editor/editor_window.h"
+#include "src/editor/modal_loop.h"
 #include "src/editor/ulvo_filter_view.h"
 #include "src/editor/ulvo_pi_doc.h"
 
@@ -32,9 +33,9 @@ class CUlvoPiFrame : public EditorWindow {
   // Pumps the thread's messages until the end message has been dispatched
   // (to whatever window) or the quit message arrives; the quit message is
   // posted again for the host's loop and the result is -1.
-  int RunModalLoop();
-  void EndModalLoop(int result);
-  bool inModalState() const { return inModalState_; }
+  int RunModalLoop() { return loop_.Run(); }
+  void EndModalLoop(int result) { loop_.End(result); }
+  bool inModalState() const { return loop_.running(); }
 
   // Destroys the frame window and the view window with it.
   void Destroy();
@@ -54,8 +55,7 @@ class CUlvoPiFrame : public EditorWindow {
   ActiveValues& active_;
   std::unique_ptr<CUlvoPiDoc> doc_;
   std::unique_ptr<CUlvoFilterView> view_;
-  bool inModalState_ = false;
-  int modalResult_ = -1;
+  ModalLoop loop_;
 };
 
 }  // namespace ulvo

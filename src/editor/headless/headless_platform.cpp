@@ -140,6 +140,11 @@ void HeadlessPlatform::DisableCloseMenuItem(WindowId frame) {
 
 void HeadlessPlatform::Invalidate(WindowId /*window*/, bool /*erase*/) {}
 
+void HeadlessPlatform::SetStatusText(WindowId frame, int pane, const std::string& text) {
+  if (frame == 0 || frame != frame_) return;
+  Log("status " + std::to_string(pane) + " \"" + text + "\"");
+}
+
 bool HeadlessPlatform::SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) {
   if (windows_.count(window) == 0) return false;
   KillTimer(window, timerId);

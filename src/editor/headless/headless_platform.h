@@ -39,6 +39,7 @@ class HeadlessPlatform : public EditorPlatform {
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
   void Invalidate(WindowId window, bool erase) override;
+  void SetStatusText(WindowId frame, int pane, const std::string& text) override;
   // Headless time stands still except in the script's sleep steps, which let
   // the timers that fall due in them fire (once each, as coalesced timer
   // messages do).

@@ -32,6 +32,7 @@ class Win32Platform : public EditorPlatform {
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
   void Invalidate(WindowId window, bool erase) override;
+  void SetStatusText(WindowId frame, int pane, const std::string& text) override;
   bool SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) override;
   void KillTimer(WindowId window, uintptr_t timerId) override;
   bool NextMessage(Message& msg, int& quitCode) override;

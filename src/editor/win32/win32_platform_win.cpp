@@ -240,6 +240,13 @@ void Win32Platform::Invalidate(WindowId window, bool erase) {
   if (window != 0) InvalidateRect(ToHwnd(window), nullptr, erase ? TRUE : FALSE);
 }
 
+void Win32Platform::SetStatusText(WindowId frame, int pane, const std::string& text) {
+  if (statusBar_ == nullptr || ToHwnd(frame) != frame_) return;
+  const std::wstring wide = Widen(text);
+  SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(pane),
+               reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
 bool Win32Platform::SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) {
   return ::SetTimer(ToHwnd(window), timerId, milliseconds, nullptr) != 0;
 }

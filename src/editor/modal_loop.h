@@ -1,0 +1,37 @@
+// A nested message loop on the editor's thread. It fetches the thread's
+// messages, lets a filter consume some, dispatches the rest, and ends when
+// asked to, after a message with the end id has been dispatched (whatever
+// window it was for), or when the quit message arrives; the quit request is
+// then posted again so that the loop owning the thread sees it too.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "src/editor/editor_platform.h"
+
+namespace ulvo {
+
+class ModalLoop {
+ public:
+  // Returns true when the message is consumed and must not be dispatched.
+  using PreTranslate = std::function<bool(const Message&)>;
+
+  ModalLoop(EditorPlatform& platform, PreTranslate preTranslate, uint32_t endMessage)
+      : platform_(platform), preTranslate_(std::move(preTranslate)), endMessage_(endMessage) {}
+
+  // Runs until the loop ends; returns the result given to End, or -1.
+  int Run();
+  // Ends the loop after the message being dispatched now.
+  void End(int result);
+  bool running() const { return running_; }
+
+ private:
+  EditorPlatform& platform_;
+  PreTranslate preTranslate_;
+  uint32_t endMessage_;
+  bool running_ = false;
+  int result_ = -1;
+};
+
+}  // namespace ulvo
