@@ -82,7 +82,10 @@ int PatternLoader::ReadPixels(const PatternDescription& description, uint8_t* de
     return 0;
   }
   const TiffLayout layout = DescribeTiff(tif.get());
-  if (layout.width == 0 || layout.height == 0) return 0;
+  if (layout.width == 0 || layout.height == 0) {
+    messages_.ShowMessage("The pattern file has no pixels: " + description.fileName);
+    return 0;
+  }
   if (destination == nullptr) return 1;
 
   // The destination was sized from the description; a file changed since then

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -190,6 +191,45 @@ TEST(ImageFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   Image read;
   ASSERT_TRUE(ReadImageFile(path, read, error));
   EXPECT_EQ(read.width, 3);
+}
+
+TEST(ImageFile, CorruptedFilesNeverCrashTheReaders) {
+  // Deterministic byte damage to valid files of each format, including the
+  // headers; every read must come back (with or without an image).
+  TempDir dir;
+  const Image image = Gradient(32, 24, 4);
+  std::string error;
+  uint32_t state = 12345;
+  const auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  for (const char* name : {"seed.png", "seed.tif"}) {
+    ASSERT_TRUE(WriteImageFile(dir.file(name), image, error)) << error;
+  }
+  Image rgb = Gradient(32, 24, 3);
+  ASSERT_TRUE(WriteImageFile(dir.file("seed.jpg"), rgb, error)) << error;
+  for (const char* name : {"seed.png", "seed.tif", "seed.jpg"}) {
+    const std::vector<char> original = Bytes(dir.file(name));
+    for (int round = 0; round < 150; ++round) {
+      std::vector<char> damaged = original;
+      const int flips = 1 + static_cast<int>(next() % 8);
+      for (int i = 0; i < flips; ++i) {
+        // Half of the damage goes into the first 64 bytes, where the headers are.
+        const size_t span = (next() & 1) ? std::min<size_t>(64, damaged.size()) : damaged.size();
+        damaged[next() % span] = static_cast<char>(next());
+      }
+      WriteBytes(dir.file("damaged.bin"), damaged);
+      Image out;
+      if (ReadImageFile(dir.file("damaged.bin"), out, error)) {
+        EXPECT_EQ(out.pixels.size(), static_cast<size_t>(out.width) * out.height * out.channels);
+      } else {
+        EXPECT_FALSE(error.empty());
+      }
+    }
+  }
 }
 
 }  // namespace

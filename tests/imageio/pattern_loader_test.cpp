@@ -269,5 +269,47 @@ TEST_F(PatternLoaderTest, HeadersThatWouldOverrunTheDestinationAreRefused) {
   EXPECT_EQ(dest, std::vector<uint8_t>(dest.size(), 0x22));
 }
 
+TEST_F(PatternLoaderTest, CorruptedPatternsNeverCrashTheLoader) {
+  TestTiff seed;
+  seed.width = 24;
+  seed.height = 20;
+  seed.samples = 3;
+  seed.photometric = PHOTOMETRIC_RGB;
+  seed.compression = COMPRESSION_LZW;
+  for (int i = 0; i < 24 * 20 * 3; ++i) seed.data.push_back(static_cast<uint8_t>(i * 5));
+  const std::string path = dir_.file("seed.tif");
+  ASSERT_TRUE(WriteTestTiff(path, seed));
+  std::vector<char> original;
+  {
+    std::ifstream in(path, std::ios::binary);
+    original.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  uint32_t state = 777;
+  const auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  PatternBitmap kept;
+  kept.width = 1;
+  for (int round = 0; round < 200; ++round) {
+    std::vector<char> damaged = original;
+    for (int i = 0, n = 1 + static_cast<int>(next() % 6); i < n; ++i) {
+      damaged[next() % damaged.size()] = static_cast<char>(next());
+    }
+    const std::string file = dir_.file("damaged.tif");
+    std::ofstream(file, std::ios::binary).write(damaged.data(), static_cast<long>(damaged.size()));
+    messages_.texts.clear();
+    PatternBitmap bitmap = kept;
+    if (LoadPatternBitmap(file, bitmap, messages_)) {
+      EXPECT_EQ(bitmap.pixels.size(), static_cast<size_t>(bitmap.rowStride) * bitmap.height);
+    } else {
+      EXPECT_EQ(bitmap.width, 1);
+      EXPECT_FALSE(messages_.texts.empty());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ulvo
