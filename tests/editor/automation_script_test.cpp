@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "src/editor/headless/headless_platform.h"
+#include "src/editor/modal_loop.h"
 #include "src/editor/run_editor.h"
 
 namespace ulvo {
@@ -145,6 +146,28 @@ TEST(HeadlessTimers, FireOnlyWhenScriptTimePassesTheirDueTime) {
   later.KillTimer(otherId, 4);
   EXPECT_EQ(PumpTimers(later, other), std::vector<uintptr_t>{3});
   EXPECT_FALSE(later.SetTimer(0x9999, 1, 10));  // no such window
+}
+
+}  // namespace
+}  // namespace ulvo
+
+namespace ulvo {
+namespace {
+
+TEST(ModalLoop, DispatchesTheEndMessageBeforeEndingAndFiltersFirst) {
+  std::ostringstream log;
+  HeadlessPlatform platform("post frame 0x10\npost frame 0x404 5\npost frame 0x405 1 2\nsleep 1\n",
+                            log);
+  RecordingWindow window;
+  const WindowId id = platform.CreateFrameWindow(window, 101);
+  ModalLoop loop(
+      platform, [](const Message& msg) { return msg.id == kMsgClose; }, kMsgEndEditor);
+  EXPECT_EQ(loop.Run(), -1);
+  const std::vector<std::pair<uint32_t, uintptr_t>> expected = {{0x404, 5}, {0x405, 1}};
+  EXPECT_EQ(window.received, expected);  // the close was filtered out
+  EXPECT_EQ(platform.remainingSteps(), 1u);
+  EXPECT_FALSE(loop.running());
+  EXPECT_TRUE(platform.windowExists(id));
 }
 
 }  // namespace
