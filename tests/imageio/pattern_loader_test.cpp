@@ -193,7 +193,8 @@ TEST_F(PatternLoaderTest, BrokenFilesKeepThePreviousPatternAndSaySo) {
   const std::string cut = dir_.file("cut.tif");
   {
     std::vector<char> damaged = bytes;
-    std::fill(damaged.begin() + 8, damaged.begin() + 8 + 64 * 60, 0);
+    ASSERT_GT(damaged.size(), 8u + 64 * 60);
+    for (size_t i = 8; i < 8 + 64 * 60; ++i) damaged[i] = 0;
     damaged.resize(8 + 64 * 30);
     std::ofstream(cut, std::ios::binary).write(damaged.data(), static_cast<long>(damaged.size()));
   }
