@@ -216,6 +216,19 @@ bool EditorAutomation::Key(const ScriptCommand& command) {
   return true;
 }
 
+// Posts a message and gives the main thread a moment to act on it, as a user
+// would before the next step; a window that has closed meanwhile ends the script.
+bool EditorAutomation::PostAndSettle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!window) return false;
+  if (!PostMessageW(window, message, wparam, lparam)) {
+    Say("ui: script ended: the window closed before the message reached it");
+    stopped_ = true;
+    return false;
+  }
+  Settle(window);
+  return true;
+}
+
 bool EditorAutomation::Execute(const ScriptCommand& command) {
   auto frame = [&] { return WaitForWindow([&] { return Frame(); }, "the editor"); };
   switch (command.op) {
@@ -225,25 +238,26 @@ bool EditorAutomation::Execute(const ScriptCommand& command) {
       Sleep(static_cast<DWORD>(command.number));
       return true;
     case ScriptOp::kCommand: {
-      HWND f = frame();
-      return f && PostMessageW(f, WM_COMMAND, MAKEWPARAM(command.number, 0), 0);
+      return PostAndSettle(frame(), WM_COMMAND, MAKEWPARAM(command.number, 0), 0);
     }
     case ScriptOp::kCloseBox: {
-      HWND f = frame();
-      return f && PostMessageW(f, WM_SYSCOMMAND, SC_CLOSE, 0);
+      return PostAndSettle(frame(), WM_SYSCOMMAND, SC_CLOSE, 0);
     }
     case ScriptOp::kPost: {
       const auto msg = static_cast<UINT>(command.number);
       const auto wp = static_cast<WPARAM>(command.wparam);
       const auto lp = static_cast<LPARAM>(command.lparam);
       if (command.target == PostTarget::kThread) {
-        return PostThreadMessageW(mainThreadId_, msg, wp, lp) != 0 ||
-               Fail("cannot post to the main thread");
+        if (!PostThreadMessageW(mainThreadId_, msg, wp, lp)) {
+          return Fail("cannot post to the main thread");
+        }
+        Settle(Frame());
+        return true;
       }
       HWND target = command.target == PostTarget::kFrame
                         ? frame()
                         : WaitForWindow([&] { return View(); }, "the editor view");
-      return target && PostMessageW(target, msg, wp, lp);
+      return PostAndSettle(target, msg, wp, lp);
     }
     case ScriptOp::kKey:
       return Key(command);
@@ -259,13 +273,17 @@ bool EditorAutomation::Execute(const ScriptCommand& command) {
         PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageW(view, WM_LBUTTONUP, 0, at);
       }
+      Settle(view);
       return true;
     }
     case ScriptOp::kAnswer:
       return Answer(command);
     case ScriptOp::kQuit:
-      return PostThreadMessageW(mainThreadId_, WM_QUIT, 0, 0) != 0 ||
-             Fail("cannot post the quit message");
+      if (!PostThreadMessageW(mainThreadId_, WM_QUIT, 0, 0)) {
+        return Fail("cannot post the quit message");
+      }
+      Sleep(200);
+      return true;
     case ScriptOp::kScreenshot: {
       std::string error;
       if (!SaveScreenshot(command.path, error)) return Fail("screenshot: " + error);

@@ -36,6 +36,7 @@ class EditorAutomation {
   HWND Frame() const;
   HWND View() const;
   HWND Dialog(int buttonId) const;
+  bool PostAndSettle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   bool Answer(const ScriptCommand& command);
   bool Key(const ScriptCommand& command);
   bool Fail(const std::string& message);

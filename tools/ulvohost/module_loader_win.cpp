@@ -78,7 +78,14 @@ std::vector<PiplResource> ReadPiplResources(HMODULE module) {
 }  // namespace
 
 std::unique_ptr<LoadedModule> LoadFilterModule(const std::string& path, std::string& error) {
-  HMODULE module = LoadLibraryW(Widen(path).c_str());
+  // A full path: a relative name would otherwise be searched for in the
+  // system folders first. The module's own folder resolves its imports.
+  const std::wstring wide = Widen(path);
+  std::wstring full(MAX_PATH * 4, L'\0');
+  const DWORD n =
+      GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  full = n > 0 && n < full.size() ? full.substr(0, n) : wide;
+  HMODULE module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!module) {
     error = "cannot load " + path + ": " + LastErrorText();
     return nullptr;
