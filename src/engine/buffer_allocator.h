@@ -34,17 +34,23 @@ class BufferAllocator {
     if (!buffer) {
       failed_ = true;
       RaiseOutOfMemory();
+    } else {
+      bytes_ += count * sizeof(T);
     }
     return buffer;
   }
 
   int attempts() const { return attempts_; }
+  // Bytes of all successful allocations so far. Working buffers live until
+  // the render ends, so for a render without failures this is its peak.
+  uint64_t bytes() const { return bytes_; }
   // True once any allocation of this allocator failed.
   bool failed() const { return failed_; }
 
  private:
   int fail_at_;
   int attempts_ = 0;
+  uint64_t bytes_ = 0;
   bool failed_ = false;
 };
 

@@ -46,6 +46,7 @@ struct DefocusEngine::State {
   RenderInputs inputs;
   int cancelled = 0;
   int allocations = 0;
+  RunStats stats;
 };
 
 DefocusEngine::DefocusEngine() : state_(std::make_unique<State>()) {}
@@ -108,9 +109,14 @@ int DefocusEngine::allocation_count() const {
   return state_->allocations;
 }
 
+const RunStats& DefocusEngine::stats() const {
+  return state_->stats;
+}
+
 RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip) {
   RenderInputs in = state_->inputs;
   state_->cancelled = 0;
+  state_->stats = RunStats();
   switch (CheckInputs(in)) {
     case InputProblem::kNothingToRender:
       return RenderStatus::kDone;
@@ -124,7 +130,10 @@ RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip
   struct CountAllocations {
     State& state;
     BufferAllocator& allocator;
-    ~CountAllocations() { state.allocations = allocator.attempts(); }
+    ~CountAllocations() {
+      state.allocations = allocator.attempts();
+      state.stats.working_bytes = allocator.bytes();
+    }
   } count_allocations{*state_, allocator};
 
   // Own copy of the pattern, trimmed to its non-zero bytes.

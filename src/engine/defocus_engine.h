@@ -13,6 +13,18 @@
 
 namespace ulvo {
 
+// Measurements of one Run.
+struct RunStats {
+  // Bytes of working buffers (pattern copy, bands, kernel sets) allocated;
+  // they all live until the render ends.
+  uint64_t working_bytes = 0;
+  uint64_t kernel_bytes = 0;  // of those, the kernel sets
+  // One kernel cell of one channel added into its colour sum together with
+  // the matching weight cell; counted by the fast path only (0 otherwise).
+  uint64_t cell_additions = 0;
+  int threads = 1;  // threads that scattered
+};
+
 // Outcome of Run.
 enum class RenderStatus {
   kDone,          // every output row was written
@@ -62,6 +74,8 @@ class DefocusEngine {
   // Working-buffer allocations attempted by Run so far (for tests of the
   // out-of-memory paths together with EngineOptions::fail_allocation).
   int allocation_count() const;
+  // What the last Run did, for benchmarks and tests.
+  const RunStats& stats() const;
 
  private:
   struct State;

@@ -3,14 +3,24 @@
 
 namespace ulvo {
 
-// How the scatter adds kernels into the accumulator band. kReference is the
-// plain single-threaded loop; faster paths must match its output exactly.
+// How the scatter adds kernels into the accumulator band. Every path renders
+// exactly the same bytes.
 enum class ScatterPath {
+  // The plain single-threaded loop, one channel at a time: the yardstick the
+  // faster path is measured and tested against.
   kReference,
+  // Horizontal stripes on several threads, the three channels of a pixel
+  // added in one pass, vector instructions where the processor has them.
+  kFast,
 };
 
 struct EngineOptions {
-  ScatterPath scatter_path = ScatterPath::kReference;
+  ScatterPath scatter_path = ScatterPath::kFast;
+  // Worker threads of the fast path; 0 or less: one per hardware thread.
+  // Small regions and bands that would not fit the memory budget use fewer.
+  int threads = 0;
+  // The fast path's vector instructions; off, it uses plain loops.
+  bool simd = true;
   // Testing aid: the working-buffer allocation with this 0-based index fails
   // as if memory had run out. Negative: no allocation is made to fail.
   int fail_allocation = -1;

@@ -11,6 +11,7 @@
 #include "src/imageio/image_file.h"
 #include "src/imageio/pattern_loader.h"
 #include "tools/ulvofilter/aperture_shapes.h"
+#include "tools/ulvofilter/bench_command.h"
 #include "tools/ulvofilter/demo_scene.h"
 #include "tools/ulvofilter/handoff_depth.h"
 #include "tools/ulvofilter/progress_bar.h"
@@ -313,6 +314,9 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
       app.add_subcommand("make-scene", "write the sample scene with its depth channel");
   makeScene->add_option("-o,--output", sceneOutput, "scene file (.tif or .png)")->required();
 
+  BenchArgs benchArgs;
+  CLI::App* bench = AddBenchCommand(app, benchArgs);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -323,6 +327,7 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
   if (demo->parsed()) return Demo(demoArgs, env);
   if (makePattern->parsed()) return MakePattern(patternArgs, env);
   if (makeScene->parsed()) return MakeScene(sceneOutput, env);
+  if (bench->parsed()) return RunBench(benchArgs, env);
   return kExitUsage;
 }
 

@@ -1,0 +1,175 @@
+// Micro-benchmarks of the engine's passes: the kernel build of one level,
+// the scatter of a row of source pixels (with and without a depth map, grey
+// and three-plane patterns) and the flush of finished band rows.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "src/engine/band_output.h"
+#include "src/engine/buffer_allocator.h"
+#include "src/engine/kernel_set.h"
+#include "src/engine/pattern_trim.h"
+#include "src/engine/scatter.h"
+
+namespace ulvo {
+namespace {
+
+// A packed size × size disc; with three planes each plane a little smaller,
+// as in a pattern with colour fringes.
+PatternCopy Disc(int size, int planes) {
+  PatternCopy p;
+  p.planes = planes;
+  p.width = size;
+  p.height = size;
+  p.bytes = std::make_unique<uint8_t[]>(static_cast<size_t>(size) * size * planes);
+  const double c = (size - 1) / 2.0;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      for (int q = 0; q < planes; ++q) {
+        const double r = size / 2.0 - q;
+        const bool inside = std::hypot(x - c, y - c) <= r;
+        p.bytes[(static_cast<size_t>(y) * size + x) * planes + q] = inside ? 255 : 0;
+      }
+    }
+  }
+  return p;
+}
+
+KernelSet BuildLarge(const PatternCopy& pattern, const KernelTone& tone, int width) {
+  LevelGeometry geometry;
+  geometry.width = width;
+  geometry.height = width * pattern.height / pattern.width;
+  geometry.diameter = width;
+  BufferAllocator allocator;
+  KernelSet set;
+  BuildLevelKernels(pattern, tone, geometry, 12, allocator, &set);
+  return set;
+}
+
+// Deterministic bytes.
+std::vector<uint8_t> Noise(size_t n, uint32_t seed) {
+  std::vector<uint8_t> v(n);
+  for (auto& b : v) {
+    seed = seed * 1664525u + 1013904223u;
+    b = static_cast<uint8_t>(seed >> 24);
+  }
+  return v;
+}
+
+// Args: kernel width, planes.
+void BM_KernelBuild(benchmark::State& state) {
+  const int width = static_cast<int>(state.range(0));
+  const int planes = static_cast<int>(state.range(1));
+  const PatternCopy pattern = Disc(64, planes);
+  const KernelTone tone = PrepareKernelTone(pattern, 1.0, 1.0);
+  for (auto _ : state) {
+    KernelSet set = BuildLarge(pattern, tone, width);
+    benchmark::DoNotOptimize(set.values.get());
+  }
+}
+BENCHMARK(BM_KernelBuild)
+    ->Args({24, 1})
+    ->Args({64, 1})
+    ->Args({24, 3})
+    ->Args({64, 3})
+    ->Unit(benchmark::kMillisecond);
+
+// One band row of source pixels scattered through one kernel, three channels
+// each, the way the render driver calls the scatter.
+// Args: kernel width, planes, depth map (0/1).
+void BM_ScatterRow(benchmark::State& state) {
+  const int kw = static_cast<int>(state.range(0));
+  const int planes = static_cast<int>(state.range(1));
+  const bool with_depth = state.range(2) != 0;
+  const PatternCopy pattern = Disc(64, planes);
+  const KernelTone tone = PrepareKernelTone(pattern, 1.0, 1.0);
+  const KernelSet set = BuildLarge(pattern, tone, kw);
+
+  const int width = 1024;
+  const int rows = set.height + 1;
+  std::vector<uint64_t> planes_mem(static_cast<size_t>(4) * rows * width);
+  const std::vector<uint8_t> colour = Noise(static_cast<size_t>(width) * 3, 1);
+  // Depth: mostly far, with nearer steps so that some light is dimmed.
+  std::vector<uint8_t> depth(static_cast<size_t>(width) * rows, 200);
+  for (size_t i = 0; i < depth.size(); ++i) {
+    if ((i % width) / 64 % 4 == 0) depth[i] = 150;
+  }
+
+  ScatterLevel level;
+  level.index = 12;
+  level.width = set.width;
+  level.height = set.height;
+  level.diameter = static_cast<float>(kw);
+  level.span_first = set.span_first.get();
+  level.span_last = set.span_last.get();
+  BandTarget target;
+  target.weight = planes_mem.data() + static_cast<size_t>(3) * rows * width;
+  target.image_width = width;
+  target.image_height = rows;
+  target.band_rows = rows;
+  DepthView view;
+  if (with_depth) view = DepthView{depth.data(), 1, width};
+  const int y = (set.height - 1) / 2;
+
+  uint64_t cells = 0;
+  for (int r = 0; r < set.height; ++r) cells += set.span_last[r] - set.span_first[r] + 1;
+  for (auto _ : state) {
+    for (int x = 0; x < width; ++x) {
+      for (int k = 0; k < 3; ++k) {
+        const int plane = planes == 1 ? 0 : k;
+        target.colour = planes_mem.data() + static_cast<size_t>(k) * rows * width;
+        ScatterPixel(level, set.Copy(colour[static_cast<size_t>(x) * 3 + k], plane),
+                     set.Weight(plane), target, view, x, y, ScatterPath::kReference);
+      }
+    }
+    benchmark::ClobberMemory();
+  }
+  // One channel's kernel cell (colour and weight) per count.
+  state.counters["cells/s"] = benchmark::Counter(
+      static_cast<double>(cells) * 3 * width * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ScatterRow)
+    ->Args({24, 1, 0})
+    ->Args({24, 1, 1})
+    ->Args({24, 3, 0})
+    ->Args({24, 3, 1})
+    ->Args({64, 1, 0})
+    ->Args({64, 1, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// Normalises, tone-maps and writes 64 rows of a 4000-pixel band.
+void BM_Flush(benchmark::State& state) {
+  const int width = 4000;
+  const int rows = 64;
+  const std::vector<uint8_t> noise = Noise(static_cast<size_t>(width) * rows, 3);
+  std::vector<uint8_t> output(static_cast<size_t>(width) * rows * 3);
+  OutputTarget target;
+  target.base = output.data();
+  target.row_stride = width * 3;
+  FlushSettings settings;
+  settings.reference_weight = 101220000;
+  settings.image_width = width;
+  settings.image_height = rows;
+  Band band;
+  BufferAllocator allocator;
+  for (auto _ : state) {
+    state.PauseTiming();
+    AllocateBand(rows, width, allocator, &band);
+    for (int p = 0; p < 4; ++p) {
+      for (size_t i = 0; i < static_cast<size_t>(rows) * width; ++i) {
+        band.plane(p)[i] = p == 3 ? 90000000 + noise[i] * 100000 : noise[i] * 400000;
+      }
+    }
+    state.ResumeTiming();
+    FlushRows(band, target, settings, 0, rows);
+    benchmark::DoNotOptimize(output.data());
+  }
+  state.counters["pixels/s"] = benchmark::Counter(
+      static_cast<double>(width) * rows * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Flush)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ulvo

@@ -1,0 +1,235 @@
+#include "tools/ulvofilter/bench_command.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <iomanip>
+#include <sstream>
+#include <thread>
+
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
+
+#include "src/engine/defocus_engine.h"
+#include "tools/ulvofilter/aperture_shapes.h"
+
+namespace ulvo {
+namespace {
+
+struct BenchScene {
+  std::string name;
+  std::string description;
+  int width = 0;
+  int height = 0;
+  int maxBlur = 24;
+  bool colourFringe = false;  // three-plane pattern
+};
+
+std::vector<BenchScene> Scenes(bool quick) {
+  if (quick) {
+    return {{"12mp-blur24", "800 x 600 stand-in, maximum blur 24", 800, 600, 24, false},
+            {"12mp-blur64", "800 x 600 stand-in, maximum blur 64", 800, 600, 64, false},
+            {"3mp-fringe", "400 x 300 stand-in, three-plane pattern", 400, 300, 24, true},
+            {"preview", "256 x 256 preview region", 256, 256, 24, false}};
+  }
+  return {{"12mp-blur24", "4000 x 3000, maximum blur 24", 4000, 3000, 24, false},
+          {"12mp-blur64", "4000 x 3000, maximum blur 64", 4000, 3000, 64, false},
+          {"3mp-fringe", "2000 x 1500, three-plane pattern, maximum blur 24", 2000, 1500, 24, true},
+          {"preview", "512 x 512 preview region, maximum blur 24", 512, 512, 24, false}};
+}
+
+// A generated photograph: smooth colour gradients with fine texture, a grid
+// of small bright lights that bloom into the aperture, depth rising from
+// left to right with nearer blocks standing in front (so that occlusion
+// happens along their edges).
+struct SceneImages {
+  std::vector<uint8_t> colour;  // 3 bytes a pixel
+  std::vector<uint8_t> depth;   // 1 byte a pixel
+};
+
+SceneImages MakeScene(int width, int height) {
+  SceneImages s;
+  s.colour.resize(static_cast<size_t>(width) * height * 3);
+  s.depth.resize(static_cast<size_t>(width) * height);
+  uint32_t seed = 12345;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      const int noise = static_cast<int>(seed >> 28);  // 0..15
+      const size_t i = static_cast<size_t>(y) * width + x;
+      uint8_t* p = &s.colour[i * 3];
+      p[0] = static_cast<uint8_t>(40 + 120 * x / width + noise);
+      p[1] = static_cast<uint8_t>(30 + 100 * y / height + noise);
+      p[2] = static_cast<uint8_t>(90 + noise * 4);
+      if (x % 37 == 5 && y % 41 == 7) p[0] = p[1] = p[2] = 255;  // lights
+      int depth = 255 * x / width;
+      const int bx = x * 8 / width;
+      const int by = y * 6 / height;
+      if ((bx + by) % 3 == 0 && (x * 8 % width) > width / 5 && (y * 6 % height) > height / 6) {
+        depth = 60 + 10 * bx;  // a nearer block
+      }
+      s.depth[i] = static_cast<uint8_t>(depth);
+    }
+  }
+  return s;
+}
+
+struct Measurement {
+  double seconds = 0;
+  RunStats stats;
+  std::vector<uint8_t> output;
+  bool ok = false;
+};
+
+long PeakResidentKiB() {
+#if defined(_WIN32)
+  return -1;
+#else
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return -1;
+  return usage.ru_maxrss;
+#endif
+}
+
+Measurement Measure(const BenchScene& scene, const SceneImages& images,
+                    const PatternBitmap& pattern, const EngineOptions& options, int repetitions) {
+  Measurement m;
+  m.output.resize(images.colour.size());
+  m.seconds = 1e300;
+  for (int rep = 0; rep < repetitions; ++rep) {
+    DefocusEngine engine;
+    engine.SetDepthMap(10, scene.maxBlur, 128, images.depth.data(), 1, scene.width);
+    engine.SetImage(0, 3, scene.width, scene.height, images.colour.data(), scene.width * 3);
+    engine.SetPattern(0, 3, pattern.width, pattern.height, pattern.pixels.data(),
+                      pattern.rowStride);
+    engine.SetOutput(0, 3, m.output.data(), scene.width * 3);
+    engine.SetOptions(options);
+    const auto start = std::chrono::steady_clock::now();
+    const RenderStatus status = engine.Run(1.0, 1.0, 1);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    m.ok = status == RenderStatus::kDone;
+    m.seconds = std::min(m.seconds, took.count());
+    m.stats = engine.stats();
+  }
+  return m;
+}
+
+std::string Megabytes(uint64_t bytes) {
+  std::ostringstream text;
+  text << std::fixed << std::setprecision(1) << bytes / 1048576.0;
+  return text.str();
+}
+
+}  // namespace
+
+CLI::App* AddBenchCommand(CLI::App& app, BenchArgs& args) {
+  CLI::App* cmd =
+      app.add_subcommand("bench", "time whole renders of generated scenes, fast against reference");
+  std::vector<std::string> names;
+  for (const BenchScene& scene : Scenes(false)) names.push_back(scene.name);
+  cmd->add_option("--scene", args.scenes, "scenes to render (default: all)")
+      ->check(CLI::IsMember(names));
+  cmd->add_option("--threads", args.threads, "threads of the fast path (0: one per core)")
+      ->check(CLI::Range(0, 256))
+      ->capture_default_str();
+  cmd->add_option("--repetitions", args.repetitions, "renders per path; the fastest counts")
+      ->check(CLI::Range(1, 100))
+      ->capture_default_str();
+  cmd->add_flag("--quick", args.quick, "small stand-ins of the scenes (a smoke test)");
+  cmd->add_flag("--no-reference", args.skipReference,
+                "skip the slow reference path (no ratios then)");
+  return cmd;
+}
+
+int RunBench(const BenchArgs& args, const CliEnvironment& env) {
+  const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const int threads = args.threads > 0 ? args.threads : hardware;
+  env.out << "ulvofilter bench: " << hardware << " hardware threads, fast path with " << threads
+          << " thread(s); best of " << args.repetitions << " run(s)\n"
+          << "cells/s/thread: kernel cells of one channel added (colour and weight) per second "
+             "and thread\n"
+          << "engine MB: working buffers the engine allocated (pattern, bands, kernel sets); "
+             "peak RSS: the process's high-water mark so far\n";
+  bool allIdentical = true;
+  for (const BenchScene& scene : Scenes(args.quick)) {
+    if (!args.scenes.empty() &&
+        std::find(args.scenes.begin(), args.scenes.end(), scene.name) == args.scenes.end()) {
+      continue;
+    }
+    const SceneImages images = MakeScene(scene.width, scene.height);
+    const PatternBitmap pattern = ToPatternBitmap(
+        DrawAperture(scene.colourFringe ? ApertureShape::kColourFringe : ApertureShape::kDisc, 64));
+
+    struct Row {
+      std::string path;
+      int threads;
+      Measurement m;
+    };
+    std::vector<Row> rows;
+    EngineOptions options;
+    if (!args.skipReference) {
+      options.scatter_path = ScatterPath::kReference;
+      rows.push_back({"reference", 1, Measure(scene, images, pattern, options, args.repetitions)});
+    }
+    options.scatter_path = ScatterPath::kFast;
+    options.threads = 1;
+    rows.push_back({"fast", 1, Measure(scene, images, pattern, options, args.repetitions)});
+    if (threads > 1) {
+      options.threads = threads;
+      rows.push_back({"fast", threads, Measure(scene, images, pattern, options, args.repetitions)});
+    }
+
+    // Cells are counted by the fast path; every path adds the same cells.
+    uint64_t cells = 0;
+    for (const Row& row : rows) cells = std::max(cells, row.m.stats.cell_additions);
+    const uint64_t imageBytes = static_cast<uint64_t>(scene.width) * scene.height * 3;
+
+    env.out << "\n"
+            << scene.name << ": " << scene.description << ", " << cells << " cell additions\n";
+    env.out << std::left << std::setw(10) << "path" << std::right << std::setw(8) << "threads"
+            << std::setw(10) << "wall s" << std::setw(16) << "cells/s/thread" << std::setw(11)
+            << "engine MB" << std::setw(13) << "peak RSS MB" << std::setw(10) << "vs ref"
+            << std::setw(11) << "identical"
+            << "\n";
+    for (const Row& row : rows) {
+      const Measurement& m = row.m;
+      const bool identical = m.ok && m.output == rows.front().m.output;
+      allIdentical = allIdentical && identical;
+      const int used = row.path == "reference" ? 1 : std::max(1, m.stats.threads);
+      const long rss = PeakResidentKiB();
+      std::ostringstream rate, ratio;
+      rate << std::scientific << std::setprecision(2) << cells / m.seconds / used;
+      if (args.skipReference) {
+        ratio << "-";
+      } else {
+        ratio << std::fixed << std::setprecision(2) << rows.front().m.seconds / m.seconds << "x";
+      }
+      env.out << std::left << std::setw(10) << row.path << std::right << std::setw(8) << used
+              << std::setw(10) << std::fixed << std::setprecision(3) << m.seconds << std::setw(16)
+              << rate.str() << std::setw(11) << Megabytes(m.stats.working_bytes) << std::setw(13)
+              << (rss < 0 ? std::string("-") : Megabytes(static_cast<uint64_t>(rss) * 1024))
+              << std::setw(10) << ratio.str() << std::setw(11)
+              << (m.ok ? (identical ? "yes" : "NO") : "FAILED") << "\n";
+    }
+    // The memory the render may use: 1.5 times source, output, a 16-byte
+    // band of max(2 x pattern rows, 256) rows per thread and the kernel sets.
+    const Row& last = rows.back();
+    const uint64_t bandRows = std::min(scene.height, std::max(2 * pattern.height, 256));
+    const uint64_t budget = 2 * imageBytes +
+                            16ull * scene.width * bandRows * std::max(1, last.m.stats.threads) +
+                            last.m.stats.kernel_bytes;
+    env.out << "memory: source + output + engine = "
+            << Megabytes(2 * imageBytes + last.m.stats.working_bytes) << " MB of a "
+            << Megabytes(budget * 3 / 2) << " MB allowance\n";
+  }
+  if (!allIdentical) {
+    env.err << "ulvofilter: bench: a fast render differs from the reference render\n";
+    return kExitFailure;
+  }
+  return 0;
+}
+
+}  // namespace ulvo
