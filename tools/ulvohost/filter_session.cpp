@@ -202,6 +202,11 @@ bool FilterSession::DeliverBuffers(Run& run) {
                                  r.outputPadding, pi::kFixedOne, run.rowAlign};
   run.maskRequest = RegionRequest{r.maskRect, 0, 0, r.maskPadding, r.maskRate, run.rowAlign};
 
+  // The old buffers go away below: no pointer to them may stay in the record,
+  // whether or not the new request can be served.
+  r.inData = r.outData = r.maskData = nullptr;
+  r.inRowBytes = r.outRowBytes = r.maskRowBytes = 0;
+
   std::string error;
   if (!ExtractRegion(run.source, run.inRequest, run.in, error)) {
     run.Fail("input request " + RectText(r.inRect) + ": " + error);
