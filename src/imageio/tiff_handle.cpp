@@ -8,6 +8,12 @@ namespace {
 
 int CollectError(TIFF*, void* userData, const char* module, const char* fmt, va_list ap) {
   auto* diag = static_cast<TiffDiagnostics*>(userData);
+  // A damaged file can produce an error per tag or row; the first few say it.
+  constexpr size_t kMaxLength = 1000;
+  if (diag->errors.size() >= kMaxLength) {
+    if (diag->errors.back() != '.') diag->errors += "; ...";
+    return 1;
+  }
   char text[512];
   std::vsnprintf(text, sizeof text, fmt, ap);
   if (!diag->errors.empty()) diag->errors += "; ";
