@@ -1,13 +1,13 @@
 #include "src/imageio/image_file.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <random>
 #include <system_error>
 
 #include "src/imageio/image_codecs.h"
@@ -49,10 +49,10 @@ Format FormatFromExtension(const std::string& path) {
 // A name next to the target, so that the final rename stays on one file
 // system, and unlikely to collide with another writer of the same target.
 std::string TemporaryPathFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
+  std::random_device random;
   const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
   return path + ".tmp" + std::to_string(static_cast<unsigned long long>(ticks) % 1000000007ull) +
-         "-" + std::to_string(counter++);
+         "-" + std::to_string(random());
 }
 
 bool WriteFormat(Format format, const std::string& target, const Image& image, std::string& error) {
