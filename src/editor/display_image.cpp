@@ -76,4 +76,18 @@ void DisplayImage::CopyToOutput(const FilterJob& job) const {
   }
 }
 
+void CopySourceToOutput(const FilterJob& job) {
+  if (!JobHasImage(job) || job.outData == nullptr) return;
+  const size_t planes = static_cast<size_t>(job.planes);
+  const size_t first = planes > 3 ? planes - 4 : 0;  // the depth byte, or the first colour
+  const size_t count = planes - first;
+  for (int32_t i = 0; i < job.height; ++i) {
+    const size_t rowOffset = static_cast<size_t>(job.rowBytes) * i;
+    const uint8_t* in = job.inData + rowOffset + first;
+    uint8_t* out = job.outData + rowOffset + first;
+    for (int32_t j = 0; j < job.paddedWidth; ++j, in += planes, out += planes)
+      std::memcpy(out, in, count);
+  }
+}
+
 }  // namespace ulvo

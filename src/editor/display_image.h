@@ -46,4 +46,10 @@ class DisplayImage {
 // True when the job's geometry describes input that the editor can show.
 bool JobHasImage(const FilterJob& job);
 
+// Writes the job's source pixels unchanged into its output buffer, laid out
+// as DisplayImage::CopyToOutput writes them (bytes in front of the depth byte
+// untouched). Finishing uses it when no display bitmap could be made, so the
+// host never receives an output buffer that nobody wrote.
+void CopySourceToOutput(const FilterJob& job);
+
 }  // namespace ulvo

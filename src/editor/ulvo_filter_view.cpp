@@ -40,7 +40,13 @@ bool CUlvoFilterView::OnCommand(uint32_t id) {
 
 void CUlvoFilterView::Finish() {
   if (job_ != nullptr) {
-    display_.CopyToOutput(*job_);
+    if (display_.empty()) {
+      // No display bitmap (it could not be allocated): nothing was rendered,
+      // so the result is the untouched source.
+      CopySourceToOutput(*job_);
+    } else {
+      display_.CopyToOutput(*job_);
+    }
     job_->accepted = 1;
   }
   PostEndMessage();

@@ -82,6 +82,17 @@ TEST_P(DisplayImagePlanes, FinishWritesDisplayColoursAndKeepsDepthAndLeadingByte
   }
 }
 
+TEST_P(DisplayImagePlanes, SourceCopyMatchesAnUnrenderedFinish) {
+  const int planes = GetParam();
+  TestJob viaDisplay(5, 3, planes, 3);
+  TestJob direct(5, 3, planes, 3);
+  DisplayImage display;
+  ASSERT_TRUE(display.TakeIn(viaDisplay.job));
+  display.CopyToOutput(viaDisplay.job);
+  CopySourceToOutput(direct.job);
+  EXPECT_EQ(direct.out, viaDisplay.out);
+}
+
 INSTANTIATE_TEST_SUITE_P(Planes, DisplayImagePlanes, ::testing::Values(3, 4, 5));
 
 TEST(DisplayImage, RestoreBringsBackTheSource) {
