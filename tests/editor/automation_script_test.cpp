@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -168,6 +169,77 @@ TEST(ModalLoop, DispatchesTheEndMessageBeforeEndingAndFiltersFirst) {
   EXPECT_EQ(platform.remainingSteps(), 1u);
   EXPECT_FALSE(loop.running());
   EXPECT_TRUE(platform.windowExists(id));
+}
+
+}  // namespace
+}  // namespace ulvo
+
+namespace ulvo {
+namespace {
+
+// Scripts mixing real commands with junk, from a fixed seed: every run must
+// end, with the host window enabled again and the job either finished or not.
+TEST(AutomationScript, RandomScriptsAlwaysEndCleanly) {
+  const char* const pieces[] = {"command 57665",
+                                "command 40003",
+                                "command 57664",
+                                "command 0xFFFF",
+                                "close-box",
+                                "quit",
+                                "answer ok",
+                                "answer no",
+                                "key 0x1B",
+                                "key 0x45 ctrl",
+                                "key 0x11",
+                                "click 3 4",
+                                "click -1 9 right",
+                                "post view 0x405",
+                                "post frame 0x10",
+                                "post thread 0x12 7",
+                                "sleep 5000",
+                                "wait-editor",
+                                "expect-open",
+                                "screenshot",
+                                "post view 0x113 1",
+                                "post frame 0x111 57664 0",
+                                "\x01\x02\xff",
+                                "# note",
+                                "key 300",
+                                "command",
+                                "post",
+                                "click 1 2 3 4",
+                                "answer",
+                                "sleep 99999999999"};
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int run = 0; run < 300; ++run) {
+    std::string script;
+    const int lines = static_cast<int>(next() % 12);
+    for (int i = 0; i < lines; ++i) {
+      script += pieces[next() % std::size(pieces)];
+      script += next() % 5 == 0 ? "\r\n" : "\n";
+    }
+    std::ostringstream log;
+    HeadlessPlatform platform(script, log);
+    std::vector<uint8_t> in(8 * 3 * 4, 7), out(in.size(), 0);
+    FilterJob job;
+    job.width = job.paddedWidth = 8;
+    job.height = 3;
+    job.planes = 4;
+    job.rowBytes = 32;
+    job.inData = in.data();
+    job.outData = out.data();
+    RunEditorOn(platform, job, DepthBuffer{});
+    ASSERT_TRUE(platform.hostEnabled()) << script;
+    ASSERT_FALSE(platform.windowExists(platform.frameWindow()) && platform.frameWindow() != 0);
+    ASSERT_TRUE(job.accepted == 0 || job.accepted == 1);
+    if (job.accepted == 1) {
+      ASSERT_EQ(out, in) << script;
+    }
+  }
 }
 
 }  // namespace
