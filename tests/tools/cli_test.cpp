@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -163,6 +165,64 @@ TEST_F(CliTest, MakePatternWritesALoadablePattern) {
                  file("r.png")}),
             0);
   EXPECT_NE(err_.str().find("lowered to 31"), std::string::npos) << err_.str();
+}
+
+TEST_F(CliTest, HandoffFileAndGreyDepthImageGiveTheSameResult) {
+  // A depth ramp from near at the top to far at the bottom, once as a grey
+  // image (rows top-down) and once as a hand-off file (rows bottom-up, padded).
+  Image grey;
+  grey.width = 48;
+  grey.height = 32;
+  grey.channels = 1;
+  DepthPlane plane;
+  plane.width = 48;
+  plane.height = 32;
+  plane.rowBytes = 52;
+  plane.bottomUp.assign(52 * 32, 0);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 48; ++x) {
+      const auto depth = static_cast<uint8_t>(y * 8);
+      grey.pixels.push_back(depth);
+      plane.bottomUp[static_cast<size_t>(31 - y) * 52 + x] = depth;
+    }
+  }
+  Image colour;
+  colour.width = 48;
+  colour.height = 32;
+  colour.channels = 3;
+  for (int i = 0; i < 48 * 32; ++i) {
+    const auto v = static_cast<uint8_t>(i % 7 == 0 ? 250 : 30 + i % 50);
+    colour.pixels.insert(colour.pixels.end(), {v, static_cast<uint8_t>(v / 2), 20});
+  }
+  std::string error;
+  ASSERT_TRUE(WriteImageFile(file("ramp.png"), grey, error));
+  ASSERT_TRUE(WriteImageFile(file("colour.png"), colour, error));
+  const std::vector<uint8_t> bytes = SerializeHandoffDepth(plane);
+  std::ofstream(file("ramp.dat"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+
+  ASSERT_EQ(Run({"render", file("colour.png"), "--depth", file("ramp.png"), "--focus", "0",
+                 "--max-blur", "12", "-o", file("from-image.png")}),
+            0)
+      << err_.str();
+  ASSERT_EQ(Run({"render", file("colour.png"), "--depth-file", file("ramp.dat"), "--focus", "0",
+                 "--max-blur", "12", "-o", file("from-file.png")}),
+            0)
+      << err_.str();
+  Image a, b;
+  ASSERT_TRUE(ReadImageFile(file("from-image.png"), a, error));
+  ASSERT_TRUE(ReadImageFile(file("from-file.png"), b, error));
+  EXPECT_EQ(a.pixels, b.pixels);
+  // The top row is in focus, the bottom row is not.
+  const auto largestChange = [&](size_t first) {
+    int largest = 0;
+    for (size_t i = first; i < first + 48 * 3; ++i) {
+      largest = std::max(largest, std::abs(a.pixels[i] - colour.pixels[i]));
+    }
+    return largest;
+  };
+  EXPECT_LE(largestChange(0), 2);
+  EXPECT_GT(largestChange(31 * 48 * 3), 20);
 }
 
 }  // namespace
