@@ -8,7 +8,7 @@ namespace {
 class NoPlatform final : public HostPlatform {
  public:
   intptr_t HostWindow() override { return 0; }
-  bool BeginRun(const RunSpec&, std::string&) override { return true; }
+  bool BeginRun(const RunPlan&, std::string&) override { return true; }
   bool EndRun() override { return true; }
 };
 
@@ -78,7 +78,7 @@ class FilterSessionTest : public ::testing::Test {
 
 TEST_F(FilterSessionTest, ContinuesUntilNothingIsRequestedAndKeepsEveryTile) {
   Image document = Pattern();
-  const RunOutcome outcome = session_.RunFilter(RunSpec{}, document, nullptr);
+  const RunOutcome outcome = session_.RunFilter(RunPlan{}, document, nullptr);
   EXPECT_TRUE(outcome.hostOk) << outcome.error;
   EXPECT_EQ(outcome.result, 0);
   EXPECT_EQ(outcome.continueCalls, 2);
@@ -88,14 +88,14 @@ TEST_F(FilterSessionTest, ContinuesUntilNothingIsRequestedAndKeepsEveryTile) {
     ASSERT_EQ(document.pixels[i], source.pixels[i] ^ 0xFF) << i;
   }
   // The data slot belongs to the process, not to a run.
-  session_.RunFilter(RunSpec{}, document, nullptr);
+  session_.RunFilter(RunPlan{}, document, nullptr);
   EXPECT_EQ(session_.dataSlot(), 4);
 }
 
 TEST_F(FilterSessionTest, AModuleThatNeverFinishesFailsTheRunAndChangesNothing) {
   fake.mode = FakeModule::Mode::kNeverDone;
   Image document = Pattern();
-  const RunOutcome outcome = session_.RunFilter(RunSpec{}, document, nullptr);
+  const RunOutcome outcome = session_.RunFilter(RunPlan{}, document, nullptr);
   EXPECT_FALSE(outcome.hostOk);
   EXPECT_EQ(outcome.continueCalls, 10);
   EXPECT_EQ(fake.finishes, 0);
@@ -105,7 +105,7 @@ TEST_F(FilterSessionTest, AModuleThatNeverFinishesFailsTheRunAndChangesNothing) 
 TEST_F(FilterSessionTest, AdvanceStateRefusesABadRequestWithoutStalePointers) {
   fake.mode = FakeModule::Mode::kAdvanceBadPlanes;
   Image document = Pattern();
-  const RunOutcome outcome = session_.RunFilter(RunSpec{}, document, nullptr);
+  const RunOutcome outcome = session_.RunFilter(RunPlan{}, document, nullptr);
   EXPECT_EQ(fake.advanceResult, pi::kParamErr);
   EXPECT_TRUE(fake.pointersClearedAfterFailure);
   EXPECT_FALSE(outcome.hostOk);

@@ -119,14 +119,14 @@ int16_t FilterSession::Call(int16_t selector, void* record, int16_t preset) {
   return result;
 }
 
-void FilterSession::ResetRecord(Run& run, const RunSpec& spec, const Image& document,
+void FilterSession::ResetRecord(Run& run, const RunPlan& plan, const Image& document,
                                 const Image* mask) {
   pi::FilterRecord& r = run.record;
   std::memset(&r, 0, sizeof r);
   platformData_.hwnd = platform_.HostWindow();
 
   const int16_t mode =
-      spec.mode ? *spec.mode
+      plan.mode ? *plan.mode
                 : static_cast<int16_t>(document.channels >= 3 ? pi::kModeRGB : pi::kModeGray);
   const int colour = ColourPlanes(mode, document.channels);
   const auto w = static_cast<int16_t>(document.width);
@@ -138,8 +138,8 @@ void FilterSession::ResetRecord(Run& run, const RunSpec& spec, const Image& docu
   r.parameters = parameters_;
   r.imageSize = pi::Point{h, w};
   r.planes = static_cast<int16_t>(document.channels);
-  if (spec.rect) {
-    r.filterRect = pi::Rect{spec.rect->top, spec.rect->left, spec.rect->bottom, spec.rect->right};
+  if (plan.rect) {
+    r.filterRect = pi::Rect{plan.rect->top, plan.rect->left, plan.rect->bottom, plan.rect->right};
   } else {
     r.filterRect = pi::Rect{0, 0, h, w};
   }
@@ -169,7 +169,7 @@ void FilterSession::ResetRecord(Run& run, const RunSpec& spec, const Image& docu
 
   run.mask = mask;
   pi::VRect selection{};
-  if (mask && spec.documentInfo && MaskBounds(*mask, selection)) {
+  if (mask && plan.documentInfo && MaskBounds(*mask, selection)) {
     pi::ReadImageDocumentDesc& d = run.documentDesc;
     std::memset(&d, 0, sizeof d);
     d.minVersion = 0;
@@ -241,15 +241,15 @@ int16_t FilterSession::AdvanceStateProc() {
   return run->session->DeliverBuffers(*run) ? pi::kNoErr : pi::kParamErr;
 }
 
-RunOutcome FilterSession::DriveSequence(Run& run, const RunSpec& spec) {
+RunOutcome FilterSession::DriveSequence(Run& run, const RunPlan& plan) {
   RunOutcome outcome;
   pi::FilterRecord* record = &run.record;
   auto call = [&](int16_t selector) {
-    outcome.result = Call(selector, record, spec.presetResult);
+    outcome.result = Call(selector, record, plan.presetResult);
     return outcome.result == 0;
   };
 
-  if (spec.parameters && !call(pi::kSelectorParameters)) return outcome;
+  if (plan.parameters && !call(pi::kSelectorParameters)) return outcome;
   parameters_ = record->parameters;
   if (!call(pi::kSelectorPrepare)) return outcome;
   if (!call(pi::kSelectorStart)) return outcome;
@@ -279,12 +279,12 @@ RunOutcome FilterSession::DriveSequence(Run& run, const RunSpec& spec) {
   return outcome;
 }
 
-RunOutcome FilterSession::DriveRaw(Run& run, const RunSpec& spec) {
+RunOutcome FilterSession::DriveRaw(Run& run, const RunPlan& plan) {
   RunOutcome outcome;
   static const std::vector<int16_t> kSequence = {1, 2, 3, 4, 5};
-  const std::vector<int16_t>& selectors = spec.rawSelectors.empty() ? kSequence : spec.rawSelectors;
+  const std::vector<int16_t>& selectors = plan.rawSelectors.empty() ? kSequence : plan.rawSelectors;
   for (int16_t selector : selectors) {
-    void* record = spec.nullRecord ? nullptr : &run.record;
+    void* record = plan.nullRecord ? nullptr : &run.record;
     if (record && selector == pi::kSelectorContinue) {
       if (!DeliverBuffers(run)) break;
       ++outcome.continueCalls;
@@ -293,34 +293,34 @@ RunOutcome FilterSession::DriveRaw(Run& run, const RunSpec& spec) {
       // The about selector takes an about record, whatever else was asked for.
       pi::AboutRecord about{};
       about.platformData = &platformData_;
-      outcome.result = Call(selector, &about, spec.presetResult);
+      outcome.result = Call(selector, &about, plan.presetResult);
       continue;
     }
-    outcome.result = Call(selector, record, spec.presetResult);
+    outcome.result = Call(selector, record, plan.presetResult);
     if (record && selector == pi::kSelectorContinue) CollectOutput(run);
   }
   return outcome;
 }
 
-RunOutcome FilterSession::RunFilter(const RunSpec& spec, Image& document, const Image* mask) {
+RunOutcome FilterSession::RunFilter(const RunPlan& plan, Image& document, const Image* mask) {
   auto run = std::make_unique<Run>();
   run->session = this;
   run->source = document;
   run->destination = document;
-  run->rowAlign = spec.rowAlign;
-  ResetRecord(*run, spec, document, mask);
+  run->rowAlign = plan.rowAlign;
+  ResetRecord(*run, plan, document, mask);
 
   RunOutcome outcome;
   std::string error;
-  if (!platform_.BeginRun(spec, error)) {
+  if (!platform_.BeginRun(plan, error)) {
     outcome.hostOk = false;
     outcome.error = error;
     return outcome;
   }
   Run* previous = activeRun;
   activeRun = run.get();
-  const bool raw = !spec.rawSelectors.empty() || spec.nullRecord;
-  outcome = raw ? DriveRaw(*run, spec) : DriveSequence(*run, spec);
+  const bool raw = !plan.rawSelectors.empty() || plan.nullRecord;
+  outcome = raw ? DriveRaw(*run, plan) : DriveSequence(*run, plan);
   activeRun = previous;
   if (!platform_.EndRun()) {
     outcome.hostOk = false;
@@ -336,10 +336,10 @@ RunOutcome FilterSession::RunFilter(const RunSpec& spec, Image& document, const 
   return outcome;
 }
 
-RunOutcome FilterSession::RunAbout(const RunSpec& spec) {
+RunOutcome FilterSession::RunAbout(const RunPlan& plan) {
   RunOutcome outcome;
   std::string error;
-  if (!platform_.BeginRun(spec, error)) {
+  if (!platform_.BeginRun(plan, error)) {
     outcome.hostOk = false;
     outcome.error = error;
     return outcome;
@@ -347,7 +347,7 @@ RunOutcome FilterSession::RunAbout(const RunSpec& spec) {
   platformData_.hwnd = platform_.HostWindow();
   pi::AboutRecord about{};
   about.platformData = &platformData_;
-  outcome.result = Call(pi::kSelectorAbout, spec.nullRecord ? nullptr : &about, spec.presetResult);
+  outcome.result = Call(pi::kSelectorAbout, plan.nullRecord ? nullptr : &about, plan.presetResult);
   if (!platform_.EndRun()) {
     outcome.hostOk = false;
     outcome.error = "the editor script failed";

@@ -32,10 +32,10 @@ class FilterSession {
   // One filter run on `document` (with an optional selection mask of the same
   // size). When the run ends with result 0, `document` holds the filtered
   // image; otherwise it is left as it was.
-  RunOutcome RunFilter(const RunSpec& spec, Image& document, const Image* mask);
+  RunOutcome RunFilter(const RunPlan& plan, Image& document, const Image* mask);
 
   // The about selector with an about record.
-  RunOutcome RunAbout(const RunSpec& spec);
+  RunOutcome RunAbout(const RunPlan& plan);
 
   intptr_t dataSlot() const { return data_; }
 
@@ -44,11 +44,11 @@ class FilterSession {
 
  private:
   int16_t Call(int16_t selector, void* record, int16_t preset);
-  void ResetRecord(Run& run, const RunSpec& spec, const Image& document, const Image* mask);
+  void ResetRecord(Run& run, const RunPlan& plan, const Image& document, const Image* mask);
   bool DeliverBuffers(Run& run);
   void CollectOutput(Run& run);
-  RunOutcome DriveSequence(Run& run, const RunSpec& spec);
-  RunOutcome DriveRaw(Run& run, const RunSpec& spec);
+  RunOutcome DriveSequence(Run& run, const RunPlan& plan);
+  RunOutcome DriveRaw(Run& run, const RunPlan& plan);
   static int16_t AdvanceStateProc();
 
   pi::EntryPointProc entry_;

@@ -78,9 +78,9 @@ const char* HostUsage() {
 ParseStatus ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
                              std::string& error) {
   options = HostOptions{};
-  RunSpec defaults;
+  RunPlan defaults;
   bool inRun = false;
-  auto current = [&]() -> RunSpec& { return inRun ? options.runs.back() : defaults; };
+  auto current = [&]() -> RunPlan& { return inRun ? options.runs.back() : defaults; };
 
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -118,7 +118,7 @@ ParseStatus ParseHostOptions(const std::vector<std::string>& args, HostOptions& 
       if (!number(1, 1000000, n)) return ParseStatus::kError;
       options.continueCap = static_cast<int>(n);
     } else if (arg == "--image" || arg == "--about") {
-      RunSpec run = defaults;
+      RunPlan run = defaults;
       run.about = arg == "--about";
       if (!run.about && !value(run.image)) return ParseStatus::kError;
       options.runs.push_back(run);

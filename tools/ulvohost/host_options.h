@@ -16,7 +16,7 @@ struct RectOption {
 // One run. --image and --about each start a run; options given before the
 // first of them are defaults that every run starts from, options after one
 // apply to that run only.
-struct RunSpec {
+struct RunPlan {
   bool about = false;                 // an about run (selector 0) instead of a filter run
   std::string image;                  // input image file
   std::string mask;                   // optional selection mask (grey, same size)
@@ -37,7 +37,7 @@ struct HostOptions {
   std::string module;
   std::string runAs;       // re-execute under this executable name
   int continueCap = 1000;  // continue calls per run before the host gives up
-  std::vector<RunSpec> runs;
+  std::vector<RunPlan> runs;
 };
 
 enum class ParseStatus { kOk, kHelp, kError };

@@ -15,7 +15,7 @@ class HostPlatform {
   // The window handle passed in platformData (0 where there is none).
   virtual intptr_t HostWindow() = 0;
   // Called before the first selector of a run: arranges the editor script.
-  virtual bool BeginRun(const RunSpec& run, std::string& error) = 0;
+  virtual bool BeginRun(const RunPlan& run, std::string& error) = 0;
   // Called after the last selector of a run; false when the script failed or
   // timed out. Prints whatever the platform reports about the run.
   virtual bool EndRun() = 0;

@@ -28,7 +28,7 @@ class PosixPlatform final : public HostPlatform {
 
   intptr_t HostWindow() override { return 0; }
 
-  bool BeginRun(const RunSpec& run, std::string& error) override {
+  bool BeginRun(const RunPlan& run, std::string& error) override {
     std::string path = run.script;
     if (path.empty()) {
       RemoveDefaultScript();

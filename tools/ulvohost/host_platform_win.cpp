@@ -31,7 +31,7 @@ class WinPlatform final : public HostPlatform {
 
   intptr_t HostWindow() override { return reinterpret_cast<intptr_t>(window_); }
 
-  bool BeginRun(const RunSpec& run, std::string& error) override {
+  bool BeginRun(const RunPlan& run, std::string& error) override {
     std::string text;
     if (run.script.empty()) {
       text = run.about ? DefaultAboutScript() : DefaultEditorScript();

@@ -59,7 +59,7 @@ bool LoadMask(const std::string& path, const Image& document, Image& mask, std::
   return true;
 }
 
-bool EnterDirectory(const RunSpec& run) {
+bool EnterDirectory(const RunPlan& run) {
   if (run.cwd.empty()) return true;
   std::error_code ec;
   std::filesystem::current_path(run.cwd, ec);
@@ -67,7 +67,7 @@ bool EnterDirectory(const RunSpec& run) {
   return !ec;
 }
 
-bool DoFilterRun(FilterSession& session, const RunSpec& run) {
+bool DoFilterRun(FilterSession& session, const RunPlan& run) {
   std::string error;
   Image document;
   if (!LoadDocument(run.image, document, error)) {
@@ -139,7 +139,7 @@ int Main(const std::vector<std::string>& args) {
   {
     FilterSession session(module->entry(), *platform, options.continueCap);
     for (size_t i = 0; i < options.runs.size(); ++i) {
-      const RunSpec& run = options.runs[i];
+      const RunPlan& run = options.runs[i];
       Say("run " + std::to_string(i + 1) + ": " + (run.about ? "about" : "filter"));
       bool ok = EnterDirectory(run);
       if (ok && run.about) {
