@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,13 +47,13 @@ class CliTest : public ::testing::Test {
 
   std::string file(const std::string& name) const { return dir_.file(name); }
 
-  int Run(std::vector<std::string> args) {
+  int Run(std::vector<std::string> args, const std::atomic<bool>* cancel = nullptr) {
     args.insert(args.begin(), "ulvofilter");
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     out_.str("");
     err_.str("");
-    const CliEnvironment env{out_, err_, nullptr, false};
+    const CliEnvironment env{out_, err_, cancel, false};
     return RunCli(static_cast<int>(argv.size()), argv.data(), env);
   }
 
@@ -223,6 +224,15 @@ TEST_F(CliTest, HandoffFileAndGreyDepthImageGiveTheSameResult) {
   };
   EXPECT_LE(largestChange(0), 2);
   EXPECT_GT(largestChange(31 * 48 * 3), 20);
+}
+
+TEST_F(CliTest, InterruptedRenderWritesNothing) {
+  // Too small for progress reports: the interrupt is noticed after the render.
+  const std::atomic<bool> interrupted{true};
+  EXPECT_EQ(Run({"render", file("scene.png"), "-o", file("int.png")}, &interrupted),
+            kExitCancelled);
+  EXPECT_NE(err_.str().find("cancelled"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(file("int.png")));
 }
 
 }  // namespace

@@ -159,6 +159,10 @@ int Render(const RenderArgs& args, const CliEnvironment& env) {
     }
     return Fail(env, error);
   }
+  // Small renders report no progress, so an interrupt may only show now.
+  if (env.cancel != nullptr && env.cancel->load()) {
+    return Fail(env, "cancelled; nothing was written", kExitCancelled);
+  }
   if (report.maxBlurUsed != settings.maxBlur) {
     env.err << "ulvofilter: note: maximum blur " << settings.maxBlur << " lowered to "
             << report.maxBlurUsed << " to fit the " << pattern.width << " x " << pattern.height
@@ -213,6 +217,9 @@ int Demo(const DemoArgs& args, const CliEnvironment& env) {
   if (!RenderImage(scene, nullptr, pattern, settings, &progress, report, error)) {
     return Fail(env, error,
                 report.status == RenderStatus::kCancelled ? kExitCancelled : kExitFailure);
+  }
+  if (env.cancel != nullptr && env.cancel->load()) {
+    return Fail(env, "cancelled; no result was written", kExitCancelled);
   }
   const std::string result = path("ulvofilter-demo-result.png");
   if (!WriteImageFile(result, ColourOnly(scene), error)) return Fail(env, error);
