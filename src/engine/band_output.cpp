@@ -51,6 +51,27 @@ void WriteOutputPixel(const OutputTarget& target, uint8_t* pixel, const uint8_t 
   }
 }
 
+void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
+                  const FlushSettings& settings, int image_row) {
+  const int width = settings.image_width;
+  const int64_t reference = settings.reference_weight;
+  const uint64_t threshold =
+      reference > 0 ? static_cast<uint64_t>(static_cast<double>(reference) * 1.05) : 0;
+  const double light_scale = std::ldexp(1.0, settings.colour_shift);
+  const uint64_t* weight = sums[3];
+  uint8_t* out = target.base + static_cast<ptrdiff_t>(image_row) * target.row_stride;
+  for (int x = 0; x < width; ++x, out += target.pixel_stride) {
+    uint8_t channels[3];
+    for (int c = 0; c < 3; ++c) {
+      uint64_t value = sums[c][x];
+      if (reference > 0) value = Normalise(value, weight[x], threshold, reference);
+      channels[c] = static_cast<uint8_t>(
+          InverseTone(static_cast<double>(value) * light_scale, settings.hardness));
+    }
+    WriteOutputPixel(target, out, channels);
+  }
+}
+
 bool FlushRows(Band& band, const OutputTarget& target, const FlushSettings& settings, int first,
                int n) {
   for (auto& plane : band.planes) {
@@ -61,27 +82,16 @@ bool FlushRows(Band& band, const OutputTarget& target, const FlushSettings& sett
   n = std::min({n, settings.image_height - first, band.rows});
   if (n <= 0 || first < 0) return false;
 
-  const int width = band.width;
-  const int64_t reference = settings.reference_weight;
-  const uint64_t threshold =
-      reference > 0 ? static_cast<uint64_t>(static_cast<double>(reference) * 1.05) : 0;
-  const double light_scale = std::ldexp(1.0, settings.colour_shift);
+  FlushSettings row_settings = settings;
+  row_settings.image_width = band.width;
   for (int i = 0; i < n; ++i) {
-    const size_t row_at = static_cast<size_t>(i) * width;
-    const uint64_t* weight = band.plane(3) + row_at;
-    uint8_t* out = target.base + static_cast<ptrdiff_t>(first + i) * target.row_stride;
-    for (int x = 0; x < width; ++x, out += target.pixel_stride) {
-      uint8_t channels[3];
-      for (int c = 0; c < 3; ++c) {
-        uint64_t value = band.plane(c)[row_at + x];
-        if (reference > 0) value = Normalise(value, weight[x], threshold, reference);
-        channels[c] = static_cast<uint8_t>(
-            InverseTone(static_cast<double>(value) * light_scale, settings.hardness));
-      }
-      WriteOutputPixel(target, out, channels);
-    }
+    const size_t row_at = static_cast<size_t>(i) * band.width;
+    const uint64_t* const sums[4] = {band.plane(0) + row_at, band.plane(1) + row_at,
+                                     band.plane(2) + row_at, band.plane(3) + row_at};
+    WriteBandRow(sums, target, row_settings, first + i);
   }
 
+  const int width = band.width;
   const size_t moved = static_cast<size_t>(band.rows - n) * width;
   const size_t freed = static_cast<size_t>(n) * width;
   for (auto& plane : band.planes) {

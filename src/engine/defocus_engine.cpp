@@ -5,6 +5,7 @@
 #include "src/engine/band_output.h"
 #include "src/engine/buffer_allocator.h"
 #include "src/engine/depth_levels.h"
+#include "src/engine/fast_driver.h"
 #include "src/engine/input_checks.h"
 #include "src/engine/kernel_set.h"
 #include "src/engine/pattern_trim.h"
@@ -161,6 +162,28 @@ RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip
   }
 
   const KernelTone tone = PrepareKernelTone(pattern, hardness, brightness);
+  if (in.options.scatter_path == ScatterPath::kFast) {
+    FastDriveSetup fast;
+    fast.inputs = &in;
+    fast.pattern = &pattern;
+    fast.levels = &levels;
+    fast.tone = &tone;
+    fast.allocator = &allocator;
+    fast.stats = &state_->stats;
+    fast.skip = skip;
+    switch (FastDrive(fast)) {
+      case FastDriveResult::kOutOfMemory:
+        return RenderStatus::kOutOfMemory;
+      case FastDriveResult::kCancelled:
+        state_->cancelled = 1;
+        return allocator.failed() ? RenderStatus::kOutOfMemory : RenderStatus::kCancelled;
+      case FastDriveResult::kDone:
+        return allocator.failed() ? RenderStatus::kOutOfMemory : RenderStatus::kDone;
+      case FastDriveResult::kNotApplicable:
+        break;  // the reference driver renders it
+    }
+  }
+
   Band band;
   if (!AllocateBand(BandRows(in.height, pattern.height), in.width, allocator, &band)) {
     return RenderStatus::kOutOfMemory;

@@ -19,6 +19,9 @@ struct EngineOptions {
   // Worker threads of the fast path; 0 or less: one per hardware thread.
   // Small regions and bands that would not fit the memory budget use fewer.
   int threads = 0;
+  // Regions of fewer pixels render on one thread: starting threads would
+  // cost more than it saves.
+  int threaded_min_pixels = 65536;
   // The fast path's vector instructions; off, it uses plain loops.
   bool simd = true;
   // Testing aid: the working-buffer allocation with this 0-based index fails

@@ -85,6 +85,10 @@ bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
                        const LevelGeometry& geometry, int level, BufferAllocator& allocator,
                        KernelSet* out);
 
+// Width and height of the Gaussian kernel that replaces a small level of
+// the given nominal diameter: 3 × trunc(diameter + 2), made odd.
+int SmallLevelSize(double diameter);
+
 // Replaces the single-pixel kernel of small level 1..9 by a Gaussian of the
 // level's diameter carrying the same total per copy, with whole-row spans.
 // False after an allocation failure.

@@ -6,10 +6,15 @@
 
 namespace ulvo {
 
-bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& allocator,
-                      KernelSet* set) {
+int SmallLevelSize(double diameter) {
   int size = 3 * static_cast<int>(diameter + 2.0);
   if (size % 2 == 0) ++size;
+  return size;
+}
+
+bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& allocator,
+                      KernelSet* set) {
+  const int size = SmallLevelSize(diameter);
   const int old_width = set->width;
   const int old_height = set->height;
 

@@ -72,29 +72,37 @@ TEST(Progress, ConfirmedCancelInAWholeBandWritesNothing) {
   EXPECT_TRUE(std::all_of(run.output.begin(), run.output.end(), [](uint8_t b) { return b == 7; }));
 }
 
+// On one thread the rows written before a cancel are the top rows.
 TEST(Progress, ConfirmedCancelInAMovingBandKeepsFinishedRows) {
   const ReferenceScene scene = NoiseScene(130, 700);
   const EngineRun plain = RenderScene(scene);
-  RecordingReporter reporter;
-  reporter.cancel_at = 60;
-  reporter.confirm = true;
-  const EngineRun run = RenderScene(scene, &reporter, {}, 7);
-  ASSERT_EQ(run.status, RenderStatus::kCancelled);
-  // Rows before the band are final and equal the full render; the rest keep
-  // what the output held.
-  const size_t row = RowBytes(scene);
-  size_t written = 0;
-  while (written < static_cast<size_t>(scene.height) &&
-         !std::all_of(run.output.begin() + written * row, run.output.begin() + (written + 1) * row,
-                      [](uint8_t b) { return b == 7; })) {
-    ++written;
+  EngineOptions reference;
+  reference.scatter_path = ScatterPath::kReference;
+  EngineOptions one_thread;
+  one_thread.threads = 1;
+  for (const EngineOptions& options : {reference, one_thread}) {
+    RecordingReporter reporter;
+    reporter.cancel_at = 60;
+    reporter.confirm = true;
+    const EngineRun run = RenderScene(scene, &reporter, options, 7);
+    ASSERT_EQ(run.status, RenderStatus::kCancelled);
+    // Rows before the band are final and equal the full render; the rest keep
+    // what the output held.
+    const size_t row = RowBytes(scene);
+    size_t written = 0;
+    while (written < static_cast<size_t>(scene.height) &&
+           !std::all_of(run.output.begin() + written * row,
+                        run.output.begin() + (written + 1) * row,
+                        [](uint8_t b) { return b == 7; })) {
+      ++written;
+    }
+    EXPECT_GT(written, 100u);
+    EXPECT_LT(written, 420u);  // row 420 is 60 % of 700
+    EXPECT_TRUE(
+        std::equal(run.output.begin(), run.output.begin() + written * row, plain.output.begin()));
+    EXPECT_TRUE(std::all_of(run.output.begin() + written * row, run.output.end(),
+                            [](uint8_t b) { return b == 7; }));
   }
-  EXPECT_GT(written, 100u);
-  EXPECT_LT(written, 420u);  // row 420 is 60 % of 700
-  EXPECT_TRUE(
-      std::equal(run.output.begin(), run.output.begin() + written * row, plain.output.begin()));
-  EXPECT_TRUE(std::all_of(run.output.begin() + written * row, run.output.end(),
-                          [](uint8_t b) { return b == 7; }));
 }
 
 TEST(RunInputs, AllZeroPatternIsRefusedAndTheOutputUntouched) {

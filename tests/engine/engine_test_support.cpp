@@ -84,6 +84,7 @@ EngineRun RenderScene(const ReferenceScene& scene, ProgressReporter* reporter,
   run.status = engine.Run(scene.hardness, scene.brightness, static_cast<int16_t>(scene.skip));
   run.cancelled = engine.cancelled();
   run.allocations = engine.allocation_count();
+  run.stats = engine.stats();
   return run;
 }
 

@@ -43,6 +43,7 @@ struct EngineRun {
   RenderStatus status = RenderStatus::kDone;
   int cancelled = 0;
   int allocations = 0;
+  RunStats stats;
 };
 
 // Renders the scene with the engine the way the editor calls it; the output

@@ -1,0 +1,457 @@
+#include "src/engine/fast_driver.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "src/engine/band_output.h"
+#include "src/engine/defocus_engine.h"
+#include "src/engine/fused_scatter.h"
+#include "src/engine/render_driver.h"
+
+namespace ulvo {
+namespace {
+
+constexpr int kMaxBuildFailures = 2;
+constexpr int kMinStripeRows = 16;
+constexpr int kMaxThreads = 64;
+// The bands of all threads together stay below this; a 32-bit process has
+// only 2 GB of address space for everything.
+constexpr uint64_t kBandBudget = sizeof(void*) == 4 ? (256ull << 20) : (2048ull << 20);
+constexpr auto kReportInterval = std::chrono::milliseconds(100);
+
+// Source rows [first, end) scattered into a band that covers the target
+// rows [lo, hi) they reach. Target row t lives in band row t mod band rows.
+struct Stripe {
+  int first = 0;
+  int end = 0;
+  int lo = 0;
+  int hi = 0;
+  Band band;
+  uint64_t cells = 0;
+};
+
+// Target rows [first, first + rows) that the stripes on both sides of a
+// boundary reach. The first stripe to finish a row leaves its sums here; the
+// second adds them to its own and writes the row.
+struct Boundary {
+  int first = 0;
+  int rows = 0;
+  std::unique_ptr<uint64_t[]> sums;  // 4 planes of rows × width
+  std::vector<uint8_t> arrived;
+  std::mutex mutex;
+};
+
+class FastDriver {
+ public:
+  explicit FastDriver(const FastDriveSetup& setup)
+      : setup_(setup), in_(*setup.inputs), levels_(*setup.levels) {
+    flush_.hardness = setup.tone->hardness;
+    flush_.colour_shift = setup.tone->colour_shift;
+    flush_.reference_weight = setup.tone->reference_weight;
+    flush_.image_width = in_.width;
+    flush_.image_height = in_.height;
+  }
+
+  FastDriveResult Run();
+
+ private:
+  bool Plan();
+  bool Allocate();
+  void BuildKernels();
+  bool RunStripe(int index, const std::function<bool(int)>& before_row);
+  void RetireAll(int index);
+  void ScatterRow(Stripe& stripe, int y);
+  void Retire(int index, int t);
+  bool RunThreaded(bool progress);
+  void RunPhase(const std::function<void(int)>& job, bool scatter_phase, bool progress);
+
+  const FastDriveSetup& setup_;
+  const RenderInputs& in_;
+  const DepthLevels& levels_;
+  FlushSettings flush_;
+  std::vector<int> used_levels_;  // in the order the scan first meets them
+  std::vector<KernelSet> kernels_;
+  int up_ = 0;             // kernel rows above a source row, at most
+  int dn_ = 0;             // kernel rows below it, at most
+  bool deferred_ = false;  // rows are written only after every row was scattered
+  std::vector<Stripe> stripes_;
+  std::unique_ptr<Boundary[]> boundaries_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> rows_done_{0};
+  bool cancelled_ = false;
+  int last_reported_ = 0;
+};
+
+int KernelHeight(const LevelGeometry& geometry, int level) {
+  if (level >= 1 && level < kSmallLevels) return SmallLevelSize(geometry.diameter);
+  return geometry.height;
+}
+
+bool FastDriver::Plan() {
+  const int width = in_.width;
+  const int height = in_.height;
+  const int count = static_cast<int>(levels_.levels.size());
+  std::vector<uint8_t> seen(static_cast<size_t>(count), 0);
+  if (in_.depth.present()) {
+    for (int y = 0; y < height && static_cast<int>(used_levels_.size()) < count; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const int level = levels_.depth_to_level[*in_.depth.at(x, y)];
+        if (!seen[level]) {
+          seen[level] = 1;
+          used_levels_.push_back(level);
+        }
+      }
+    }
+  } else {
+    used_levels_.push_back(count - 1);
+  }
+  for (int level : used_levels_) {
+    const int kh = KernelHeight(levels_.levels[level], level);
+    const int hh = (kh - 1) / 2;
+    up_ = std::max(up_, hh);
+    dn_ = std::max(dn_, kh - 1 - hh);
+  }
+  // A moving reference band only keeps rows within half the pattern height
+  // of the current row; kernels reaching further lose light there, and only
+  // the reference reproduces that.
+  const int reach = setup_.pattern->height / 2;
+  if (height > 512 && (up_ > reach || dn_ > reach)) return false;
+  deferred_ = height <= 512;
+
+  int threads = in_.options.threads > 0 ? in_.options.threads
+                                        : static_cast<int>(std::thread::hardware_concurrency());
+  threads = std::clamp(threads, 1, kMaxThreads);
+  if (static_cast<int64_t>(width) * height < in_.options.threaded_min_pixels) threads = 1;
+  threads = std::max(1, std::min(threads, height / std::max(up_ + dn_, kMinStripeRows)));
+  const uint64_t row_bytes = 4 * sizeof(uint64_t) * static_cast<uint64_t>(width);
+  const auto band_bytes = [&](int n) {
+    const uint64_t rows = deferred_ ? static_cast<uint64_t>(height) + n * (up_ + dn_)
+                                    : static_cast<uint64_t>(n) * (up_ + dn_ + 1);
+    return (rows + static_cast<uint64_t>(n - 1) * (up_ + dn_)) * row_bytes;
+  };
+  while (threads > 1 && band_bytes(threads) > kBandBudget) --threads;
+
+  stripes_.resize(static_cast<size_t>(threads));
+  for (int i = 0; i < threads; ++i) {
+    Stripe& s = stripes_[i];
+    s.first = static_cast<int>(static_cast<int64_t>(height) * i / threads);
+    s.end = static_cast<int>(static_cast<int64_t>(height) * (i + 1) / threads);
+    s.lo = std::max(0, s.first - up_);
+    s.hi = std::min(height, s.end + dn_);
+  }
+  return true;
+}
+
+bool FastDriver::Allocate() {
+  for (Stripe& s : stripes_) {
+    const int rows = deferred_ ? s.hi - s.lo : std::min(s.hi - s.lo, up_ + dn_ + 1);
+    if (!AllocateBand(std::max(rows, 1), in_.width, *setup_.allocator, &s.band)) return false;
+  }
+  const int threads = static_cast<int>(stripes_.size());
+  const int shared = up_ + dn_;
+  if (threads > 1 && shared > 0) {
+    boundaries_ = std::make_unique<Boundary[]>(static_cast<size_t>(threads - 1));
+    for (int j = 0; j + 1 < threads; ++j) {
+      Boundary& b = boundaries_[j];
+      b.first = stripes_[j + 1].first - up_;
+      b.rows = shared;
+      b.sums = setup_.allocator->Zeroed<uint64_t>(4ull * shared * static_cast<uint64_t>(in_.width));
+      if (!b.sums) return false;
+      b.arrived.assign(static_cast<size_t>(shared), 0);
+    }
+  }
+  return true;
+}
+
+// Builds every level that some pixel selects, in the order the scan meets
+// them. After a failed build every kernel set is released (the memory may
+// let the failed level fit) and the levels are built again; a level that
+// failed twice stays unbuilt and its pixels contribute nothing.
+void FastDriver::BuildKernels() {
+  kernels_.clear();
+  kernels_.resize(levels_.levels.size());
+  std::vector<int> failures(levels_.levels.size(), 0);
+  bool again = true;
+  while (again) {
+    again = false;
+    for (int level : used_levels_) {
+      KernelSet& set = kernels_[level];
+      if (set.built() || failures[level] >= kMaxBuildFailures) continue;
+      if (!BuildLevelKernels(*setup_.pattern, *setup_.tone, levels_.levels[level], level,
+                             *setup_.allocator, &set)) {
+        ++failures[level];
+        for (KernelSet& other : kernels_) other = KernelSet();
+        again = true;
+        break;
+      }
+    }
+  }
+  uint64_t bytes = 0;
+  for (const KernelSet& set : kernels_) {
+    if (!set.built()) continue;
+    bytes += static_cast<uint64_t>(set.copies) * set.planes * set.width * set.height * 4 +
+             static_cast<uint64_t>(set.height) * 8;
+  }
+  setup_.stats->kernel_bytes = bytes;
+}
+
+void FastDriver::ScatterRow(Stripe& stripe, int y) {
+  const int width = in_.width;
+  const int height = in_.height;
+  const int band_rows = stripe.band.rows;
+  const int skip = setup_.skip;
+  const int last_level = static_cast<int>(levels_.levels.size()) - 1;
+  const int planes = setup_.pattern->planes;
+  const bool simd = in_.options.simd;
+  const DepthView& depth = in_.depth;
+  uint64_t* band[4] = {stripe.band.plane(0), stripe.band.plane(1), stripe.band.plane(2),
+                       stripe.band.plane(3)};
+  uint64_t cells = 0;
+
+  for (int x = 0; x < width; ++x) {
+    const int level = depth.present() ? levels_.depth_to_level[*depth.at(x, y)] : last_level;
+    const KernelSet& set = kernels_[level];
+    if (!set.built()) continue;
+    const LevelGeometry& geometry = levels_.levels[level];
+    if (!ScatteredUnderSkip(x, y, skip, geometry.diameter)) continue;
+
+    const uint8_t* pixel = in_.SourcePixel(x, y);
+    const uint32_t* colour[3];
+    const uint32_t* weight[3];
+    for (int k = 0; k < 3; ++k) {
+      const int plane = planes == 1 ? 0 : (k < planes ? k : planes - 1);
+      colour[k] = set.Copy(in_.SourceChannel(pixel, k), plane);
+      weight[k] = set.Weight(plane);
+    }
+
+    if (level == 0 && set.width == 1 && set.height == 1) {
+      const size_t at = static_cast<size_t>(y % band_rows) * width + x;
+      for (int k = 0; k < 3; ++k) band[k][at] += colour[k][0];
+      band[3][at] += static_cast<uint64_t>(weight[0][0]) + weight[1][0] + weight[2][0];
+      cells += 3;
+      continue;
+    }
+
+    const int kw = set.width;
+    const int kh = set.height;
+    const int hw = (kw - 1) / 2;
+    const int hh = (kh - 1) / 2;
+    const int col_first = std::max(hw - x, 0);
+    const int col_end = std::min(width + hw - x, kw);
+    const int row_first = std::max(hh - y, 0);
+    const int row_end = std::min(height + hh - y, kh);
+    FusedOcclusion occlusion;
+    if (depth.present()) {
+      occlusion.depth_stride = depth.pixel_stride;
+      occlusion.source_depth = *depth.at(x, y);
+      occlusion.diameter = static_cast<float>(geometry.diameter);
+    }
+
+    for (int r = row_first; r < row_end; ++r) {
+      const int c0 = std::max(static_cast<int>(set.span_first[r]), col_first);
+      const int c1 = std::min(static_cast<int>(set.span_last[r]) + 1, col_end);
+      if (c0 >= c1) continue;
+      const int ty = y + r - hh;
+      const int tx = x + c0 - hw;
+      const size_t kernel_at = static_cast<size_t>(r) * kw + c0;
+      const size_t band_at = static_cast<size_t>(ty % band_rows) * width + tx;
+      FusedRow row;
+      for (int k = 0; k < 3; ++k) {
+        row.colour[k] = colour[k] + kernel_at;
+        row.weight[k] = weight[k] + kernel_at;
+      }
+      for (int p = 0; p < 4; ++p) row.sums[p] = band[p] + band_at;
+      row.count = c1 - c0;
+      cells += 3 * static_cast<uint64_t>(row.count);
+      if (depth.present()) {
+        occlusion.depth = depth.at(tx, ty);
+        occlusion.dx0 = hw - c0;
+        occlusion.dy = hh - r;
+        if (RowMayBeDimmed(occlusion, row.count)) {
+          AddFusedRowOccluded(row, occlusion);
+          continue;
+        }
+      }
+      AddFusedRow(row, simd);
+    }
+  }
+  stripe.cells += cells;
+}
+
+// Target row t of stripe `index` is complete as far as this stripe goes:
+// written out, or first merged with the neighbouring stripe's share.
+void FastDriver::Retire(int index, int t) {
+  Stripe& stripe = stripes_[index];
+  const int width = in_.width;
+  const size_t at = static_cast<size_t>(t % stripe.band.rows) * width;
+  uint64_t* sums[4];
+  for (int p = 0; p < 4; ++p) sums[p] = stripe.band.plane(p) + at;
+
+  Boundary* boundary = nullptr;
+  if (boundaries_ != nullptr) {
+    if (index > 0 && t < stripe.first + dn_) {
+      boundary = &boundaries_[index - 1];
+    } else if (index + 1 < static_cast<int>(stripes_.size()) && t >= stripe.end - up_) {
+      boundary = &boundaries_[index];
+    }
+  }
+  bool complete = true;
+  if (boundary != nullptr) {
+    const int row = t - boundary->first;
+    std::lock_guard<std::mutex> lock(boundary->mutex);
+    for (int p = 0; p < 4; ++p) {
+      uint64_t* shared = boundary->sums.get() + (static_cast<size_t>(p) * boundary->rows + row) *
+                                                    static_cast<size_t>(width);
+      if (boundary->arrived[row]) {
+        for (int x = 0; x < width; ++x) sums[p][x] += shared[x];
+      } else {
+        std::memcpy(shared, sums[p], static_cast<size_t>(width) * sizeof(uint64_t));
+      }
+    }
+    complete = boundary->arrived[row] != 0;
+    boundary->arrived[row] = 1;
+  }
+  if (complete) {
+    const uint64_t* const row_sums[4] = {sums[0], sums[1], sums[2], sums[3]};
+    WriteBandRow(row_sums, in_.output, flush_, t);
+  }
+  for (int p = 0; p < 4; ++p)
+    std::memset(sums[p], 0, static_cast<size_t>(width) * sizeof(uint64_t));
+}
+
+// Scatters the stripe's source rows; unless writing is deferred, retires
+// each target row as soon as no later source row of the stripe reaches it.
+// before_row, when set, is asked before each row whether to go on. False
+// when stopped.
+bool FastDriver::RunStripe(int index, const std::function<bool(int)>& before_row) {
+  Stripe& stripe = stripes_[index];
+  int next = stripe.lo;
+  for (int y = stripe.first; y < stripe.end; ++y) {
+    if (stop_.load(std::memory_order_relaxed)) return false;
+    if (before_row && !before_row(y)) return false;
+    ScatterRow(stripe, y);
+    rows_done_.fetch_add(1, std::memory_order_relaxed);
+    if (!deferred_) {
+      for (; next <= y - up_ && next < stripe.hi; ++next) Retire(index, next);
+    }
+  }
+  if (!deferred_) {
+    for (; next < stripe.hi; ++next) Retire(index, next);
+  }
+  return true;
+}
+
+void FastDriver::RetireAll(int index) {
+  const Stripe& stripe = stripes_[index];
+  for (int t = stripe.lo; t < stripe.hi; ++t) Retire(index, t);
+}
+
+// Runs job(i) for every stripe on its own thread while this thread reports
+// progress. Should a thread fail to start, its stripes run here instead.
+void FastDriver::RunPhase(const std::function<void(int)>& job, bool scatter_phase, bool progress) {
+  const int threads = static_cast<int>(stripes_.size());
+  std::mutex mutex;
+  std::condition_variable finished_cv;
+  int finished = 0;
+  const auto run = [&](int i) {
+    job(i);
+    std::lock_guard<std::mutex> lock(mutex);
+    ++finished;
+    finished_cv.notify_one();
+  };
+  std::vector<std::thread> workers;
+  int started = 0;
+  for (; started < threads; ++started) {
+    try {
+      workers.emplace_back(run, started);
+    } catch (...) {
+      break;
+    }
+  }
+  for (int i = started; i < threads; ++i) run(i);
+
+  ProgressReporter* reporter = in_.reporter;
+  for (;;) {
+    bool all = false;
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      all = finished_cv.wait_for(lock, kReportInterval, [&] { return finished == threads; });
+    }
+    if (progress && !cancelled_) {
+      const int percent = static_cast<int>(rows_done_.load() * 100.0 / in_.height);
+      bool go_on = true;
+      if (percent > last_reported_) {
+        // Every percentage once, in order, as a single thread would.
+        for (int p = last_reported_ + 1; p <= std::min(percent, 99) && go_on; ++p) {
+          go_on = reporter->Report(p);
+          last_reported_ = p;
+        }
+      } else if (!all && last_reported_ > 0) {
+        go_on = reporter->Report(last_reported_);  // keeps the dialog responsive
+      }
+      if (!go_on && scatter_phase && reporter->ConfirmCancel()) {
+        cancelled_ = true;
+        stop_.store(true);
+      }
+    }
+    if (all) break;
+  }
+  for (std::thread& worker : workers) worker.join();
+}
+
+bool FastDriver::RunThreaded(bool progress) {
+  RunPhase([this](int i) { RunStripe(i, nullptr); }, true, progress);
+  if (deferred_ && !cancelled_) {
+    RunPhase([this](int i) { RetireAll(i); }, false, progress);
+  }
+  return cancelled_;
+}
+
+FastDriveResult FastDriver::Run() {
+  if (!Plan()) return FastDriveResult::kNotApplicable;
+  if (!Allocate()) return FastDriveResult::kOutOfMemory;
+
+  ProgressReporter* reporter = in_.reporter;
+  const bool progress = reporter != nullptr && ProgressShown(in_.width, in_.height);
+  if (progress) reporter->Report(0);
+  BuildKernels();
+
+  bool cancelled = false;
+  if (stripes_.size() == 1) {
+    // On this thread, with a report before every row as the reference gives.
+    const std::function<bool(int)> before_row = [&](int y) {
+      const int percent = static_cast<int>(y * 100.0 / in_.height);
+      return !(percent > 0 && percent < 100 && !reporter->Report(percent) &&
+               reporter->ConfirmCancel());
+    };
+    cancelled = !RunStripe(0, progress ? before_row : nullptr);
+    if (!cancelled && deferred_) RetireAll(0);
+  } else {
+    cancelled = RunThreaded(progress);
+  }
+
+  kernels_.clear();
+  if (progress) reporter->Report(100);
+  RunStats& stats = *setup_.stats;
+  stats.threads = static_cast<int>(stripes_.size());
+  stats.cell_additions = 0;
+  for (const Stripe& s : stripes_) stats.cell_additions += s.cells;
+  return cancelled ? FastDriveResult::kCancelled : FastDriveResult::kDone;
+}
+
+}  // namespace
+
+FastDriveResult FastDrive(const FastDriveSetup& setup) {
+  FastDriver driver(setup);
+  return driver.Run();
+}
+
+}  // namespace ulvo

@@ -1,0 +1,82 @@
+#include "src/engine/fused_scatter.h"
+
+#include <cmath>
+
+namespace ulvo {
+
+void AddFusedRow(const FusedRow& row, bool simd) {
+  if (simd) {
+    AddFusedRowSimd(row);
+  } else {
+    AddFusedRowPlain(row);
+  }
+}
+
+void AddFusedRowPlain(const FusedRow& row) {
+  const uint32_t* k0 = row.colour[0];
+  const uint32_t* k1 = row.colour[1];
+  const uint32_t* k2 = row.colour[2];
+  uint64_t* s0 = row.sums[0];
+  uint64_t* s1 = row.sums[1];
+  uint64_t* s2 = row.sums[2];
+  uint64_t* sw = row.sums[3];
+  if (row.weight[0] == row.weight[1] && row.weight[0] == row.weight[2]) {
+    const uint32_t* w = row.weight[0];
+    for (int i = 0; i < row.count; ++i) {
+      s0[i] += k0[i];
+      s1[i] += k1[i];
+      s2[i] += k2[i];
+      sw[i] += 3 * static_cast<uint64_t>(w[i]);
+    }
+    return;
+  }
+  const uint32_t* w0 = row.weight[0];
+  const uint32_t* w1 = row.weight[1];
+  const uint32_t* w2 = row.weight[2];
+  for (int i = 0; i < row.count; ++i) {
+    s0[i] += k0[i];
+    s1[i] += k1[i];
+    s2[i] += k2[i];
+    sw[i] += static_cast<uint64_t>(w0[i]) + w1[i] + w2[i];
+  }
+}
+
+bool RowMayBeDimmed(const FusedOcclusion& occlusion, int count) {
+  const uint8_t* depth = occlusion.depth;
+  const int limit = occlusion.source_depth - 5;  // dimmed where target < limit
+  if (limit <= 0) return false;
+  for (int i = 0; i < count; ++i, depth += occlusion.depth_stride) {
+    if (*depth < limit) return true;
+  }
+  return false;
+}
+
+void AddFusedRowOccluded(const FusedRow& row, const FusedOcclusion& occlusion) {
+  const float source = static_cast<float>(occlusion.source_depth);
+  const uint8_t* depth = occlusion.depth;
+  const int dy2 = occlusion.dy * occlusion.dy;
+  const bool same_weight = row.weight[0] == row.weight[1] && row.weight[0] == row.weight[2];
+  for (int i = 0; i < row.count; ++i, depth += occlusion.depth_stride) {
+    const int dx = occlusion.dx0 - i;
+    const float target = *depth;
+    const float distance2 = static_cast<float>(dx * dx + dy2);
+    if (target + 5.0f < source && distance2 > 4.0f) {
+      // The factor depends only on the cell, so all three channels share it.
+      float f =
+          (1.0f - std::sqrt(distance2) / occlusion.diameter) * (target + 5.0f) / (source - target);
+      f = f * f;
+      if (f > 1.0f) f = 1.0f;
+      if (!(f > 0.0f)) f = 0.0f;
+      for (int c = 0; c < 3; ++c) {
+        row.sums[c][i] += static_cast<uint64_t>(static_cast<double>(row.colour[c][i]) * f);
+      }
+    } else {
+      for (int c = 0; c < 3; ++c) row.sums[c][i] += row.colour[c][i];
+    }
+    row.sums[3][i] +=
+        same_weight ? 3 * static_cast<uint64_t>(row.weight[0][i])
+                    : static_cast<uint64_t>(row.weight[0][i]) + row.weight[1][i] + row.weight[2][i];
+  }
+}
+
+}  // namespace ulvo

@@ -1,0 +1,53 @@
+// The fast path's scatter: the three channels of one source pixel added in
+// one pass over each kernel row. The weight plane receives the three weight
+// kernels' sum once instead of three separate additions, which is exactly
+// equal because the sums are 64-bit integers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ulvo {
+
+// One kernel row of one pixel: the colour kernel row of each channel, the
+// weight kernel row of each channel (the same row three times for a grey
+// pattern) and the band rows they are added to (colour 0..2, weight).
+struct FusedRow {
+  const uint32_t* colour[3] = {};
+  const uint32_t* weight[3] = {};
+  uint64_t* sums[4] = {};
+  int count = 0;
+};
+
+// Adds the row without occlusion. With simd, vector instructions of the best
+// kind the processor supports; without, a plain loop. Both give equal sums.
+void AddFusedRow(const FusedRow& row, bool simd);
+void AddFusedRowPlain(const FusedRow& row);
+
+// Vector version; defined in its own file behind one run-time dispatch.
+void AddFusedRowSimd(const FusedRow& row);
+
+// Name of the instruction set the vector version runs with on this machine.
+const char* SimdTargetName();
+
+// Occlusion along one kernel row: target depths start at depth and advance
+// by depth_stride; the first target lies dx0 columns left of the source (dx
+// falls by one per column) and dy rows above it.
+struct FusedOcclusion {
+  const uint8_t* depth = nullptr;
+  ptrdiff_t depth_stride = 0;
+  int source_depth = 0;
+  float diameter = 0.0f;
+  int dx0 = 0;
+  int dy = 0;
+};
+
+// True when some target of the row is nearer than the source by more than
+// 5 depth steps, so that its light may be dimmed.
+bool RowMayBeDimmed(const FusedOcclusion& occlusion, int count);
+
+// Adds the row with the dimming of light that falls on clearly nearer
+// targets; the same single-precision steps per cell as the reference scatter.
+void AddFusedRowOccluded(const FusedRow& row, const FusedOcclusion& occlusion);
+
+}  // namespace ulvo

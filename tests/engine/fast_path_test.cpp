@@ -1,0 +1,285 @@
+// The fast path (stripes on several threads, fused channels, vector adds)
+// against the reference path and the plain reference render, byte for byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "src/engine/fused_scatter.h"
+#include "src/engine/scatter.h"
+#include "tests/engine/engine_test_support.h"
+#include "tests/engine/reference_render.h"
+
+namespace ulvo::testing {
+namespace {
+
+std::vector<uint32_t> RandomKernel(std::mt19937& random, size_t n) {
+  std::vector<uint32_t> v(n);
+  for (auto& x : v) x = random();  // the whole 32-bit range
+  return v;
+}
+
+// A fused row must equal three separate channel rows of the reference loop,
+// for every length (vector bodies and their tails) and both weight layouts.
+TEST(FusedRows, EqualThreeReferenceRows) {
+  std::mt19937 random(11);
+  for (bool shared_weight : {true, false}) {
+    for (int count = 0; count <= 70; ++count) {
+      std::vector<uint32_t> k[3], w[3];
+      for (int c = 0; c < 3; ++c) {
+        k[c] = RandomKernel(random, count + 1);
+        w[c] = RandomKernel(random, count + 1);
+      }
+      std::vector<uint64_t> start(4 * (count + 1));
+      for (auto& x : start) x = (static_cast<uint64_t>(random()) << 20) + random();
+
+      std::vector<uint64_t> expected = start;
+      uint64_t* e[4];
+      for (int p = 0; p < 4; ++p) e[p] = expected.data() + p * (count + 1);
+      for (int c = 0; c < 3; ++c) {
+        AddKernelRow(k[c].data(), (shared_weight ? w[0] : w[c]).data(), e[c], e[3], count);
+      }
+      for (bool simd : {false, true}) {
+        std::vector<uint64_t> got = start;
+        FusedRow row;
+        for (int c = 0; c < 3; ++c) {
+          row.colour[c] = k[c].data();
+          row.weight[c] = (shared_weight ? w[0] : w[c]).data();
+        }
+        for (int p = 0; p < 4; ++p) row.sums[p] = got.data() + p * (count + 1);
+        row.count = count;
+        AddFusedRow(row, simd);
+        ASSERT_EQ(got, expected) << "count " << count << " simd " << simd << " shared "
+                                 << shared_weight;
+      }
+    }
+  }
+}
+
+// The occluded fused row gives each channel exactly what the reference's
+// occluded row gives it; rows that cannot be dimmed add like plain rows.
+TEST(FusedRows, OcclusionEqualsReferenceCellByCell) {
+  std::mt19937 random(5);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int count = 1 + static_cast<int>(random() % 40);
+    const int stride = 1 + static_cast<int>(random() % 3);
+    const int source = static_cast<int>(random() % 256);
+    std::vector<uint8_t> depth(static_cast<size_t>(count) * stride);
+    for (auto& d : depth)
+      d = static_cast<uint8_t>(std::clamp<int>(source - 12 + random() % 20, 0, 255));
+    std::vector<uint32_t> k[3], w = RandomKernel(random, count);
+    for (auto& kc : k) kc = RandomKernel(random, count);
+    std::vector<uint64_t> expected(4 * count, 1000), got(4 * count, 1000);
+
+    OcclusionRow reference;
+    reference.depth = depth.data();
+    reference.depth_stride = stride;
+    reference.source_depth = static_cast<float>(source);
+    reference.diameter = 3.0f + static_cast<float>(random() % 40);
+    reference.dx0 = static_cast<int>(random() % 30) - 5;
+    reference.dy = static_cast<int>(random() % 9) - 4;
+    for (int c = 0; c < 3; ++c) {
+      AddKernelRowOccluded(k[c].data(), w.data(), expected.data() + c * count,
+                           expected.data() + 3 * count, count, reference);
+    }
+    FusedRow row;
+    for (int c = 0; c < 3; ++c) {
+      row.colour[c] = k[c].data();
+      row.weight[c] = w.data();
+    }
+    for (int p = 0; p < 4; ++p) row.sums[p] = got.data() + p * count;
+    row.count = count;
+    FusedOcclusion occlusion;
+    occlusion.depth = depth.data();
+    occlusion.depth_stride = stride;
+    occlusion.source_depth = source;
+    occlusion.diameter = reference.diameter;
+    occlusion.dx0 = reference.dx0;
+    occlusion.dy = reference.dy;
+    if (RowMayBeDimmed(occlusion, count)) {
+      AddFusedRowOccluded(row, occlusion);
+    } else {
+      AddFusedRow(row, true);
+    }
+    ASSERT_EQ(got, expected) << "trial " << trial;
+  }
+}
+
+struct FastCase {
+  const char* name;
+  int width, height;
+  bool depth;
+  bool tinted;
+  int pattern_size;
+  double disc;
+  int max_blur;
+  int skip;
+};
+
+ReferenceScene MakeScene(const FastCase& c) {
+  ReferenceScene s;
+  s.width = c.width;
+  s.height = c.height;
+  s.colour = NoiseImage(c.width, c.height, 17);
+  for (auto& b : s.colour) b = static_cast<uint8_t>(b * 210 / 255);  // no 32-bit overflow
+  if (c.depth) s.depth = BlockDepth(c.width, c.height, 23);
+  s.pattern_width = s.pattern_height = c.pattern_size;
+  s.pattern =
+      c.tinted ? TintedDiscPattern(c.pattern_size, c.disc) : DiscPattern(c.pattern_size, c.disc);
+  s.max_blur = c.max_blur;
+  s.large_levels = 6;
+  s.focus = 110;
+  s.hardness = 0.9;
+  s.skip = c.skip;
+  return s;
+}
+
+// Both references, computed once per scene.
+struct Expected {
+  std::vector<uint8_t> engine_reference;
+  ReferenceResult plain;
+};
+
+const Expected& ExpectedFor(const FastCase& c) {
+  static std::map<std::string, Expected> cache;
+  auto it = cache.find(c.name);
+  if (it != cache.end()) return it->second;
+  const ReferenceScene scene = MakeScene(c);
+  Expected e;
+  EngineOptions reference;
+  reference.scatter_path = ScatterPath::kReference;
+  const EngineRun run = RenderScene(scene, nullptr, reference);
+  EXPECT_EQ(run.status, RenderStatus::kDone);
+  e.engine_reference = run.output;
+  e.plain = ReferenceRender(scene);
+  return cache.emplace(c.name, std::move(e)).first->second;
+}
+
+size_t Mismatches(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  if (a.size() != b.size()) return std::max(a.size(), b.size());
+  size_t n = 0;
+  for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
+  return n;
+}
+
+class FastPathScenes : public ::testing::TestWithParam<FastCase> {};
+
+// Heights that divide by nothing convenient, several kernel levels with and
+// without a depth map, grey and three-plane patterns, skip 1 and 3, whole
+// and moving bands; 1, 2, 3 and 7 threads, vector adds on and off.
+TEST_P(FastPathScenes, IdenticalToBothReferencesForEveryThreadCount) {
+  const FastCase& c = GetParam();
+  const ReferenceScene scene = MakeScene(c);
+  const Expected& expected = ExpectedFor(c);
+  ASSERT_FALSE(expected.plain.overflowed);
+  EXPECT_EQ(Mismatches(expected.engine_reference, expected.plain.output), 0u);
+  for (int threads : {1, 2, 3, 7}) {
+    for (bool simd : {true, false}) {
+      EngineOptions options;
+      options.threads = threads;
+      options.simd = simd;
+      options.threaded_min_pixels = 0;
+      const EngineRun run = RenderScene(scene, nullptr, options);
+      ASSERT_EQ(run.status, RenderStatus::kDone);
+      EXPECT_EQ(run.stats.threads, threads) << "the scene must be tall enough for every count";
+      EXPECT_EQ(Mismatches(run.output, expected.engine_reference), 0u)
+          << threads << " threads, simd " << simd;
+      EXPECT_GT(run.stats.cell_additions, 0u);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenes, FastPathScenes,
+    ::testing::Values(FastCase{"MovingBandDepthGrey", 53, 701, true, false, 21, 17, 15, 1},
+                      FastCase{"MovingBandDepthGreySkip3", 53, 701, true, false, 21, 17, 15, 3},
+                      FastCase{"MovingBandTinted", 47, 613, true, true, 19, 17, 17, 1},
+                      FastCase{"MovingBandNoDepth", 37, 557, false, false, 9, 7, 0, 1},
+                      FastCase{"WholeBandDepthTinted", 61, 389, true, true, 17, 15, 13, 3},
+                      FastCase{"WholeBandNoDepthSkip3", 59, 211, false, true, 11, 9, 0, 3}),
+    [](const ::testing::TestParamInfo<FastCase>& info) { return std::string(info.param.name); });
+
+ReferenceScene ProgressScene() {
+  FastCase c{"progress", 150, 431, true, false, 11, 9, 9, 1};
+  return MakeScene(c);
+}
+
+TEST(FastPathThreads, ReportEveryPercentInOrderFromTheCallingThread) {
+  const ReferenceScene scene = ProgressScene();
+  EngineOptions options;
+  options.threads = 3;
+  options.threaded_min_pixels = 0;
+  RecordingReporter reporter;  // not thread-safe: any call from a worker would race
+  const EngineRun run = RenderScene(scene, &reporter, options);
+  ASSERT_EQ(run.status, RenderStatus::kDone);
+  ASSERT_EQ(run.stats.threads, 3);
+  ASSERT_GE(reporter.reports.size(), 101u);
+  EXPECT_EQ(reporter.reports.front(), 0);
+  EXPECT_EQ(reporter.reports.back(), 100);
+  EXPECT_TRUE(std::is_sorted(reporter.reports.begin(), reporter.reports.end()));
+  for (int p = 1; p <= 99; ++p) {
+    EXPECT_NE(std::find(reporter.reports.begin(), reporter.reports.end(), p),
+              reporter.reports.end())
+        << p;
+  }
+}
+
+// However far the workers got, every row is either the finished row or
+// untouched, and a question answered No changes nothing.
+TEST(FastPathThreads, CancelLeavesOnlyFinishedRows) {
+  for (int height : {431, 701}) {  // whole band, moving band
+    FastCase c{"cancel", 150, height, true, false, 11, 9, 9, 1};
+    const ReferenceScene scene = MakeScene(c);
+    EngineOptions options;
+    options.threads = 3;
+    options.threaded_min_pixels = 0;
+    const EngineRun full = RenderScene(scene, nullptr, options);
+    for (bool confirm : {true, false}) {
+      RecordingReporter reporter;
+      reporter.cancel_at = 1;
+      reporter.confirm = confirm;
+      const EngineRun run = RenderScene(scene, &reporter, options, 7);
+      EXPECT_EQ(reporter.confirm_questions, 1);
+      EXPECT_EQ(reporter.reports.back(), 100);
+      if (!confirm) {
+        EXPECT_EQ(run.status, RenderStatus::kDone);
+        EXPECT_EQ(run.output, full.output);
+        continue;
+      }
+      EXPECT_EQ(run.status, RenderStatus::kCancelled);
+      EXPECT_EQ(run.cancelled, 1);
+      const size_t row = static_cast<size_t>(scene.width) * 3;
+      for (int y = 0; y < scene.height; ++y) {
+        const auto begin = run.output.begin() + y * row;
+        const bool untouched = std::all_of(begin, begin + row, [](uint8_t b) { return b == 7; });
+        const bool finished = std::equal(begin, begin + row, full.output.begin() + y * row);
+        EXPECT_TRUE(untouched || finished) << "row " << y;
+        if (height <= 512) {
+          EXPECT_TRUE(untouched) << "a whole band writes nothing after a cancel";
+        }
+      }
+    }
+  }
+}
+
+// Each thread's band covers its stripe's kernel reach only, so a tall render
+// on several threads needs less band memory than the reference's one band.
+TEST(FastPathThreads, BandsStaySmallerThanTheReferenceBand) {
+  FastCase c{"memory", 300, 1500, true, false, 21, 17, 15, 1};
+  const ReferenceScene scene = MakeScene(c);
+  EngineOptions reference;
+  reference.scatter_path = ScatterPath::kReference;
+  EngineOptions fast;
+  fast.threads = 4;
+  const EngineRun slow = RenderScene(scene, nullptr, reference);
+  const EngineRun quick = RenderScene(scene, nullptr, fast);
+  EXPECT_EQ(quick.output, slow.output);
+  EXPECT_EQ(quick.stats.threads, 4);
+  EXPECT_LT(quick.stats.working_bytes, slow.stats.working_bytes);
+}
+
+}  // namespace
+}  // namespace ulvo::testing
