@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "src/engine/tone_curve.h"
+#include "src/engine/tone_table.h"
 
 namespace ulvo {
 namespace {
@@ -52,7 +53,7 @@ void WriteOutputPixel(const OutputTarget& target, uint8_t* pixel, const uint8_t 
 }
 
 void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
-                  const FlushSettings& settings, int image_row) {
+                  const FlushSettings& settings, int image_row, const ToneTable* table) {
   const int width = settings.image_width;
   const int64_t reference = settings.reference_weight;
   const uint64_t threshold =
@@ -65,8 +66,9 @@ void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
     for (int c = 0; c < 3; ++c) {
       uint64_t value = sums[c][x];
       if (reference > 0) value = Normalise(value, weight[x], threshold, reference);
-      channels[c] = static_cast<uint8_t>(
-          InverseTone(static_cast<double>(value) * light_scale, settings.hardness));
+      const double light = static_cast<double>(value) * light_scale;
+      channels[c] = static_cast<uint8_t>(table != nullptr ? (*table)(light)
+                                                          : InverseTone(light, settings.hardness));
     }
     WriteOutputPixel(target, out, channels);
   }

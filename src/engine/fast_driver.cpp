@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "src/engine/defocus_engine.h"
 #include "src/engine/fused_scatter.h"
 #include "src/engine/render_driver.h"
+#include "src/engine/tone_table.h"
 
 namespace ulvo {
 namespace {
@@ -26,6 +28,7 @@ constexpr int kMaxThreads = 64;
 // only 2 GB of address space for everything.
 constexpr uint64_t kBandBudget = sizeof(void*) == 4 ? (256ull << 20) : (2048ull << 20);
 constexpr auto kReportInterval = std::chrono::milliseconds(100);
+constexpr int kTile = 8;
 
 // Source rows [first, end) scattered into a band that covers the target
 // rows [lo, hi) they reach. Target row t lives in band row t mod band rows.
@@ -52,7 +55,10 @@ struct Boundary {
 class FastDriver {
  public:
   explicit FastDriver(const FastDriveSetup& setup)
-      : setup_(setup), in_(*setup.inputs), levels_(*setup.levels) {
+      : setup_(setup),
+        in_(*setup.inputs),
+        levels_(*setup.levels),
+        tone_table_(setup.tone->hardness) {
     flush_.hardness = setup.tone->hardness;
     flush_.colour_shift = setup.tone->colour_shift;
     flush_.reference_weight = setup.tone->reference_weight;
@@ -69,6 +75,7 @@ class FastDriver {
   bool RunStripe(int index, const std::function<bool(int)>& before_row);
   void RetireAll(int index);
   void ScatterRow(Stripe& stripe, int y);
+  bool NothingDimmed(int x0, int x1, int y0, int y1, int source_depth) const;
   void Retire(int index, int t);
   bool RunThreaded(bool progress);
   void RunPhase(const std::function<void(int)>& job, bool scatter_phase, bool progress);
@@ -77,7 +84,13 @@ class FastDriver {
   const RenderInputs& in_;
   const DepthLevels& levels_;
   FlushSettings flush_;
+  const ToneTable tone_table_;
   std::vector<int> used_levels_;  // in the order the scan first meets them
+  // Nearest depth of each 8 × 8 tile of the depth map, so that most pixels
+  // can skip the occlusion test of every kernel row. Empty without a depth
+  // map (or without the memory for it).
+  std::vector<uint8_t> tile_min_;
+  int tile_columns_ = 0;
   std::vector<KernelSet> kernels_;
   int up_ = 0;             // kernel rows above a source row, at most
   int dn_ = 0;             // kernel rows below it, at most
@@ -101,13 +114,24 @@ bool FastDriver::Plan() {
   const int count = static_cast<int>(levels_.levels.size());
   std::vector<uint8_t> seen(static_cast<size_t>(count), 0);
   if (in_.depth.present()) {
-    for (int y = 0; y < height && static_cast<int>(used_levels_.size()) < count; ++y) {
+    tile_columns_ = (width + kTile - 1) / kTile;
+    try {
+      tile_min_.assign(static_cast<size_t>(tile_columns_) * ((height + kTile - 1) / kTile), 255);
+    } catch (const std::bad_alloc&) {
+      tile_min_.clear();  // every row gets the test
+    }
+    for (int y = 0; y < height; ++y) {
+      uint8_t* tiles = tile_min_.empty()
+                           ? nullptr
+                           : tile_min_.data() + static_cast<size_t>(y / kTile) * tile_columns_;
       for (int x = 0; x < width; ++x) {
-        const int level = levels_.depth_to_level[*in_.depth.at(x, y)];
+        const uint8_t d = *in_.depth.at(x, y);
+        const int level = levels_.depth_to_level[d];
         if (!seen[level]) {
           seen[level] = 1;
           used_levels_.push_back(level);
         }
+        if (tiles != nullptr && d < tiles[x / kTile]) tiles[x / kTile] = d;
       }
     }
   } else {
@@ -203,6 +227,21 @@ void FastDriver::BuildKernels() {
   setup_.stats->kernel_bytes = bytes;
 }
 
+// True when no target in image columns x0..x1 and rows y0..y1 is nearer than
+// source_depth − 5, so that no light of the pixel can be dimmed there.
+bool FastDriver::NothingDimmed(int x0, int x1, int y0, int y1, int source_depth) const {
+  const int limit = source_depth - 5;
+  if (limit <= 0) return true;
+  if (tile_min_.empty()) return false;
+  for (int ty = y0 / kTile; ty <= y1 / kTile; ++ty) {
+    const uint8_t* tiles = tile_min_.data() + static_cast<size_t>(ty) * tile_columns_;
+    for (int tx = x0 / kTile; tx <= x1 / kTile; ++tx) {
+      if (tiles[tx] < limit) return false;
+    }
+  }
+  return true;
+}
+
 void FastDriver::ScatterRow(Stripe& stripe, int y) {
   const int width = in_.width;
   const int height = in_.height;
@@ -248,13 +287,34 @@ void FastDriver::ScatterRow(Stripe& stripe, int y) {
     const int col_end = std::min(width + hw - x, kw);
     const int row_first = std::max(hh - y, 0);
     const int row_end = std::min(height + hh - y, kh);
-    FusedOcclusion occlusion;
-    if (depth.present()) {
-      occlusion.depth_stride = depth.pixel_stride;
-      occlusion.source_depth = *depth.at(x, y);
-      occlusion.diameter = static_cast<float>(geometry.diameter);
+    const int source_depth = depth.present() ? *depth.at(x, y) : 0;
+    if (!depth.present() || NothingDimmed(x - hw + col_first, x - hw + col_end - 1,
+                                          y - hh + row_first, y - hh + row_end - 1, source_depth)) {
+      FusedPixel all;
+      for (int k = 0; k < 3; ++k) {
+        all.colour[k] = colour[k];
+        all.weight[k] = weight[k];
+      }
+      all.span_first = set.span_first.get();
+      all.span_last = set.span_last.get();
+      all.kernel_width = kw;
+      all.row_first = row_first;
+      all.row_end = row_end;
+      all.col_first = col_first;
+      all.col_end = col_end;
+      all.x = x - hw;
+      all.y = y - hh;
+      for (int p = 0; p < 4; ++p) all.band[p] = band[p];
+      all.band_width = width;
+      all.band_rows = band_rows;
+      cells += 3 * AddFusedPixel(all, simd);
+      continue;
     }
 
+    FusedOcclusion occlusion;
+    occlusion.depth_stride = depth.pixel_stride;
+    occlusion.source_depth = source_depth;
+    occlusion.diameter = static_cast<float>(geometry.diameter);
     for (int r = row_first; r < row_end; ++r) {
       const int c0 = std::max(static_cast<int>(set.span_first[r]), col_first);
       const int c1 = std::min(static_cast<int>(set.span_last[r]) + 1, col_end);
@@ -271,16 +331,14 @@ void FastDriver::ScatterRow(Stripe& stripe, int y) {
       for (int p = 0; p < 4; ++p) row.sums[p] = band[p] + band_at;
       row.count = c1 - c0;
       cells += 3 * static_cast<uint64_t>(row.count);
-      if (depth.present()) {
-        occlusion.depth = depth.at(tx, ty);
-        occlusion.dx0 = hw - c0;
-        occlusion.dy = hh - r;
-        if (RowMayBeDimmed(occlusion, row.count)) {
-          AddFusedRowOccluded(row, occlusion);
-          continue;
-        }
+      occlusion.depth = depth.at(tx, ty);
+      occlusion.dx0 = hw - c0;
+      occlusion.dy = hh - r;
+      if (RowMayBeDimmed(occlusion, row.count)) {
+        AddFusedRowOccluded(row, occlusion);
+      } else {
+        AddFusedRow(row, simd);
       }
-      AddFusedRow(row, simd);
     }
   }
   stripe.cells += cells;
@@ -321,7 +379,7 @@ void FastDriver::Retire(int index, int t) {
   }
   if (complete) {
     const uint64_t* const row_sums[4] = {sums[0], sums[1], sums[2], sums[3]};
-    WriteBandRow(row_sums, in_.output, flush_, t);
+    WriteBandRow(row_sums, in_.output, flush_, t, &tone_table_);
   }
   for (int p = 0; p < 4; ++p)
     std::memset(sums[p], 0, static_cast<size_t>(width) * sizeof(uint64_t));

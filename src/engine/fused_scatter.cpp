@@ -1,5 +1,6 @@
 #include "src/engine/fused_scatter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ulvo {
@@ -39,6 +40,32 @@ void AddFusedRowPlain(const FusedRow& row) {
     s2[i] += k2[i];
     sw[i] += static_cast<uint64_t>(w0[i]) + w1[i] + w2[i];
   }
+}
+
+uint64_t AddFusedPixel(const FusedPixel& pixel, bool simd) {
+  return simd ? AddFusedPixelSimd(pixel) : AddFusedPixelPlain(pixel);
+}
+
+uint64_t AddFusedPixelPlain(const FusedPixel& pixel) {
+  uint64_t cells = 0;
+  for (int r = pixel.row_first; r < pixel.row_end; ++r) {
+    const int c0 = std::max(static_cast<int>(pixel.span_first[r]), pixel.col_first);
+    const int c1 = std::min(static_cast<int>(pixel.span_last[r]) + 1, pixel.col_end);
+    if (c0 >= c1) continue;
+    const size_t kernel_at = static_cast<size_t>(r) * pixel.kernel_width + c0;
+    const size_t band_at =
+        static_cast<size_t>((pixel.y + r) % pixel.band_rows) * pixel.band_width + pixel.x + c0;
+    FusedRow row;
+    for (int k = 0; k < 3; ++k) {
+      row.colour[k] = pixel.colour[k] + kernel_at;
+      row.weight[k] = pixel.weight[k] + kernel_at;
+    }
+    for (int p = 0; p < 4; ++p) row.sums[p] = pixel.band[p] + band_at;
+    row.count = c1 - c0;
+    AddFusedRowPlain(row);
+    cells += static_cast<uint64_t>(row.count);
+  }
+  return cells;
 }
 
 bool RowMayBeDimmed(const FusedOcclusion& occlusion, int count) {

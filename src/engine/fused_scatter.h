@@ -27,6 +27,31 @@ void AddFusedRowPlain(const FusedRow& row);
 // Vector version; defined in its own file behind one run-time dispatch.
 void AddFusedRowSimd(const FusedRow& row);
 
+// All kernel rows of one pixel that no occlusion dims, clipped to the image
+// and to the aperture's row spans. Band rows form a ring: image row t lives
+// in band row t mod band_rows.
+struct FusedPixel {
+  const uint32_t* colour[3] = {};  // the channels' intensity copies
+  const uint32_t* weight[3] = {};  // their weight copies
+  const int32_t* span_first = nullptr;
+  const int32_t* span_last = nullptr;
+  int kernel_width = 0;
+  int row_first = 0;  // kernel rows [row_first, row_end)
+  int row_end = 0;
+  int col_first = 0;  // kernel columns [col_first, col_end) lie inside the image
+  int col_end = 0;
+  int x = 0;  // image position of kernel cell (0, 0)
+  int y = 0;
+  uint64_t* band[4] = {};
+  int band_width = 0;
+  int band_rows = 0;
+};
+
+// Adds the pixel's rows; returns the number of kernel cells per channel.
+uint64_t AddFusedPixel(const FusedPixel& pixel, bool simd);
+uint64_t AddFusedPixelPlain(const FusedPixel& pixel);
+uint64_t AddFusedPixelSimd(const FusedPixel& pixel);
+
 // Name of the instruction set the vector version runs with on this machine.
 const char* SimdTargetName();
 

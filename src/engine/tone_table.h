@@ -1,0 +1,34 @@
+// A lookup table for the inverse tone curve that gives exactly what
+// InverseTone gives. The curve is monotonic and its 8-bit result changes at
+// 255 points; the table holds the smallest light that reaches each result,
+// found by bisection on the curve itself. Light close to such a point
+// (within a relative 1e-7, far wider than the rounding error of the curve's
+// logarithm and arc tangent, far narrower than a step of the result) is
+// handed to InverseTone, so that rounding can never make the table differ.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace ulvo {
+
+class ToneTable {
+ public:
+  // Unusable (every value goes to InverseTone) for hardness values outside
+  // the range in which the margin above is proven wide enough.
+  explicit ToneTable(double hardness);
+
+  int operator()(double light) const;
+
+ private:
+  double hardness_;
+  bool usable_ = false;
+  double first_[256];    // smallest light giving at least k (first_[0] = 0)
+  double safe_lo_[256];  // light in [safe_lo_[k], safe_hi_[k]) gives k
+  double safe_hi_[256];
+  // Result at the start of each bucket of the light's top 16 bits (sign,
+  // exponent and four bits of the fraction).
+  std::vector<uint8_t> bucket_;
+};
+
+}  // namespace ulvo
