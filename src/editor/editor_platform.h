@@ -9,6 +9,7 @@
 
 #include "src/editor/bitmap_header.h"
 #include "src/editor/editor_window.h"
+#include "src/editor/script/automation_script.h"
 #include "src/editor/window_messages.h"
 
 namespace ulvo {
@@ -38,7 +39,8 @@ class Canvas {
   virtual Point ViewportOrigin() const = 0;
 };
 
-enum class DialogButton { kOk, kCancel, kYes, kNo };
+// DialogButton (the buttons a message box returns) comes with the automation
+// script, whose `answer` names them.
 enum class MessageBoxButtons { kOk, kOkCancel, kYesNo };
 
 class EditorPlatform {

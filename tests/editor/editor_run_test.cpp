@@ -66,7 +66,7 @@ void ExpectHostDisabledThenEnabled(const EditorSession& run, const std::string& 
 
 TEST(EditorRun, FinishReturnsTheDisplayAndEndsTheEditor) {
   EditorSession run;
-  const std::string log = run.Go(std::string(kDefaultScript));
+  const std::string log = run.Go(std::string(kDefaultEditorScript));
   EXPECT_EQ(run.job.accepted, 1);
   EXPECT_EQ(run.out, run.in);  // no render: the source comes back, depth bytes included
   ExpectHostDisabledThenEnabled(run, log);
@@ -137,7 +137,7 @@ TEST(EditorRun, WindowCreationFailureEnablesTheHostAndCancels) {
     HeadlessOptions options;
     options.failFrameCreation = frameFails;
     options.failViewCreation = !frameFails;
-    const std::string log = run.Go(std::string(kDefaultScript), options);
+    const std::string log = run.Go(std::string(kDefaultEditorScript), options);
     EXPECT_EQ(run.job.accepted, 0);
     EXPECT_EQ(run.remainingSteps, 2u);  // no loop ran
     EXPECT_EQ(log.find("editor shown"), std::string::npos);

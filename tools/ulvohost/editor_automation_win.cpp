@@ -69,7 +69,7 @@ void Settle(HWND window) {
 
 }  // namespace
 
-EditorAutomation::EditorAutomation(std::vector<ScriptCommand> commands, DWORD mainThreadId)
+EditorAutomation::EditorAutomation(std::vector<ScriptStep> commands, DWORD mainThreadId)
     : commands_(std::move(commands)),
       mainThreadId_(mainThreadId),
       runEnded_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -148,7 +148,7 @@ HWND EditorAutomation::WaitForWindow(Find find, const char* what) {
   }
 }
 
-bool EditorAutomation::Answer(const ScriptCommand& command) {
+bool EditorAutomation::Answer(const ScriptStep& command) {
   const int id = static_cast<int>(command.button);
   HWND dialog = WaitForWindow([&] { return Dialog(id); }, "a dialog");
   if (!dialog) return false;
@@ -173,7 +173,7 @@ bool EditorAutomation::Answer(const ScriptCommand& command) {
   return true;
 }
 
-bool EditorAutomation::Key(const ScriptCommand& command) {
+bool EditorAutomation::Key(const ScriptStep& command) {
   HWND view = WaitForWindow([&] { return View(); }, "the editor view");
   if (!view) return false;
   // Modifier keys are read from the keyboard state of the main thread, which
@@ -205,7 +205,7 @@ bool EditorAutomation::Key(const ScriptCommand& command) {
     PostMessageW(view, message, key, flags);
   };
   for (WPARAM modifier : modifiers) post(modifier, true);
-  const auto vk = static_cast<WPARAM>(command.number);
+  const auto vk = static_cast<WPARAM>(command.value);
   post(vk, true);
   post(vk, false);
   for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) post(*it, false);
@@ -229,24 +229,24 @@ bool EditorAutomation::PostAndSettle(HWND window, UINT message, WPARAM wparam, L
   return true;
 }
 
-bool EditorAutomation::Execute(const ScriptCommand& command) {
+bool EditorAutomation::Execute(const ScriptStep& command) {
   auto frame = [&] { return WaitForWindow([&] { return Frame(); }, "the editor"); };
   switch (command.op) {
     case ScriptOp::kWaitEditor:
       return frame() != nullptr;
     case ScriptOp::kSleep:
-      Sleep(static_cast<DWORD>(command.number));
+      Sleep(static_cast<DWORD>(command.value));
       return true;
     case ScriptOp::kCommand: {
-      return PostAndSettle(frame(), WM_COMMAND, MAKEWPARAM(command.number, 0), 0);
+      return PostAndSettle(frame(), WM_COMMAND, MAKEWPARAM(command.value, 0), 0);
     }
     case ScriptOp::kCloseBox: {
       return PostAndSettle(frame(), WM_SYSCOMMAND, SC_CLOSE, 0);
     }
     case ScriptOp::kPost: {
-      const auto msg = static_cast<UINT>(command.number);
-      const auto wp = static_cast<WPARAM>(command.wparam);
-      const auto lp = static_cast<LPARAM>(command.lparam);
+      const auto msg = static_cast<UINT>(command.message);
+      const auto wp = static_cast<WPARAM>(command.wParam);
+      const auto lp = static_cast<LPARAM>(command.lParam);
       if (command.target == PostTarget::kThread) {
         if (!PostThreadMessageW(mainThreadId_, msg, wp, lp)) {
           return Fail("cannot post to the main thread");
@@ -264,7 +264,7 @@ bool EditorAutomation::Execute(const ScriptCommand& command) {
     case ScriptOp::kClick: {
       HWND view = WaitForWindow([&] { return View(); }, "the editor view");
       if (!view) return false;
-      const LPARAM at = MAKELPARAM(command.number, command.wparam);
+      const LPARAM at = MAKELPARAM(command.x, command.y);
       PostMessageW(view, WM_MOUSEMOVE, 0, at);
       if (command.right) {
         PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, at);
@@ -286,8 +286,8 @@ bool EditorAutomation::Execute(const ScriptCommand& command) {
       return true;
     case ScriptOp::kScreenshot: {
       std::string error;
-      if (!SaveScreenshot(command.path, error)) return Fail("screenshot: " + error);
-      Say("ui: screenshot " + command.path);
+      if (!SaveScreenshot(command.file, error)) return Fail("screenshot: " + error);
+      Say("ui: screenshot " + command.file);
       return true;
     }
     case ScriptOp::kExpectOpen: {
@@ -301,7 +301,7 @@ bool EditorAutomation::Execute(const ScriptCommand& command) {
 }
 
 void EditorAutomation::ThreadMain() {
-  for (const ScriptCommand& command : commands_) {
+  for (const ScriptStep& command : commands_) {
     if (!Execute(command) || stopped_) break;
   }
   // The script is done; the module now has to return on its own.

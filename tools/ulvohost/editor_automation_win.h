@@ -9,13 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include "tools/ulvohost/editor_script.h"
+#include "src/editor/script/automation_script.h"
 
 namespace ulvo::host {
 
 class EditorAutomation {
  public:
-  EditorAutomation(std::vector<ScriptCommand> commands, DWORD mainThreadId);
+  EditorAutomation(std::vector<ScriptStep> commands, DWORD mainThreadId);
   ~EditorAutomation();
   EditorAutomation(const EditorAutomation&) = delete;
   EditorAutomation& operator=(const EditorAutomation&) = delete;
@@ -29,7 +29,7 @@ class EditorAutomation {
 
  private:
   void ThreadMain();
-  bool Execute(const ScriptCommand& command);
+  bool Execute(const ScriptStep& command);
   // Polls `found` until it gives a window, the run ends or the time is up.
   template <typename Find>
   HWND WaitForWindow(Find found, const char* what);
@@ -37,12 +37,12 @@ class EditorAutomation {
   HWND View() const;
   HWND Dialog(int buttonId) const;
   bool PostAndSettle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  bool Answer(const ScriptCommand& command);
-  bool Key(const ScriptCommand& command);
+  bool Answer(const ScriptStep& command);
+  bool Key(const ScriptStep& command);
   bool Fail(const std::string& message);
   void GiveUp();
 
-  std::vector<ScriptCommand> commands_;
+  std::vector<ScriptStep> commands_;
   DWORD mainThreadId_;
   HANDLE runEnded_;
   std::atomic<bool> failed_{false};

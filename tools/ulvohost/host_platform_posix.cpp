@@ -8,7 +8,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "tools/ulvohost/editor_script.h"
+#include "src/editor/script/automation_script.h"
 #include "tools/ulvohost/host_platform_factory.h"
 
 extern char** environ;
@@ -44,7 +44,7 @@ class PosixPlatform final : public HostPlatform {
       close(fd);
       defaultScript_ = pattern;
       std::ofstream(defaultScript_, std::ios::binary)
-          << (run.about ? DefaultAboutScript() : DefaultEditorScript());
+          << (run.about ? kDefaultAboutScript : kDefaultEditorScript);
       path = defaultScript_;
     } else if (!fs::exists(path)) {
       error = "editor script not found: " + path;

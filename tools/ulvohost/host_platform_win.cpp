@@ -3,8 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "src/editor/script/automation_script.h"
 #include "tools/ulvohost/editor_automation_win.h"
-#include "tools/ulvohost/editor_script.h"
 #include "tools/ulvohost/host_log.h"
 #include "tools/ulvohost/host_platform_factory.h"
 #include "tools/ulvohost/text_win.h"
@@ -34,7 +34,7 @@ class WinPlatform final : public HostPlatform {
   bool BeginRun(const RunPlan& run, std::string& error) override {
     std::string text;
     if (run.script.empty()) {
-      text = run.about ? DefaultAboutScript() : DefaultEditorScript();
+      text = run.about ? kDefaultAboutScript : kDefaultEditorScript;
     } else {
       std::ifstream file(Widen(run.script).c_str(), std::ios::binary);
       if (!file) {
@@ -45,9 +45,11 @@ class WinPlatform final : public HostPlatform {
       content << file.rdbuf();
       text = content.str();
     }
-    std::vector<ScriptCommand> commands;
+    // A script is refused as a whole: a run that skipped a malformed line
+    // would test something else than its author meant.
+    std::vector<ScriptStep> commands;
     std::string why;
-    if (!ParseEditorScript(text, commands, why)) {
+    if (!ParseScriptStrictly(text, commands, why)) {
       error = (run.script.empty() ? "default script" : run.script) + ": " + why;
       return false;
     }

@@ -58,7 +58,7 @@ HeadlessPlatform::HeadlessPlatform(std::string_view script, std::ostream& log,
 std::unique_ptr<HeadlessPlatform> HeadlessPlatform::FromEnvironment(std::ostream& log) {
   const char* path = std::getenv("ULVO_EDITOR_SCRIPT");
   if (path == nullptr || *path == '\0')
-    return std::make_unique<HeadlessPlatform>(kDefaultScript, log);
+    return std::make_unique<HeadlessPlatform>(kDefaultEditorScript, log);
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   if (in) text << in.rdbuf();

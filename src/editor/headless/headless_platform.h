@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "src/editor/editor_platform.h"
-#include "src/editor/headless/automation_script.h"
+#include "src/editor/script/automation_script.h"
 
 namespace ulvo {
 

@@ -1,6 +1,7 @@
 // The editor automation script: one command a line, '#' starts a comment,
-// numbers decimal or 0x hex. The same script drives the real windows from a
-// stand-in host and the headless platform from a file.
+// numbers decimal or 0x hex. The stand-in host plays a script against the
+// module's real windows; the headless editor platform reads the same file
+// itself. This is the one parser both use; it needs nothing of either.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "src/editor/editor_platform.h"
-
 namespace ulvo {
+
+// Buttons of dialogs and message boxes. The values are the buttons' control
+// ids, so a driver of real windows can find and press them.
+enum class DialogButton : int { kOk = 1, kCancel = 2, kYes = 6, kNo = 7 };
 
 enum class ScriptOp {
   kWaitEditor,
@@ -45,19 +48,26 @@ struct ScriptStep {
 
 struct ScriptProblem {
   int line = 0;
-  std::string reason;
+  std::string reason;  // "COMMAND: what is wrong"
 };
 
 struct ParsedScript {
   std::vector<ScriptStep> steps;
-  std::vector<ScriptProblem> problems;  // lines that were skipped
+  std::vector<ScriptProblem> problems;  // malformed lines, in order; no step for them
 };
 
-// Parses the whole script. Malformed lines are skipped and reported.
+// Parses the whole script; a malformed line is left out and reported.
 ParsedScript ParseScript(std::string_view text);
 
-// The script used when none is given: wait for the editor, then finish it.
-inline constexpr std::string_view kDefaultScript = "wait-editor\ncommand 57665\n";
+// For callers that refuse a script with any malformed line: true with every
+// step, or false with "line N: REASON" of the first malformed line in error.
+bool ParseScriptStrictly(std::string_view text, std::vector<ScriptStep>& steps, std::string& error);
+
+// The script of an editor run when none is given: wait for the editor, then
+// finish it and keep the result.
+inline constexpr std::string_view kDefaultEditorScript = "wait-editor\ncommand 57665\n";
+// The same for an about run: close the about box.
+inline constexpr std::string_view kDefaultAboutScript = "answer ok\n";
 
 // Text of a button as scripts and logs spell it.
 const char* ButtonName(DialogButton button);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "tools/ulvohost/editor_script.h"
 #include "tools/ulvohost/pipl.h"
 
 namespace ulvo::host {
@@ -102,62 +101,6 @@ TEST(Pipl, RefusesListsAHostCannotUse) {
   PiplList list;
   std::string error;
   EXPECT_FALSE(ParsePipl(bytes.data(), bytes.size(), list, error));
-}
-
-TEST(EditorScript, ParsesEveryCommand) {
-  std::vector<ScriptCommand> c;
-  std::string error;
-  ASSERT_TRUE(
-      ParseEditorScript("# finish after a look around\n"
-                        "wait-editor\n"
-                        "  sleep 250   # settle\n"
-                        "command 0xE141\n"
-                        "close-box\n"
-                        "post view 0x407\n"
-                        "post thread 18 1 -2\n"
-                        "key 69 ctrl shift\n"
-                        "click 10 -20 right\n"
-                        "answer yes\n"
-                        "screenshot shot.png\n"
-                        "expect-open\n"
-                        "\n"
-                        "quit\n",
-                        c, error))
-      << error;
-  ASSERT_EQ(c.size(), 12u);
-  EXPECT_EQ(c[0].op, ScriptOp::kWaitEditor);
-  EXPECT_EQ(c[1].op, ScriptOp::kSleep);
-  EXPECT_EQ(c[1].number, 250);
-  EXPECT_EQ(c[2].number, 57665);
-  EXPECT_EQ(c[2].line, 4);
-  EXPECT_EQ(c[4].target, PostTarget::kView);
-  EXPECT_EQ(c[4].number, 0x407);
-  EXPECT_EQ(c[5].target, PostTarget::kThread);
-  EXPECT_EQ(c[5].wparam, 1);
-  EXPECT_EQ(c[5].lparam, -2);
-  EXPECT_TRUE(c[6].ctrl && c[6].shift && !c[6].alt);
-  EXPECT_TRUE(c[7].right);
-  EXPECT_EQ(c[7].wparam, -20);
-  EXPECT_EQ(c[8].button, DialogButton::kYes);
-  EXPECT_EQ(static_cast<int>(c[8].button), 6);
-  EXPECT_EQ(c[9].path, "shot.png");
-  EXPECT_EQ(c[11].op, ScriptOp::kQuit);
-}
-
-TEST(EditorScript, ReportsTheLineOfAMistake) {
-  const char* bad[] = {"command",      "command 12 13",   "command x", "post window 5",
-                       "key 0",        "key 65 meta",     "click 1",   "click 1 2 middle",
-                       "answer maybe", "wait-editor now", "dance"};
-  for (const char* line : bad) {
-    std::vector<ScriptCommand> c;
-    std::string error;
-    EXPECT_FALSE(ParseEditorScript(std::string("wait-editor\n") + line + "\n", c, error)) << line;
-    EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
-  }
-  std::vector<ScriptCommand> c;
-  std::string error;
-  EXPECT_TRUE(ParseEditorScript(DefaultEditorScript(), c, error));
-  EXPECT_TRUE(ParseEditorScript(DefaultAboutScript(), c, error));
 }
 
 }  // namespace

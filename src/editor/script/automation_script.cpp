@@ -1,8 +1,9 @@
-#include "src/editor/headless/automation_script.h"
+#include "src/editor/script/automation_script.h"
 
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace ulvo {
 
@@ -162,6 +163,9 @@ std::string ParseStep(const std::vector<std::string_view>& w, ScriptStep& step) 
     step.op = ScriptOp::kAnswer;
     return {};
   }
+  // A screenshot line with a file name never gets here; one whose rest is
+  // only a comment does.
+  if (name == "screenshot") return "needs FILE";
   return "unknown command";
 }
 
@@ -178,13 +182,21 @@ ParsedScript ParseScript(std::string_view text) {
 
     line = Trim(line);
     // A screenshot's file name is the rest of the line, so it may hold '#'
-    // and spaces; every other line ends at '#'.
+    // and spaces (but not start with '#': that is a comment); every other
+    // line ends at '#'.
     constexpr std::string_view kScreenshot = "screenshot";
-    if (line.substr(0, kScreenshot.size()) == kScreenshot &&
-        (line.size() == kScreenshot.size() || IsSpace(line[kScreenshot.size()]))) {
-      const std::string_view file = Trim(line.substr(kScreenshot.size()));
+    const bool screenshot =
+        line.substr(0, kScreenshot.size()) == kScreenshot &&
+        (line.size() == kScreenshot.size() || IsSpace(line[kScreenshot.size()]));
+    const std::string_view file = screenshot ? Trim(line.substr(kScreenshot.size())) : "";
+    if (screenshot && !file.starts_with('#')) {
       if (file.empty()) {
-        script.problems.push_back({lineNumber, "needs FILE"});
+        script.problems.push_back({lineNumber, "screenshot: needs FILE"});
+        continue;
+      }
+      // A file name with a NUL byte would be cut short where it is opened.
+      if (file.find('\0') != std::string_view::npos) {
+        script.problems.push_back({lineNumber, "screenshot: contains a NUL byte"});
         continue;
       }
       ScriptStep step;
@@ -213,6 +225,19 @@ ParsedScript ParseScript(std::string_view text) {
     }
   }
   return script;
+}
+
+bool ParseScriptStrictly(std::string_view text, std::vector<ScriptStep>& steps,
+                         std::string& error) {
+  ParsedScript script = ParseScript(text);
+  if (!script.problems.empty()) {
+    const ScriptProblem& first = script.problems.front();
+    error = "line " + std::to_string(first.line) + ": " + first.reason;
+    steps.clear();
+    return false;
+  }
+  steps = std::move(script.steps);
+  return true;
 }
 
 const char* ButtonName(DialogButton button) {

@@ -1,0 +1,168 @@
+// The headless platform driven by scripts: bad lines are logged and skipped,
+// time passes only in sleeps, and any mix of commands ends the editor cleanly.
+#include "src/editor/headless/headless_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "src/editor/modal_loop.h"
+#include "src/editor/run_editor.h"
+
+namespace ulvo {
+namespace {
+
+// A job with owned buffers whose input bytes are all `fill`.
+struct SmallJob {
+  SmallJob(int32_t width, int32_t height, int32_t planes, uint8_t fill)
+      : in(static_cast<size_t>(width) * height * planes, fill), out(in.size(), 0) {
+    job.width = job.paddedWidth = width;
+    job.height = height;
+    job.planes = planes;
+    job.rowBytes = width * planes;
+    job.inData = in.data();
+    job.outData = out.data();
+  }
+  SmallJob(const SmallJob&) = delete;
+  SmallJob& operator=(const SmallJob&) = delete;
+
+  std::vector<uint8_t> in, out;
+  FilterJob job;
+};
+
+TEST(HeadlessScript, BadLinesAreLoggedAndTheRunGoesOn) {
+  std::ostringstream log;
+  HeadlessPlatform platform("bogus 1\nanswer ok\ncommand 57665\n", log);
+  SmallJob work(2, 2, 3, 9);
+  RunEditorOn(platform, work.job, DepthBuffer{});
+  EXPECT_NE(log.str().find("ui: script line 1 ignored: bogus: unknown command"), std::string::npos);
+  EXPECT_NE(log.str().find("without a dialog, ignored"), std::string::npos);
+  EXPECT_EQ(work.job.accepted, 1);
+  EXPECT_EQ(work.out, work.in);
+}
+
+// Records what reaches a window.
+class RecordingWindow : public EditorWindow {
+ public:
+  std::optional<intptr_t> OnMessage(uint32_t msg, uintptr_t wParam, intptr_t) override {
+    received.push_back({msg, wParam});
+    return 0;
+  }
+  std::vector<std::pair<uint32_t, uintptr_t>> received;
+};
+
+// Pumps until the script has run out; returns the timer ids that fired.
+std::vector<uintptr_t> PumpTimers(HeadlessPlatform& platform, RecordingWindow& window) {
+  Message msg;
+  int quitCode = 0;
+  while (platform.NextMessage(msg, quitCode)) platform.Dispatch(msg);
+  std::vector<uintptr_t> fired;
+  for (const auto& [id, param] : window.received)
+    if (id == kMsgTimer) fired.push_back(param);
+  window.received.clear();
+  return fired;
+}
+
+TEST(HeadlessTimers, FireOnlyWhenScriptTimePassesTheirDueTime) {
+  std::ostringstream log;
+  HeadlessPlatform platform("sleep 1000\nsleep 199\n", log);
+  RecordingWindow window;
+  const WindowId id = platform.CreateFrameWindow(window, 101);
+  ASSERT_NE(id, 0u);
+  ASSERT_TRUE(platform.SetTimer(id, 3, 1200));
+  ASSERT_TRUE(platform.SetTimer(id, 1, 1000));
+  EXPECT_EQ(PumpTimers(platform, window), std::vector<uintptr_t>{1});
+
+  // A long sleep delivers a due timer once; a killed timer never fires.
+  HeadlessPlatform later("sleep 1\nsleep 5000\n", log);
+  RecordingWindow other;
+  const WindowId otherId = later.CreateFrameWindow(other, 101);
+  ASSERT_TRUE(later.SetTimer(otherId, 3, 1200));
+  ASSERT_TRUE(later.SetTimer(otherId, 4, 10));
+  later.KillTimer(otherId, 4);
+  EXPECT_EQ(PumpTimers(later, other), std::vector<uintptr_t>{3});
+  EXPECT_FALSE(later.SetTimer(0x9999, 1, 10));  // no such window
+}
+
+TEST(ModalLoop, DispatchesTheEndMessageBeforeEndingAndFiltersFirst) {
+  std::ostringstream log;
+  HeadlessPlatform platform("post frame 0x10\npost frame 0x404 5\npost frame 0x405 1 2\nsleep 1\n",
+                            log);
+  RecordingWindow window;
+  const WindowId id = platform.CreateFrameWindow(window, 101);
+  ModalLoop loop(
+      platform, [](const Message& msg) { return msg.id == kMsgClose; }, kMsgEndEditor);
+  EXPECT_EQ(loop.Run(), -1);
+  const std::vector<std::pair<uint32_t, uintptr_t>> expected = {{0x404, 5}, {0x405, 1}};
+  EXPECT_EQ(window.received, expected);  // the close was filtered out
+  EXPECT_EQ(platform.remainingSteps(), 1u);
+  EXPECT_FALSE(loop.running());
+  EXPECT_TRUE(platform.windowExists(id));
+}
+
+// Scripts mixing real commands with junk, from a fixed seed: every run must
+// end, with the host window enabled again and the job either finished or not.
+TEST(HeadlessScript, RandomScriptsAlwaysEndCleanly) {
+  const char* const pieces[] = {"command 57665",
+                                "command 40003",
+                                "command 57664",
+                                "command 0xFFFF",
+                                "close-box",
+                                "quit",
+                                "answer ok",
+                                "answer no",
+                                "key 0x1B",
+                                "key 0x45 ctrl",
+                                "key 0x11",
+                                "click 3 4",
+                                "click -1 9 right",
+                                "post view 0x405",
+                                "post frame 0x10",
+                                "post thread 0x12 7",
+                                "sleep 5000",
+                                "wait-editor",
+                                "expect-open",
+                                "screenshot",
+                                "post view 0x113 1",
+                                "post frame 0x111 57664 0",
+                                "\x01\x02\xff",
+                                "# note",
+                                "key 300",
+                                "command",
+                                "post",
+                                "click 1 2 3 4",
+                                "answer",
+                                "sleep 99999999999"};
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int run = 0; run < 300; ++run) {
+    std::string script;
+    const int lines = static_cast<int>(next() % 12);
+    for (int i = 0; i < lines; ++i) {
+      script += pieces[next() % std::size(pieces)];
+      script += next() % 5 == 0 ? "\r\n" : "\n";
+    }
+    std::ostringstream log;
+    HeadlessPlatform platform(script, log);
+    SmallJob work(8, 3, 4, 7);
+    RunEditorOn(platform, work.job, DepthBuffer{});
+    ASSERT_TRUE(platform.hostEnabled()) << script;
+    ASSERT_FALSE(platform.windowExists(platform.frameWindow()) && platform.frameWindow() != 0);
+    ASSERT_TRUE(work.job.accepted == 0 || work.job.accepted == 1);
+    if (work.job.accepted == 1) {
+      ASSERT_EQ(work.out, work.in) << script;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ulvo
