@@ -61,13 +61,14 @@ void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
   const double light_scale = std::ldexp(1.0, settings.colour_shift);
   const uint64_t* weight = sums[3];
   uint8_t* out = target.base + static_cast<ptrdiff_t>(image_row) * target.row_stride;
+  int last[3] = {0, 0, 0};
   for (int x = 0; x < width; ++x, out += target.pixel_stride) {
     uint8_t channels[3];
     for (int c = 0; c < 3; ++c) {
       uint64_t value = sums[c][x];
       if (reference > 0) value = Normalise(value, weight[x], threshold, reference);
       const double light = static_cast<double>(value) * light_scale;
-      channels[c] = static_cast<uint8_t>(table != nullptr ? (*table)(light)
+      channels[c] = static_cast<uint8_t>(table != nullptr ? table->Near(light, last[c])
                                                           : InverseTone(light, settings.hardness));
     }
     WriteOutputPixel(target, out, channels);

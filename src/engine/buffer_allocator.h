@@ -2,8 +2,11 @@
 // through one BufferAllocator, which turns a failure into the engine's
 // out-of-memory state instead of an exception, refuses sizes that do not fit
 // the address space, and can be told to fail a chosen allocation in tests.
+// Threads may allocate through one allocator at the same time; the index of
+// an allocation is then only fixed for allocations made one after another.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -40,18 +43,18 @@ class BufferAllocator {
     return buffer;
   }
 
-  int attempts() const { return attempts_; }
+  int attempts() const { return attempts_.load(); }
   // Bytes of all successful allocations so far. Working buffers live until
   // the render ends, so for a render without failures this is its peak.
-  uint64_t bytes() const { return bytes_; }
+  uint64_t bytes() const { return bytes_.load(); }
   // True once any allocation of this allocator failed.
-  bool failed() const { return failed_; }
+  bool failed() const { return failed_.load(); }
 
  private:
   int fail_at_;
-  int attempts_ = 0;
-  uint64_t bytes_ = 0;
-  bool failed_ = false;
+  std::atomic<int> attempts_{0};
+  std::atomic<uint64_t> bytes_{0};
+  std::atomic<bool> failed_{false};
 };
 
 }  // namespace ulvo

@@ -1,6 +1,7 @@
 #include "src/engine/defocus_engine.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "src/engine/band_output.h"
 #include "src/engine/buffer_allocator.h"
@@ -16,7 +17,7 @@ namespace ulvo {
 namespace {
 
 // Process-wide, as the editor expects one status for all renders.
-int16_t engine_status = 0;
+std::atomic<int16_t> engine_status{0};  // also raised by kernel builds on worker threads
 
 // Output = source, for renders that cannot blur.
 void CopySourceToOutput(const RenderInputs& in) {

@@ -29,6 +29,10 @@ constexpr int kMaxThreads = 64;
 constexpr uint64_t kBandBudget = sizeof(void*) == 4 ? (256ull << 20) : (2048ull << 20);
 constexpr auto kReportInterval = std::chrono::milliseconds(100);
 constexpr int kTile = 8;
+// Source rows scattered together, column block by column block.
+constexpr int kRowGroup = 16;
+// Band bytes a column block of a row group should touch at most.
+constexpr int kBlockBytes = 512 * 1024;
 
 // Source rows [first, end) scattered into a band that covers the target
 // rows [lo, hi) they reach. Target row t lives in band row t mod band rows.
@@ -71,10 +75,10 @@ class FastDriver {
  private:
   bool Plan();
   bool Allocate();
-  void BuildKernels();
+  void BuildKernels(bool progress);
   bool RunStripe(int index, const std::function<bool(int)>& before_row);
   void RetireAll(int index);
-  void ScatterRow(Stripe& stripe, int y);
+  void ScatterRow(Stripe& stripe, int y, int x_begin, int x_end);
   bool NothingDimmed(int x0, int x1, int y0, int y1, int source_depth) const;
   void Retire(int index, int t);
   bool RunThreaded(bool progress);
@@ -92,9 +96,10 @@ class FastDriver {
   std::vector<uint8_t> tile_min_;
   int tile_columns_ = 0;
   std::vector<KernelSet> kernels_;
-  int up_ = 0;             // kernel rows above a source row, at most
-  int dn_ = 0;             // kernel rows below it, at most
-  bool deferred_ = false;  // rows are written only after every row was scattered
+  int block_columns_ = 64;  // columns scattered together for a row group
+  int up_ = 0;              // kernel rows above a source row, at most
+  int dn_ = 0;              // kernel rows below it, at most
+  bool deferred_ = false;   // rows are written only after every row was scattered
   std::vector<Stripe> stripes_;
   std::unique_ptr<Boundary[]> boundaries_;
   std::atomic<bool> stop_{false};
@@ -137,12 +142,17 @@ bool FastDriver::Plan() {
   } else {
     used_levels_.push_back(count - 1);
   }
+  int widest = 1;
   for (int level : used_levels_) {
     const int kh = KernelHeight(levels_.levels[level], level);
     const int hh = (kh - 1) / 2;
     up_ = std::max(up_, hh);
     dn_ = std::max(dn_, kh - 1 - hh);
+    widest =
+        std::max(widest, level >= 1 && level < kSmallLevels ? kh : levels_.levels[level].width);
   }
+  block_columns_ = std::clamp(kBlockBytes / (32 * (kRowGroup + up_ + dn_ + 1)) - widest, 64,
+                              std::max(width, 64));
   // A moving reference band only keeps rows within half the pattern height
   // of the current row; kernels reaching further lose light there, and only
   // the reference reproduces that.
@@ -158,7 +168,7 @@ bool FastDriver::Plan() {
   const uint64_t row_bytes = 4 * sizeof(uint64_t) * static_cast<uint64_t>(width);
   const auto band_bytes = [&](int n) {
     const uint64_t rows = deferred_ ? static_cast<uint64_t>(height) + n * (up_ + dn_)
-                                    : static_cast<uint64_t>(n) * (up_ + dn_ + 1);
+                                    : static_cast<uint64_t>(n) * (up_ + dn_ + kRowGroup);
     return (rows + static_cast<uint64_t>(n - 1) * (up_ + dn_)) * row_bytes;
   };
   while (threads > 1 && band_bytes(threads) > kBandBudget) --threads;
@@ -176,7 +186,7 @@ bool FastDriver::Plan() {
 
 bool FastDriver::Allocate() {
   for (Stripe& s : stripes_) {
-    const int rows = deferred_ ? s.hi - s.lo : std::min(s.hi - s.lo, up_ + dn_ + 1);
+    const int rows = deferred_ ? s.hi - s.lo : std::min(s.hi - s.lo, up_ + dn_ + kRowGroup);
     if (!AllocateBand(std::max(rows, 1), in_.width, *setup_.allocator, &s.band)) return false;
   }
   const int threads = static_cast<int>(stripes_.size());
@@ -195,14 +205,39 @@ bool FastDriver::Allocate() {
   return true;
 }
 
-// Builds every level that some pixel selects, in the order the scan meets
-// them. After a failed build every kernel set is released (the memory may
-// let the failed level fit) and the levels are built again; a level that
-// failed twice stays unbuilt and its pixels contribute nothing.
-void FastDriver::BuildKernels() {
+// Builds every level that some pixel selects. With several threads the
+// levels are built side by side first. Then, one after another in the
+// order the scan met them, whatever is still missing: after a failed build
+// every kernel set is released (the memory may let the failed level fit)
+// and the levels are built again; a level that failed twice stays unbuilt
+// and its pixels contribute nothing.
+void FastDriver::BuildKernels(bool progress) {
   kernels_.clear();
   kernels_.resize(levels_.levels.size());
   std::vector<int> failures(levels_.levels.size(), 0);
+  if (stripes_.size() > 1 && used_levels_.size() > 1) {
+    std::atomic<size_t> next{0};
+    std::vector<uint8_t> failed(levels_.levels.size(), 0);
+    RunPhase(
+        [&](int) {
+          for (size_t i = next++; i < used_levels_.size(); i = next++) {
+            const int level = used_levels_[i];
+            if (!BuildLevelKernels(*setup_.pattern, *setup_.tone, levels_.levels[level], level,
+                                   *setup_.allocator, &kernels_[level])) {
+              failed[level] = 1;
+            }
+          }
+        },
+        false, progress);
+    bool any_failed = false;
+    for (int level : used_levels_) {
+      failures[level] += failed[level];
+      any_failed = any_failed || failed[level];
+    }
+    if (any_failed) {
+      for (KernelSet& set : kernels_) set = KernelSet();
+    }
+  }
   bool again = true;
   while (again) {
     again = false;
@@ -242,7 +277,7 @@ bool FastDriver::NothingDimmed(int x0, int x1, int y0, int y1, int source_depth)
   return true;
 }
 
-void FastDriver::ScatterRow(Stripe& stripe, int y) {
+void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
   const int width = in_.width;
   const int height = in_.height;
   const int band_rows = stripe.band.rows;
@@ -255,7 +290,7 @@ void FastDriver::ScatterRow(Stripe& stripe, int y) {
                        stripe.band.plane(3)};
   uint64_t cells = 0;
 
-  for (int x = 0; x < width; ++x) {
+  for (int x = x_begin; x < x_end; ++x) {
     const int level = depth.present() ? levels_.depth_to_level[*depth.at(x, y)] : last_level;
     const KernelSet& set = kernels_[level];
     if (!set.built()) continue;
@@ -391,14 +426,25 @@ void FastDriver::Retire(int index, int t) {
 // when stopped.
 bool FastDriver::RunStripe(int index, const std::function<bool(int)>& before_row) {
   Stripe& stripe = stripes_[index];
+  const int width = in_.width;
   int next = stripe.lo;
-  for (int y = stripe.first; y < stripe.end; ++y) {
-    if (stop_.load(std::memory_order_relaxed)) return false;
-    if (before_row && !before_row(y)) return false;
-    ScatterRow(stripe, y);
-    rows_done_.fetch_add(1, std::memory_order_relaxed);
+  // Groups of rows, block by block of columns: the band rows a block reaches
+  // then stay in the processor's cache while the group is added into them.
+  for (int y0 = stripe.first; y0 < stripe.end; y0 += kRowGroup) {
+    const int y1 = std::min(y0 + kRowGroup, stripe.end);
+    if (before_row) {
+      for (int y = y0; y < y1; ++y) {
+        if (!before_row(y)) return false;
+      }
+    }
+    for (int x0 = 0; x0 < width; x0 += block_columns_) {
+      if (stop_.load(std::memory_order_relaxed)) return false;
+      const int x1 = std::min(x0 + block_columns_, width);
+      for (int y = y0; y < y1; ++y) ScatterRow(stripe, y, x0, x1);
+    }
+    rows_done_.fetch_add(y1 - y0, std::memory_order_relaxed);
     if (!deferred_) {
-      for (; next <= y - up_ && next < stripe.hi; ++next) Retire(index, next);
+      for (; next <= y1 - 1 - up_ && next < stripe.hi; ++next) Retire(index, next);
     }
   }
   if (!deferred_) {
@@ -480,7 +526,7 @@ FastDriveResult FastDriver::Run() {
   ProgressReporter* reporter = in_.reporter;
   const bool progress = reporter != nullptr && ProgressShown(in_.width, in_.height);
   if (progress) reporter->Report(0);
-  BuildKernels();
+  BuildKernels(progress);
 
   bool cancelled = false;
   if (stripes_.size() == 1) {

@@ -55,7 +55,13 @@ KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double
 // Converts a non-negative double to a kernel value, truncating toward zero
 // (or rounding to nearest); out-of-range values and NaN are held at the ends
 // of the 32-bit range.
-uint32_t ToKernelValue(double value, bool round_to_nearest = false);
+// Inline: the kernel build calls it for every cell of every intensity copy.
+inline uint32_t ToKernelValue(double value, bool round_to_nearest = false) {
+  if (round_to_nearest) value += 0.5;
+  if (!(value > 0.0)) return 0;
+  if (value >= 4294967295.0) return 0xFFFFFFFFu;
+  return static_cast<uint32_t>(value);
+}
 
 struct KernelSet {
   std::unique_ptr<uint32_t[]> values;

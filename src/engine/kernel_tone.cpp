@@ -5,13 +5,6 @@
 
 namespace ulvo {
 
-uint32_t ToKernelValue(double value, bool round_to_nearest) {
-  if (round_to_nearest) value += 0.5;
-  if (!(value > 0.0)) return 0;
-  if (value >= 4294967295.0) return 0xFFFFFFFFu;
-  return static_cast<uint32_t>(value);
-}
-
 KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double brightness) {
   KernelTone tone;
   tone.planes = pattern.planes;

@@ -19,6 +19,14 @@ class ToneTable {
   explicit ToneTable(double hardness);
 
   int operator()(double light) const;
+  // The same, trying first the result of the previous light: neighbouring
+  // pixels mostly share it. `last` starts at 0.
+  int Near(double light, int& last) const {
+    if (light >= safe_lo_[last] && light < safe_hi_[last]) return last;
+    const int k = (*this)(light);
+    last = k;
+    return k;
+  }
 
  private:
   double hardness_;
@@ -26,9 +34,12 @@ class ToneTable {
   double first_[256];    // smallest light giving at least k (first_[0] = 0)
   double safe_lo_[256];  // light in [safe_lo_[k], safe_hi_[k]) gives k
   double safe_hi_[256];
-  // Result at the start of each bucket of the light's top 16 bits (sign,
-  // exponent and four bits of the fraction).
+  // Result at the start of each bucket of the light's top 20 bits (sign,
+  // exponent and eight bits of the fraction), from the bucket of the first
+  // step to that of the last.
   std::vector<uint8_t> bucket_;
+  uint64_t first_bucket_ = 0;
+  uint64_t last_bucket_ = 0;
 };
 
 }  // namespace ulvo

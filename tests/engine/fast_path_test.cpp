@@ -313,9 +313,11 @@ TEST(ToneTableLookup, AgreesWithTheInverseCurveEverywhere) {
   std::mt19937_64 random(3);
   for (double hardness : {0.5, 0.8, 1.0, 1.5, 1.55, 1.6, 2.0, 3.0, 6.0, 0.05, 0.0, -1.0, 40.0}) {
     const ToneTable table(hardness);
+    int last = 0;
     const auto check = [&](double light) {
       ASSERT_EQ(table(light), InverseTone(light, hardness))
           << "hardness " << hardness << " light " << light;
+      ASSERT_EQ(table.Near(light, last), InverseTone(light, hardness)) << light;
     };
     check(0.0);
     check(INFINITY);
@@ -346,6 +348,45 @@ TEST(ToneTableLookup, AgreesWithTheInverseCurveEverywhere) {
       previous = light;
     }
   }
+}
+
+}  // namespace
+}  // namespace ulvo::testing
+
+namespace ulvo::testing {
+namespace {
+
+// Kernel sets built side by side on several threads: any one failing
+// allocation is retried one level after another, so the render completes
+// and only the out-of-memory status tells of it.
+TEST(FastPathThreads, FailedParallelKernelBuildIsRetried) {
+  FastCase c{"oom", 40, 230, true, false, 11, 9, 9, 1};
+  ReferenceScene scene = MakeScene(c);
+  for (size_t i = 0; i < scene.depth.size(); ++i) scene.depth[i] = i % 3 ? 150 : 250;
+  EngineOptions options;
+  options.threads = 2;
+  options.threaded_min_pixels = 0;
+  ResetEngineStatus();
+  const EngineRun plain = RenderScene(scene, nullptr, options);
+  ASSERT_EQ(plain.status, RenderStatus::kDone);
+  ASSERT_EQ(plain.stats.threads, 2);
+  const int before_kernels = 1 + 2 * 4 + 1;  // pattern, two bands, one boundary
+  ASSERT_GT(plain.allocations, before_kernels);
+  for (int fail = 0; fail < plain.allocations; ++fail) {
+    ResetEngineStatus();
+    options.fail_allocation = fail;
+    const EngineRun run = RenderScene(scene, nullptr, options, 7);
+    EXPECT_EQ(run.status, RenderStatus::kOutOfMemory) << fail;
+    EXPECT_EQ(EngineStatus(), 2) << fail;
+    if (fail < before_kernels) {
+      EXPECT_TRUE(std::all_of(run.output.begin(), run.output.end(), [](uint8_t b) {
+        return b == 7;
+      })) << fail;
+    } else {
+      EXPECT_EQ(run.output, plain.output) << fail;
+    }
+  }
+  ResetEngineStatus();
 }
 
 }  // namespace
