@@ -13,11 +13,19 @@ namespace {
 // Scales a partly covered sum up to full coverage. A position with at least
 // about a full aperture's weight, or with 1 % or less (nothing sensible to
 // scale), keeps its sum.
-uint64_t Normalise(uint64_t value, uint64_t weight, uint64_t threshold, int64_t reference) {
-  if (weight >= threshold) return value;
+// Scale that brings a partly covered position up to full coverage, or 0
+// when its sums stay as they are: positions with at least about a full
+// aperture's weight, or with 1 % or less (nothing sensible to scale).
+double CoverageScale(uint64_t weight, uint64_t threshold, int64_t reference) {
+  if (reference <= 0 || weight >= threshold) return 0.0;
   const double ratio = static_cast<double>(weight) / static_cast<double>(reference);
-  if (!(ratio > 0.01f)) return value;
-  const double scaled = (1.0 / ratio) * static_cast<double>(value);
+  if (!(ratio > 0.01f)) return 0.0;
+  return 1.0 / ratio;
+}
+
+uint64_t Normalise(uint64_t value, double scale) {
+  if (scale == 0.0) return value;
+  const double scaled = scale * static_cast<double>(value);
   return scaled < 1.8e19 ? static_cast<uint64_t>(scaled) : UINT64_C(18000000000000000000);
 }
 
@@ -63,10 +71,11 @@ void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
   uint8_t* out = target.base + static_cast<ptrdiff_t>(image_row) * target.row_stride;
   int last[3] = {0, 0, 0};
   for (int x = 0; x < width; ++x, out += target.pixel_stride) {
+    // The scale depends on the weight only: worked out once for all channels.
+    const double scale = CoverageScale(weight[x], threshold, reference);
     uint8_t channels[3];
     for (int c = 0; c < 3; ++c) {
-      uint64_t value = sums[c][x];
-      if (reference > 0) value = Normalise(value, weight[x], threshold, reference);
+      const uint64_t value = Normalise(sums[c][x], scale);
       const double light = static_cast<double>(value) * light_scale;
       channels[c] = static_cast<uint8_t>(table != nullptr ? table->Near(light, last[c])
                                                           : InverseTone(light, settings.hardness));

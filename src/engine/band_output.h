@@ -54,8 +54,8 @@ class ToneTable;
 
 // Normalises and tone-maps one band row, given by the starts of its four
 // planes' rows (colour 0..2, weight), and writes it as output row image_row.
-// The sums are left as they are. A tone table, when given, must be the
-// table of settings.hardness; it gives the same bytes faster.
+// The sums are left as they are. A tone table, when given, must be the table of
+// settings.hardness; it gives the same bytes faster.
 void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
                   const FlushSettings& settings, int image_row, const ToneTable* table = nullptr);
 

@@ -412,12 +412,10 @@ void FastDriver::Retire(int index, int t) {
     complete = boundary->arrived[row] != 0;
     boundary->arrived[row] = 1;
   }
-  if (complete) {
-    const uint64_t* const row_sums[4] = {sums[0], sums[1], sums[2], sums[3]};
-    WriteBandRow(row_sums, in_.output, flush_, t, &tone_table_);
-  }
-  for (int p = 0; p < 4; ++p)
+  if (complete) WriteBandRow(sums, in_.output, flush_, t, &tone_table_);
+  for (int p = 0; p < 4; ++p) {
     std::memset(sums[p], 0, static_cast<size_t>(width) * sizeof(uint64_t));
+  }
 }
 
 // Scatters the stripe's source rows; unless writing is deferred, retires

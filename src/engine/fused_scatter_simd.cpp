@@ -79,13 +79,15 @@ HWY_INLINE void AddFusedRowVector(const FusedRow& row) {
 
 uint64_t AddFusedPixelVector(const FusedPixel& pixel) {
   uint64_t cells = 0;
-  for (int r = pixel.row_first; r < pixel.row_end; ++r) {
+  // Band row of kernel row r, advanced row by row instead of divided out.
+  int band_row = (pixel.y + pixel.row_first) % pixel.band_rows;
+  for (int r = pixel.row_first; r < pixel.row_end;
+       ++r, band_row = band_row + 1 == pixel.band_rows ? 0 : band_row + 1) {
     const int c0 = HWY_MAX(static_cast<int>(pixel.span_first[r]), pixel.col_first);
     const int c1 = HWY_MIN(static_cast<int>(pixel.span_last[r]) + 1, pixel.col_end);
     if (c0 >= c1) continue;
     const size_t kernel_at = static_cast<size_t>(r) * pixel.kernel_width + c0;
-    const size_t band_at =
-        static_cast<size_t>((pixel.y + r) % pixel.band_rows) * pixel.band_width + pixel.x + c0;
+    const size_t band_at = static_cast<size_t>(band_row) * pixel.band_width + pixel.x + c0;
     FusedRow row;
     for (int k = 0; k < 3; ++k) {
       row.colour[k] = pixel.colour[k] + kernel_at;

@@ -215,9 +215,11 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
               << (m.ok ? (identical ? "yes" : "NO") : "FAILED") << "\n";
     }
     // The memory the render may use: 1.5 times source, output, a 16-byte
-    // band of max(2 x pattern rows, 256) rows per thread and the kernel sets.
+    // band per thread (the whole region up to 512 rows, else max(2 x pattern
+    // rows, 256) rows) and the kernel sets.
     const Row& last = rows.back();
-    const uint64_t bandRows = std::min(scene.height, std::max(2 * pattern.height, 256));
+    const uint64_t bandRows =
+        scene.height <= 512 ? scene.height : std::max(2 * pattern.height, 256);
     const uint64_t budget = 2 * imageBytes +
                             16ull * scene.width * bandRows * std::max(1, last.m.stats.threads) +
                             last.m.stats.kernel_bytes;
