@@ -391,3 +391,38 @@ TEST(FastPathThreads, FailedParallelKernelBuildIsRetried) {
 
 }  // namespace
 }  // namespace ulvo::testing
+
+namespace ulvo::testing {
+namespace {
+
+// A pattern three rows high lets the moving band keep one row either side of
+// the current one, while the small levels' Gaussians reach three: the
+// reference loses that light, and the fast path hands such renders to the
+// reference driver so that the bytes stay the same.
+TEST(FastPathThreads, KernelsTallerThanTheBandScheduleGoToTheReference) {
+  ReferenceScene scene;
+  scene.width = 40;
+  scene.height = 600;
+  scene.colour = NoiseImage(scene.width, scene.height, 8);
+  scene.depth = BlockDepth(scene.width, scene.height, 2);
+  scene.pattern_width = 15;
+  scene.pattern_height = 3;
+  scene.pattern.assign(15 * 3 * 3, 200);
+  scene.max_blur = 15;
+  EngineOptions reference;
+  reference.scatter_path = ScatterPath::kReference;
+  EngineOptions fast;
+  fast.threads = 3;
+  fast.threaded_min_pixels = 0;
+  ::testing::internal::CaptureStdout();
+  const EngineRun slow = RenderScene(scene, nullptr, reference);
+  const EngineRun quick = RenderScene(scene, nullptr, fast);
+  const std::string diagnostics = ::testing::internal::GetCapturedStdout();
+  EXPECT_NE(diagnostics.find("Internal Error"), std::string::npos) << "light must be lost here";
+  ASSERT_EQ(slow.status, RenderStatus::kDone);
+  EXPECT_EQ(quick.output, slow.output);
+  EXPECT_EQ(quick.stats.cell_additions, 0u) << "the reference driver rendered it";
+}
+
+}  // namespace
+}  // namespace ulvo::testing
