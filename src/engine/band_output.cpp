@@ -70,9 +70,15 @@ void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
   const uint64_t* weight = sums[3];
   uint8_t* out = target.base + static_cast<ptrdiff_t>(image_row) * target.row_stride;
   int last[3] = {0, 0, 0};
+  uint64_t last_weight = 0;
+  double scale = CoverageScale(last_weight, threshold, reference);
   for (int x = 0; x < width; ++x, out += target.pixel_stride) {
-    // The scale depends on the weight only: worked out once for all channels.
-    const double scale = CoverageScale(weight[x], threshold, reference);
+    // The scale depends on the weight only: worked out once for all channels,
+    // and again only when the weight changes.
+    if (weight[x] != last_weight) {
+      last_weight = weight[x];
+      scale = CoverageScale(last_weight, threshold, reference);
+    }
     uint8_t channels[3];
     for (int c = 0; c < 3; ++c) {
       const uint64_t value = Normalise(sums[c][x], scale);

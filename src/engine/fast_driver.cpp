@@ -295,7 +295,7 @@ void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
     const KernelSet& set = kernels_[level];
     if (!set.built()) continue;
     const LevelGeometry& geometry = levels_.levels[level];
-    if (!ScatteredUnderSkip(x, y, skip, geometry.diameter)) continue;
+    if (skip >= 2 && !ScatteredUnderSkip(x, y, skip, geometry.diameter)) continue;
 
     const uint8_t* pixel = in_.SourcePixel(x, y);
     const uint32_t* colour[3];
