@@ -96,10 +96,11 @@ class FastDriver {
   std::vector<uint8_t> tile_min_;
   int tile_columns_ = 0;
   std::vector<KernelSet> kernels_;
-  int block_columns_ = 64;  // columns scattered together for a row group
-  int up_ = 0;              // kernel rows above a source row, at most
-  int dn_ = 0;              // kernel rows below it, at most
-  bool deferred_ = false;   // rows are written only after every row was scattered
+  int row_group_ = kRowGroup;  // 1 when this thread reports before every row
+  int block_columns_ = 64;     // columns scattered together for a row group
+  int up_ = 0;                 // kernel rows above a source row, at most
+  int dn_ = 0;                 // kernel rows below it, at most
+  bool deferred_ = false;      // rows are written only after every row was scattered
   std::vector<Stripe> stripes_;
   std::unique_ptr<Boundary[]> boundaries_;
   std::atomic<bool> stop_{false};
@@ -428,8 +429,8 @@ bool FastDriver::RunStripe(int index, const std::function<bool(int)>& before_row
   int next = stripe.lo;
   // Groups of rows, block by block of columns: the band rows a block reaches
   // then stay in the processor's cache while the group is added into them.
-  for (int y0 = stripe.first; y0 < stripe.end; y0 += kRowGroup) {
-    const int y1 = std::min(y0 + kRowGroup, stripe.end);
+  for (int y0 = stripe.first; y0 < stripe.end; y0 += row_group_) {
+    const int y1 = std::min(y0 + row_group_, stripe.end);
     if (before_row) {
       for (int y = y0; y < y1; ++y) {
         if (!before_row(y)) return false;
@@ -534,6 +535,8 @@ FastDriveResult FastDriver::Run() {
       return !(percent > 0 && percent < 100 && !reporter->Report(percent) &&
                reporter->ConfirmCancel());
     };
+    // Row by row, so that the reports come as often as rows are finished.
+    if (progress) row_group_ = 1;
     cancelled = !RunStripe(0, progress ? before_row : nullptr);
     if (!cancelled && deferred_) RetireAll(0);
   } else {
