@@ -285,6 +285,9 @@ void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
       ->check(CLI::Range(1, 5))
       ->capture_default_str();
   cmd.add_option("--region", a.region, "render only x,y,width,height (as the preview does)");
+  cmd.add_option("--threads", a.settings.threads, "threads to render with (0: one per core)")
+      ->check(CLI::Range(0, 256))
+      ->capture_default_str();
   cmd.add_flag("--keep-extra-channels", a.keepExtraChannels,
                "also write the image's depth and other extra channels (PNG, TIFF)");
 }

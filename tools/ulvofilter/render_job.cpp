@@ -164,6 +164,9 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
                    b.display.data() + static_cast<size_t>(b.displayStride) * bottom + 3 * left,
                    b.displayStride);
   if (reporter != nullptr) engine.SetProgressReporter(reporter);
+  EngineOptions options;
+  options.threads = settings.threads;
+  engine.SetOptions(options);
   report.status =
       engine.Run(settings.hardness, settings.brightness, static_cast<int16_t>(settings.skip));
 

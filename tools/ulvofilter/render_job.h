@@ -32,6 +32,7 @@ struct RenderSettings {
   double brightness = 1.0;
   int skip = 1;
   std::optional<Region> region;  // render only this rectangle, as a preview does
+  int threads = 0;               // engine threads; 0: one per hardware thread
 };
 
 struct RenderReport {
