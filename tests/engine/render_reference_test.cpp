@@ -1,5 +1,5 @@
-// The engine against the plain 32-bit reference render, bit for bit, at
-// settings where 32-bit arithmetic does not overflow.
+// The engine, on both scatter paths, against the plain 32-bit reference
+// render, bit for bit, at settings where 32-bit arithmetic does not overflow.
 #include <gtest/gtest.h>
 
 #include "tests/engine/engine_test_support.h"
@@ -47,16 +47,21 @@ TEST_P(ReferenceComparison, EngineMatchesReferenceExactly) {
   const ReferenceScene scene = MakeScene(GetParam());
   const ReferenceResult expected = ReferenceRender(scene);
   ASSERT_FALSE(expected.overflowed) << "settings must stay inside 32-bit arithmetic";
-  const EngineRun run = RenderScene(scene);
-  ASSERT_EQ(run.status, RenderStatus::kDone);
-  ASSERT_EQ(run.output.size(), expected.output.size());
-  size_t mismatches = 0, first = 0;
-  for (size_t i = 0; i < run.output.size(); ++i) {
-    if (run.output[i] != expected.output[i] && mismatches++ == 0) first = i;
+  for (ScatterPath path : {ScatterPath::kReference, ScatterPath::kFast}) {
+    EngineOptions options;
+    options.scatter_path = path;
+    const EngineRun run = RenderScene(scene, nullptr, options);
+    ASSERT_EQ(run.status, RenderStatus::kDone);
+    ASSERT_EQ(run.output.size(), expected.output.size());
+    size_t mismatches = 0, first = 0;
+    for (size_t i = 0; i < run.output.size(); ++i) {
+      if (run.output[i] != expected.output[i] && mismatches++ == 0) first = i;
+    }
+    EXPECT_EQ(mismatches, 0u) << (path == ScatterPath::kFast ? "fast" : "reference")
+                              << " path, first at byte " << first << " (pixel " << first / 3
+                              << "): engine " << int(run.output[first]) << ", reference "
+                              << int(expected.output[first]);
   }
-  EXPECT_EQ(mismatches, 0u) << "first at byte " << first << " (pixel " << first / 3 << "): engine "
-                            << int(run.output[first]) << ", reference "
-                            << int(expected.output[first]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
