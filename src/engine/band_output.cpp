@@ -31,9 +31,9 @@ uint64_t Normalise(uint64_t value, double scale) {
 
 }  // namespace
 
-int BandRows(int height, int pattern_height) {
+int BandRows(int height, int kernel_rows) {
   if (height <= 512) return height;
-  return std::max(2 * pattern_height, 256);
+  return std::max(2 * kernel_rows, 256);
 }
 
 bool AllocateBand(int rows, int width, BufferAllocator& allocator, Band* band) {

@@ -23,9 +23,9 @@ struct Band {
   }
 };
 
-// Band depth for a region of height rows and a trimmed pattern pattern_height
-// rows high: the whole region up to 512 rows, else max(2 × pattern_height, 256).
-int BandRows(int height, int pattern_height);
+// Band depth for a region of height rows and kernels at most kernel_rows
+// high: the whole region up to 512 rows, else max(2 × kernel_rows, 256).
+int BandRows(int height, int kernel_rows);
 
 // Allocates the four planes zeroed, in order. On failure the planes already
 // allocated stay for the caller to free, and false is returned.

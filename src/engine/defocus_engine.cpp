@@ -186,7 +186,8 @@ RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip
   }
 
   Band band;
-  if (!AllocateBand(BandRows(in.height, pattern.height), in.width, allocator, &band)) {
+  if (!AllocateBand(BandRows(in.height, KernelRows(pattern.height, levels)), in.width, allocator,
+                    &band)) {
     return RenderStatus::kOutOfMemory;
   }
 

@@ -154,10 +154,10 @@ bool FastDriver::Plan() {
   }
   block_columns_ = std::clamp(kBlockBytes / (32 * (kRowGroup + up_ + dn_ + 1)) - widest, 64,
                               std::max(width, 64));
-  // A moving reference band only keeps rows within half the pattern height
-  // of the current row; kernels reaching further lose light there, and only
-  // the reference reproduces that.
-  const int reach = setup_.pattern->height / 2;
+  // The reference's moving band keeps rows within this reach of the current
+  // row; every kernel lies within it, so both drivers add all the light.
+  // Should that ever change, the reference driver renders alone.
+  const int reach = KernelRows(setup_.pattern->height, levels_) / 2;
   if (height > 512 && (up_ > reach || dn_ > reach)) return false;
   deferred_ = height <= 512;
 

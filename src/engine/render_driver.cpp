@@ -1,5 +1,6 @@
 #include "src/engine/render_driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -118,7 +119,7 @@ void Driver::AfterRow(int y) {
     return;
   }
   if (band_.rows == height) return;  // the band holds the whole region
-  const int reach = setup_.pattern->height / 2;
+  const int reach = KernelRows(setup_.pattern->height, levels_) / 2;
   const int complete = y - reach - out_y_;               // rows no later source row reaches
   const int not_used = out_y_ + band_.rows - reach - y;  // band rows below row y's reach
   if (complete > reach && not_used <= setup_.skip) {
@@ -161,6 +162,16 @@ bool Driver::Run() {
 bool ScatteredUnderSkip(int x, int y, int skip, double diameter) {
   // Large kernels are scattered only on the skip grid; small ones always.
   return skip < 2 || (x % skip == 0 && y % skip == 0) || !(diameter > 1.5 * skip);
+}
+
+int KernelRows(int pattern_height, const DepthLevels& levels) {
+  int rows = pattern_height;
+  for (size_t level = 0; level < levels.levels.size(); ++level) {
+    const bool small = level >= 1 && level < static_cast<size_t>(kSmallLevels);
+    rows = std::max(
+        rows, small ? SmallLevelSize(levels.levels[level].diameter) : levels.levels[level].height);
+  }
+  return rows;
 }
 
 bool ProgressShown(int width, int height) {

@@ -33,6 +33,13 @@ bool Drive(const DriveSetup& setup);
 // exceeds 1.5 × skip are scattered only where x and y are multiples of it.
 bool ScatteredUnderSkip(int x, int y, int skip, double diameter);
 
+// Rows the moving band must reckon with for a kernel: the trimmed pattern's
+// height, or the tallest kernel of any level when that is taller (the
+// Gaussians of the small levels can be, for patterns only a few rows high).
+// Half of it is the reach above and below a source row that the band
+// schedule keeps; the band is sized from it.
+int KernelRows(int pattern_height, const DepthLevels& levels);
+
 // Progress is shown only for regions larger than 120 × 120 pixels.
 bool ProgressShown(int width, int height);
 
