@@ -96,6 +96,7 @@ class FastDriver {
   std::vector<uint8_t> tile_min_;
   int tile_columns_ = 0;
   std::vector<KernelSet> kernels_;
+  const FusedPixelFunction fused_pixel_ = ChooseFusedPixel(in_.options.simd);
   int row_group_ = kRowGroup;  // 1 when this thread reports before every row
   int block_columns_ = 64;     // columns scattered together for a row group
   int up_ = 0;                 // kernel rows above a source row, at most
@@ -343,7 +344,7 @@ void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
       for (int p = 0; p < 4; ++p) all.band[p] = band[p];
       all.band_width = width;
       all.band_rows = band_rows;
-      cells += 3 * AddFusedPixel(all, simd);
+      cells += 3 * fused_pixel_(all);
       continue;
     }
 

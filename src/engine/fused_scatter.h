@@ -52,6 +52,11 @@ uint64_t AddFusedPixel(const FusedPixel& pixel, bool simd);
 uint64_t AddFusedPixelPlain(const FusedPixel& pixel);
 uint64_t AddFusedPixelSimd(const FusedPixel& pixel);
 
+// The vector version for the instruction set chosen now, to be called
+// directly by a render (saving the dispatch per pixel), or the plain one.
+using FusedPixelFunction = uint64_t (*)(const FusedPixel&);
+FusedPixelFunction ChooseFusedPixel(bool simd);
+
 // Name of the instruction set the vector version runs with on this machine.
 const char* SimdTargetName();
 

@@ -120,6 +120,15 @@ uint64_t AddFusedPixelSimd(const FusedPixel& pixel) {
   return HWY_DYNAMIC_DISPATCH(AddFusedPixelVector)(pixel);
 }
 
+FusedPixelFunction ChooseFusedPixel(bool simd) {
+  if (!simd) return &AddFusedPixelPlain;
+  // Until the first dispatch picks the target, the table's first entry
+  // stands for "choose"; pick it here so that the entry is the function.
+  hwy::ChosenTarget& chosen = hwy::GetChosenTarget();
+  if (!chosen.IsInitialized()) chosen.Update(hwy::SupportedTargets());
+  return HWY_DISPATCH_TABLE(AddFusedPixelVector)[chosen.GetIndex()];
+}
+
 void AddFusedRowSimd(const FusedRow& row) {
   HWY_DYNAMIC_DISPATCH(AddFusedRowVector)(row);
 }
