@@ -44,7 +44,7 @@ void WriteOutputPixel(const OutputTarget& target, uint8_t* pixel, const uint8_t 
 
 struct FlushSettings {
   double hardness = 1.0;
-  int colour_shift = 0;          // colour sums hold light / 2^colour_shift
+  int colour_shift = 0;          // colour sums hold light / 2^colour_shift (the band scale)
   int64_t reference_weight = 0;  // 0 disables the normalisation
   int image_width = 0;
   int image_height = 0;

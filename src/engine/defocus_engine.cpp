@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <vector>
 
 #include "src/engine/band_output.h"
 #include "src/engine/buffer_allocator.h"
@@ -162,7 +163,18 @@ RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip
     return RenderStatus::kNoLevels;
   }
 
-  const KernelTone tone = PrepareKernelTone(pattern, hardness, brightness);
+  // Pixels select a level through the depth table (without a depth map, the
+  // one large level): the distinct levels in it bound the band sums.
+  int selectable = 1;
+  if (in.depth.present()) {
+    std::vector<uint8_t> seen(levels.levels.size(), 0);
+    selectable = 0;
+    for (int level : levels.depth_to_level) {
+      if (!seen[level]) ++selectable;
+      seen[level] = 1;
+    }
+  }
+  const KernelTone tone = PrepareKernelTone(pattern, hardness, brightness, selectable);
   if (in.options.scatter_path == ScatterPath::kFast) {
     FastDriveSetup fast;
     fast.inputs = &in;

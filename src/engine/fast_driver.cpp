@@ -64,7 +64,7 @@ class FastDriver {
         levels_(*setup.levels),
         tone_table_(setup.tone->hardness) {
     flush_.hardness = setup.tone->hardness;
-    flush_.colour_shift = setup.tone->colour_shift;
+    flush_.colour_shift = setup.tone->band_shift;
     flush_.reference_weight = setup.tone->reference_weight;
     flush_.image_width = in_.width;
     flush_.image_height = in_.height;
@@ -288,6 +288,7 @@ void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
   const int planes = setup_.pattern->planes;
   const bool simd = in_.options.simd;
   const DepthView& depth = in_.depth;
+  const int* copy_shift = setup_.tone->copy_shift;
   uint64_t* band[4] = {stripe.band.plane(0), stripe.band.plane(1), stripe.band.plane(2),
                        stripe.band.plane(3)};
   uint64_t cells = 0;
@@ -302,15 +303,18 @@ void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
     const uint8_t* pixel = in_.SourcePixel(x, y);
     const uint32_t* colour[3];
     const uint32_t* weight[3];
+    int shift[3];
     for (int k = 0; k < 3; ++k) {
       const int plane = planes == 1 ? 0 : (k < planes ? k : planes - 1);
-      colour[k] = set.Copy(in_.SourceChannel(pixel, k), plane);
+      const int intensity = in_.SourceChannel(pixel, k);
+      colour[k] = set.Copy(intensity, plane);
       weight[k] = set.Weight(plane);
+      shift[k] = copy_shift[intensity];
     }
 
     if (level == 0 && set.width == 1 && set.height == 1) {
       const size_t at = static_cast<size_t>(y % band_rows) * width + x;
-      for (int k = 0; k < 3; ++k) band[k][at] += colour[k][0];
+      for (int k = 0; k < 3; ++k) band[k][at] += static_cast<uint64_t>(colour[k][0]) << shift[k];
       band[3][at] += static_cast<uint64_t>(weight[0][0]) + weight[1][0] + weight[2][0];
       cells += 3;
       continue;
@@ -331,6 +335,7 @@ void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
       for (int k = 0; k < 3; ++k) {
         all.colour[k] = colour[k];
         all.weight[k] = weight[k];
+        all.shift[k] = shift[k];
       }
       all.span_first = set.span_first.get();
       all.span_last = set.span_last.get();
@@ -364,6 +369,7 @@ void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
       for (int k = 0; k < 3; ++k) {
         row.colour[k] = colour[k] + kernel_at;
         row.weight[k] = weight[k] + kernel_at;
+        row.shift[k] = shift[k];
       }
       for (int p = 0; p < 4; ++p) row.sums[p] = band[p] + band_at;
       row.count = c1 - c0;

@@ -21,12 +21,15 @@ void AddFusedRowPlain(const FusedRow& row) {
   uint64_t* s1 = row.sums[1];
   uint64_t* s2 = row.sums[2];
   uint64_t* sw = row.sums[3];
+  const int h0 = row.shift[0];
+  const int h1 = row.shift[1];
+  const int h2 = row.shift[2];
   if (row.weight[0] == row.weight[1] && row.weight[0] == row.weight[2]) {
     const uint32_t* w = row.weight[0];
     for (int i = 0; i < row.count; ++i) {
-      s0[i] += k0[i];
-      s1[i] += k1[i];
-      s2[i] += k2[i];
+      s0[i] += static_cast<uint64_t>(k0[i]) << h0;
+      s1[i] += static_cast<uint64_t>(k1[i]) << h1;
+      s2[i] += static_cast<uint64_t>(k2[i]) << h2;
       sw[i] += 3 * static_cast<uint64_t>(w[i]);
     }
     return;
@@ -35,9 +38,9 @@ void AddFusedRowPlain(const FusedRow& row) {
   const uint32_t* w1 = row.weight[1];
   const uint32_t* w2 = row.weight[2];
   for (int i = 0; i < row.count; ++i) {
-    s0[i] += k0[i];
-    s1[i] += k1[i];
-    s2[i] += k2[i];
+    s0[i] += static_cast<uint64_t>(k0[i]) << h0;
+    s1[i] += static_cast<uint64_t>(k1[i]) << h1;
+    s2[i] += static_cast<uint64_t>(k2[i]) << h2;
     sw[i] += static_cast<uint64_t>(w0[i]) + w1[i] + w2[i];
   }
 }
@@ -61,6 +64,7 @@ uint64_t AddFusedPixelPlain(const FusedPixel& pixel) {
     for (int k = 0; k < 3; ++k) {
       row.colour[k] = pixel.colour[k] + kernel_at;
       row.weight[k] = pixel.weight[k] + kernel_at;
+      row.shift[k] = pixel.shift[k];
     }
     for (int p = 0; p < 4; ++p) row.sums[p] = pixel.band[p] + band_at;
     row.count = c1 - c0;
@@ -96,11 +100,10 @@ void AddFusedRowOccluded(const FusedRow& row, const FusedOcclusion& occlusion) {
       f = f * f;
       if (f > 1.0f) f = 1.0f;
       if (!(f > 0.0f)) f = 0.0f;
-      for (int c = 0; c < 3; ++c) {
-        row.sums[c][i] += static_cast<uint64_t>(static_cast<double>(row.colour[c][i]) * f);
-      }
+      for (int c = 0; c < 3; ++c) row.sums[c][i] += DimmedLight(row.colour[c][i], row.shift[c], f);
     } else {
-      for (int c = 0; c < 3; ++c) row.sums[c][i] += row.colour[c][i];
+      for (int c = 0; c < 3; ++c)
+        row.sums[c][i] += static_cast<uint64_t>(row.colour[c][i]) << row.shift[c];
     }
     row.sums[3][i] +=
         same_weight ? 3 * static_cast<uint64_t>(row.weight[0][i])

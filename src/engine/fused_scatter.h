@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "src/engine/scatter.h"
+
 namespace ulvo {
 
 // One kernel row of one pixel: the colour kernel row of each channel, the
@@ -15,6 +17,8 @@ namespace ulvo {
 struct FusedRow {
   const uint32_t* colour[3] = {};
   const uint32_t* weight[3] = {};
+  int shift[3] = {0, 0, 0};  // colour values are added shifted left by these
+  bool shifted() const { return (shift[0] | shift[1] | shift[2]) != 0; }
   uint64_t* sums[4] = {};
   int count = 0;
 };
@@ -33,6 +37,7 @@ void AddFusedRowSimd(const FusedRow& row);
 struct FusedPixel {
   const uint32_t* colour[3] = {};  // the channels' intensity copies
   const uint32_t* weight[3] = {};  // their weight copies
+  int shift[3] = {0, 0, 0};        // the copies' storage shifts
   const int32_t* span_first = nullptr;
   const int32_t* span_last = nullptr;
   int kernel_width = 0;

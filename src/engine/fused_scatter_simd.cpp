@@ -16,10 +16,19 @@ namespace ulvo {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
-template <class D64, class D32>
-HWY_INLINE void AddWidened(D64 d64, D32 d32, const uint32_t* HWY_RESTRICT kernel,
+// A kernel value widened to 64 bits and, for a scaled copy, shifted to
+// band units.
+template <bool kShifted, class V>
+HWY_INLINE V ToBand(V k, int shift) {
+  if constexpr (kShifted) return hn::ShiftLeftSame(k, shift);
+  return k;
+}
+
+template <bool kShifted, class D64, class D32>
+HWY_INLINE void AddWidened(D64 d64, D32 d32, const uint32_t* HWY_RESTRICT kernel, int shift,
                            uint64_t* HWY_RESTRICT sums) {
-  hn::StoreU(hn::Add(hn::LoadU(d64, sums), hn::PromoteTo(d64, hn::LoadU(d32, kernel))), d64, sums);
+  const auto k = ToBand<kShifted>(hn::PromoteTo(d64, hn::LoadU(d32, kernel)), shift);
+  hn::StoreU(hn::Add(hn::LoadU(d64, sums), k), d64, sums);
 }
 
 template <class D64, class D32>
@@ -33,16 +42,20 @@ HWY_INLINE hn::Vec<D64> WeightSum(D64 d64, D32 d32, const FusedRow& row, size_t 
                  hn::PromoteTo(d64, hn::LoadU(d32, row.weight[2] + i)));
 }
 
-// Kernel values are widened from 32 to 64 bits and added to the sums; the
-// weight of a grey pattern is loaded once and tripled by two additions.
-HWY_INLINE void AddFusedRowVector(const FusedRow& row) {
+// Kernel values are widened from 32 to 64 bits (and shifted to band units
+// when some copy is scaled) and added to the sums; the weight of a grey
+// pattern is loaded once and tripled by two additions.
+template <bool kShifted>
+HWY_INLINE void AddFusedRowLanes(const FusedRow& row) {
   const hn::ScalableTag<uint64_t> d64;
   const hn::Rebind<uint32_t, decltype(d64)> d32;
   const size_t lanes = hn::Lanes(d64);
   const size_t count = row.count > 0 ? static_cast<size_t>(row.count) : 0;
   size_t i = 0;
   for (; i + lanes <= count; i += lanes) {
-    for (int c = 0; c < 3; ++c) AddWidened(d64, d32, row.colour[c] + i, row.sums[c] + i);
+    for (int c = 0; c < 3; ++c) {
+      AddWidened<kShifted>(d64, d32, row.colour[c] + i, row.shift[c], row.sums[c] + i);
+    }
     uint64_t* weight = row.sums[3] + i;
     hn::StoreU(hn::Add(hn::LoadU(d64, weight), WeightSum(d64, d32, row, i)), d64, weight);
   }
@@ -64,20 +77,32 @@ HWY_INLINE void AddFusedRowVector(const FusedRow& row) {
   }
   for (int c = 0; c < 3; ++c) {
     uint64_t* sums = row.sums[c] + i;
-    const auto k = hn::PromoteTo(d64, hn::MaskedLoad(m32, d32, row.colour[c] + i));
+    const auto k = ToBand<kShifted>(hn::PromoteTo(d64, hn::MaskedLoad(m32, d32, row.colour[c] + i)),
+                                    row.shift[c]);
     hn::BlendedStore(hn::Add(hn::MaskedLoad(m64, d64, sums), k), m64, d64, sums);
   }
   uint64_t* weight = row.sums[3] + i;
   hn::BlendedStore(hn::Add(hn::MaskedLoad(m64, d64, weight), w), m64, d64, weight);
 #else
   for (; i < count; ++i) {
-    for (int c = 0; c < 3; ++c) row.sums[c][i] += row.colour[c][i];
+    for (int c = 0; c < 3; ++c) {
+      row.sums[c][i] += static_cast<uint64_t>(row.colour[c][i]) << (kShifted ? row.shift[c] : 0);
+    }
     row.sums[3][i] += static_cast<uint64_t>(row.weight[0][i]) + row.weight[1][i] + row.weight[2][i];
   }
 #endif
 }
 
-uint64_t AddFusedPixelVector(const FusedPixel& pixel) {
+HWY_INLINE void AddFusedRowVector(const FusedRow& row) {
+  if (row.shifted()) {
+    AddFusedRowLanes<true>(row);
+  } else {
+    AddFusedRowLanes<false>(row);
+  }
+}
+
+template <bool kShifted>
+HWY_INLINE uint64_t AddFusedPixelRows(const FusedPixel& pixel) {
   uint64_t cells = 0;
   // Band row of kernel row r, advanced row by row instead of divided out.
   int band_row = (pixel.y + pixel.row_first) % pixel.band_rows;
@@ -92,13 +117,22 @@ uint64_t AddFusedPixelVector(const FusedPixel& pixel) {
     for (int k = 0; k < 3; ++k) {
       row.colour[k] = pixel.colour[k] + kernel_at;
       row.weight[k] = pixel.weight[k] + kernel_at;
+      row.shift[k] = pixel.shift[k];
     }
     for (int p = 0; p < 4; ++p) row.sums[p] = pixel.band[p] + band_at;
     row.count = c1 - c0;
-    AddFusedRowVector(row);
+    AddFusedRowLanes<kShifted>(row);
     cells += static_cast<uint64_t>(row.count);
   }
   return cells;
+}
+
+// Unscaled copies (every render that needs no scale) skip the shifts.
+uint64_t AddFusedPixelVector(const FusedPixel& pixel) {
+  if ((pixel.shift[0] | pixel.shift[1] | pixel.shift[2]) != 0) {
+    return AddFusedPixelRows<true>(pixel);
+  }
+  return AddFusedPixelRows<false>(pixel);
 }
 
 const char* VectorTargetName() {

@@ -29,12 +29,64 @@ std::vector<SplatStep> SplatSteps(int pattern_size, int kernel_size) {
   return steps;
 }
 
-inline void AddTo(uint32_t& cell, double value, bool round) {
-  cell = ToKernelValue(static_cast<double>(cell) + ToKernelValue(value, round));
+inline void AddTo(uint32_t& cell, double value) {
+  cell = ToKernelValue(static_cast<double>(cell) + ToKernelValue(value));
 }
 
 double CopyTone(const KernelTone& tone, int copy, int plane) {
   return copy < 256 ? tone.colour[plane][copy] : tone.weight[plane];
+}
+
+}  // namespace
+
+void QuantiseKernel(const double* exact, size_t count, uint32_t* out) {
+  double carry = 0.0;
+  for (size_t i = 0; i < count; ++i) {
+    if (!(exact[i] > 0.0)) {
+      out[i] = 0;
+      continue;
+    }
+    const double wanted = exact[i] + carry;
+    out[i] = ToKernelValue(wanted, true);
+    carry = wanted - out[i];
+  }
+}
+
+namespace {
+
+// The area splat of one copy. Where no scale is needed (kExact false), every
+// share is truncated and added as 32-bit values, cell by cell, into copy.
+// Scaled copies are summed exactly into `exact`, to be quantised afterwards
+// so that each keeps its total however small its cells are.
+template <bool kExact>
+void SplatCopy(const PatternCopy& pattern, int plane, double light,
+               const std::vector<SplatStep>& rows, const std::vector<SplatStep>& columns, int width,
+               int height, uint32_t* copy, double* exact) {
+  const auto add = [&](size_t at, double value) {
+    if constexpr (kExact) {
+      exact[at] += value;
+    } else {
+      AddTo(copy[at], value);
+    }
+  };
+  for (int j = 0; j < pattern.height; ++j) {
+    const SplatStep& row = rows[j];
+    const bool second_row = row.second < height;
+    const size_t row0 = static_cast<size_t>(row.first) * width;
+    const size_t row1 = static_cast<size_t>(row.second) * width;
+    for (int k = 0; k < pattern.width; ++k) {
+      const uint8_t v = pattern.at(k, j, plane);
+      if (v == 0) continue;
+      const SplatStep& col = columns[k];
+      const bool second_col = col.second < width;
+      const double e = v * light;
+      add(row0 + col.first, e * (col.first_share * row.first_share));
+      if (second_col) add(row0 + col.second, e * (col.second_share * row.first_share));
+      if (second_row) add(row1 + col.first, e * (col.first_share * row.second_share));
+      if (second_col && second_row)
+        add(row1 + col.second, e * (col.second_share * row.second_share));
+    }
+  }
 }
 
 void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, KernelSet* set) {
@@ -50,27 +102,17 @@ void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, Ke
   }
   const std::vector<SplatStep> rows = SplatSteps(pattern.height, height);
   const std::vector<SplatStep> columns = SplatSteps(pattern.width, width);
+  const size_t cells = static_cast<size_t>(width) * height;
+  std::vector<double> exact(round ? cells : 0);
   for (int p = 0; p < set->copies; ++p) {
     const double light = CopyTone(tone, p, plane);
     uint32_t* copy = set->MutableCopy(p, plane);
-    for (int j = 0; j < pattern.height; ++j) {
-      const SplatStep& row = rows[j];
-      const bool second_row = row.second < height;
-      uint32_t* row0 = copy + static_cast<size_t>(row.first) * width;
-      uint32_t* row1 = copy + static_cast<size_t>(row.second) * width;
-      for (int k = 0; k < pattern.width; ++k) {
-        const uint8_t v = pattern.at(k, j, plane);
-        if (v == 0) continue;
-        const SplatStep& col = columns[k];
-        const bool second_col = col.second < width;
-        const double e = v * light;
-        AddTo(row0[col.first], e * (col.first_share * row.first_share), round);
-        if (second_col) AddTo(row0[col.second], e * (col.second_share * row.first_share), round);
-        if (second_row) AddTo(row1[col.first], e * (col.first_share * row.second_share), round);
-        if (second_col && second_row) {
-          AddTo(row1[col.second], e * (col.second_share * row.second_share), round);
-        }
-      }
+    if (round) {
+      std::fill(exact.begin(), exact.end(), 0.0);
+      SplatCopy<true>(pattern, plane, light, rows, columns, width, height, copy, exact.data());
+      QuantiseKernel(exact.data(), cells, copy);
+    } else {
+      SplatCopy<false>(pattern, plane, light, rows, columns, width, height, copy, nullptr);
     }
   }
 }

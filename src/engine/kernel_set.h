@@ -14,43 +14,59 @@ namespace ulvo {
 
 // Per-render light tables shared by every level.
 //
-// Kernel values are 32-bit. When the light of a white pixel (brightness ×
-// u(255) × kLightUnit) would not fit, every colour kernel is divided by
-// 2^colour_shift, chosen once before any level is built; the band output
-// multiplies the sums back before the inverse tone curve, and the band sums
-// are 64-bit, so nothing wraps. The price at extreme settings is resolution
-// at the dark end: at hardness 3 and above, light of dark intensities is a
-// vanishing fraction of white's and rounds to nothing in large kernels, so
-// dark regions come out darker than they went in.
+// Kernel values are 32-bit and band sums 64-bit. Where the light of a white
+// pixel (brightness × u(255) × kLightUnit) fits 32 bits, kernels hold the
+// light itself and nothing below applies (every shift is 0).
+//
+// Otherwise the colour band sums hold light / 2^band_shift, one scale for
+// the whole render that the band output undoes before the inverse tone curve,
+// and intensity copy i stores its light / 2^(band_shift + copy_shift[i]):
+// the scatter adds each value shifted left by copy_shift[i]. Bright copies
+// are thus stored coarsely enough to fit 32 bits while dark ones keep their
+// resolution, instead of every copy sharing white's scale (which rounded the
+// kernels of mid and dark intensities at high hardness to nothing).
+//
+// band_shift is the smallest that keeps white's total at or below
+// 2^55 / levels, levels being the number of depth levels a render can use.
+// A band position receives at most one cell from each source pixel, and the
+// pixels of one level give it distinct cells of that level's kernel (the
+// cell is fixed by the offset), so a colour sum is at most levels × white's
+// total, plus the rounding of the cells: below 2^56. The normalisation
+// multiplies by less than 100, which keeps it below 2^63.
 //
 // The weight kernels only measure how much aperture reached a pixel. They get
 // their own shift (from intensity 128's light), so that coverage stays finely
-// resolved and the normalisation keeps working even where the colour scale
-// is coarse; the reference weight is in the same units, is never 0 for a
-// non-empty pattern, and the normalisation never divides by anything else.
-// Without any shift both are the same numbers and the weight kernel is simply
-// the colour kernel of intensity 128.
+// resolved whatever the colour scales; the reference weight is in the same
+// units, is never 0 for a non-empty pattern, and the normalisation only ever
+// compares weights with it. Where intensity 128's copy is stored at the same
+// shift it is the weight kernel itself.
 struct KernelTone {
   int planes = 1;
   double hardness = 1.0;
   double brightness = 1.0;
   double plane_sum[3] = {0, 0, 0};
-  double colour[3][256] = {};    // light of intensity i per pattern unit, scaled
-  double weight[3] = {0, 0, 0};  // light of intensity 128 per pattern unit, weight scale
-  int colour_shift = 0;
+  double colour[3][256] = {};    // light of intensity i per pattern unit, in copy i's units
+  double weight[3] = {0, 0, 0};  // light of intensity 128 per pattern unit, weight units
+  int band_shift = 0;            // colour band sums hold light / 2^band_shift
+  int copy_shift[256] = {};      // copy i holds light / 2^(band_shift + copy_shift[i])
+  int colour_shift = 0;          // white's copy: band_shift + copy_shift[255]
   int weight_shift = 0;
   // Weight-plane total of a pixel that every neighbouring kernel covers
   // fully, in weight units. Never 0 for a non-empty pattern.
   int64_t reference_weight = 0;
 
   // Scaled kernels are an approximation of the light anyway; they are rounded
-  // to nearest so that truncation does not bias them below the weight
-  // kernels (which would darken white after the normalisation).
+  // so that truncation does not bias them below the weight kernels (which
+  // would darken white after the normalisation), each copy keeping its
+  // total to the nearest unit.
   bool round_values() const { return colour_shift > 0; }
-  bool separate_weight() const { return weight_shift != colour_shift; }
+  bool separate_weight() const { return weight_shift != band_shift + copy_shift[128]; }
 };
 
-KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double brightness);
+// levels: how many depth levels the render can select at most (1 without a
+// depth map); it bounds the band sums, see above.
+KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double brightness,
+                             int levels = 256);
 
 // Converts a non-negative double to a kernel value, truncating toward zero
 // (or rounding to nearest); out-of-range values and NaN are held at the ends
@@ -62,6 +78,12 @@ inline uint32_t ToKernelValue(double value, bool round_to_nearest = false) {
   if (value >= 4294967295.0) return 0xFFFFFFFFu;
   return static_cast<uint32_t>(value);
 }
+
+// Rounds exact kernel values to 32-bit ones, carrying each cell's rounding
+// error on to the next non-zero cell so that the kernel keeps its total to
+// the nearest unit even where every cell is below one unit. Cells that are
+// exactly 0 stay 0 (the row spans and the aperture's shape rely on it).
+void QuantiseKernel(const double* exact, size_t count, uint32_t* out);
 
 struct KernelSet {
   std::unique_ptr<uint32_t[]> values;

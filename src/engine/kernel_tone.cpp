@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "src/engine/kernel_set.h"
@@ -5,7 +6,8 @@
 
 namespace ulvo {
 
-KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double brightness) {
+KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double brightness,
+                             int levels) {
   KernelTone tone;
   tone.planes = pattern.planes;
   tone.hardness = hardness;
@@ -17,13 +19,22 @@ KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double
     tone.plane_sum[q] = sum;
   }
 
-  // One scale for all levels, fixed before any of them is built, from the
-  // light a white pixel spreads; the weight kernels are intensity 128's light.
+  // Scales for all levels, fixed before any of them is built: the band's
+  // from the light a white pixel spreads, each copy's from its own light
+  // (a kernel cell never exceeds its copy's total). The weight kernels are
+  // intensity 128's light.
   const double white_total = brightness * ToneLight(255, hardness) * kLightUnit;
   const double weight_total = brightness * ToneLight(128, hardness) * kLightUnit;
-  tone.colour_shift = KernelScaleShift(white_total);
+  tone.band_shift = BandScaleShift(white_total, levels);
+  double copy_scale[256];
+  for (int i = 0; i < 256; ++i) {
+    const double total = brightness * ToneLight(i, hardness) * kLightUnit;
+    // Shifts stay well inside 64 bits even for absurd settings.
+    tone.copy_shift[i] = std::min(KernelScaleShift(std::ldexp(total, -tone.band_shift)), 32);
+    copy_scale[i] = std::ldexp(1.0, -(tone.band_shift + tone.copy_shift[i]));
+  }
+  tone.colour_shift = tone.band_shift + tone.copy_shift[255];
   tone.weight_shift = KernelScaleShift(weight_total);
-  const double colour_scale = std::ldexp(1.0, -tone.colour_shift);
   const double weight_scale = std::ldexp(1.0, -tone.weight_shift);
 
   int used_planes = 0;
@@ -32,7 +43,7 @@ KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double
     if (sum <= 0.0) continue;  // an empty plane carries no light at all
     ++used_planes;
     for (int i = 0; i < 256; ++i) {
-      tone.colour[q][i] = (brightness / sum) * ToneLight(i, hardness) * kLightUnit * colour_scale;
+      tone.colour[q][i] = (brightness / sum) * ToneLight(i, hardness) * kLightUnit * copy_scale[i];
     }
     tone.weight[q] = (brightness / sum) * ToneLight(128, hardness) * kLightUnit * weight_scale;
   }

@@ -21,7 +21,7 @@ class Driver {
         kernels_(levels_.levels.size()),
         failures_(levels_.levels.size(), 0) {
     flush_.hardness = setup.tone->hardness;
-    flush_.colour_shift = setup.tone->colour_shift;
+    flush_.colour_shift = setup.tone->band_shift;
     flush_.reference_weight = setup.tone->reference_weight;
     flush_.image_width = in_.width;
     flush_.image_height = in_.height;
@@ -99,8 +99,9 @@ void Driver::ScatterRow(int y) {
     for (int k = 0; k < 3; ++k) {
       const int plane = planes == 1 ? 0 : (k < planes ? k : planes - 1);
       target.colour = band_.plane(k);
-      ScatterPixel(scatter_level, set->Copy(in_.SourceChannel(pixel, k), plane), set->Weight(plane),
-                   target, in_.depth, x, y, in_.options.scatter_path);
+      const int intensity = in_.SourceChannel(pixel, k);
+      ScatterPixel(scatter_level, set->Copy(intensity, plane), set->Weight(plane), target,
+                   in_.depth, x, y, in_.options.scatter_path, setup_.tone->copy_shift[intensity]);
     }
   }
 }

@@ -18,13 +18,13 @@ bool InsideBand(const BandTarget& band, int band_row) {
 
 void ScatterPixel(const ScatterLevel& level, const uint32_t* colour_kernel,
                   const uint32_t* weight_kernel, const BandTarget& band, const DepthView& depth,
-                  int x, int y, ScatterPath /*path*/) {
+                  int x, int y, ScatterPath /*path*/, int colour_shift) {
   const size_t band_width = static_cast<size_t>(band.image_width);
   if (level.index == 0 && level.width == 1 && level.height == 1) {
     const int band_row = y - band.out_y;
     if (!InsideBand(band, band_row)) return;
     const size_t at = static_cast<size_t>(band_row) * band_width + x;
-    band.colour[at] += colour_kernel[0];
+    band.colour[at] += static_cast<uint64_t>(colour_kernel[0]) << colour_shift;
     band.weight[at] += weight_kernel[0];
     return;
   }
@@ -58,10 +58,11 @@ void ScatterPixel(const ScatterLevel& level, const uint32_t* colour_kernel,
       occlusion.dx0 = hw - c0;
       occlusion.dy = hh - r;
       AddKernelRowOccluded(colour_kernel + kernel_at, weight_kernel + kernel_at,
-                           band.colour + band_at, band.weight + band_at, c1 - c0, occlusion);
+                           band.colour + band_at, band.weight + band_at, c1 - c0, occlusion,
+                           colour_shift);
     } else {
       AddKernelRow(colour_kernel + kernel_at, weight_kernel + kernel_at, band.colour + band_at,
-                   band.weight + band_at, c1 - c0);
+                   band.weight + band_at, c1 - c0, colour_shift);
     }
   }
 }

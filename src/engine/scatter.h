@@ -42,16 +42,18 @@ struct BandTarget {
   int out_y = 0;
 };
 
+// colour_shift: the colour kernel's values are added shifted left by this
+// many bits (the storage scale of its intensity copy).
 void ScatterPixel(const ScatterLevel& level, const uint32_t* colour_kernel,
                   const uint32_t* weight_kernel, const BandTarget& band, const DepthView& depth,
-                  int x, int y, ScatterPath path);
+                  int x, int y, ScatterPath path, int colour_shift = 0);
 
 // Inner loops of the scatter, one kernel row at a time. They only add; all
 // clipping is done by the caller.
 
-// No occlusion: colour[i] += kernel[i], weight[i] += weight_kernel[i].
+// No occlusion: colour[i] += kernel[i] << shift, weight[i] += weight_kernel[i].
 void AddKernelRow(const uint32_t* kernel, const uint32_t* weight_kernel, uint64_t* colour,
-                  uint64_t* weight, int count);
+                  uint64_t* weight, int count, int shift = 0);
 
 // Occlusion for one kernel row: target depths start at depth and advance by
 // depth_stride; the first target lies dx0 columns left of the source (dx
@@ -66,6 +68,14 @@ struct OcclusionRow {
 };
 
 void AddKernelRowOccluded(const uint32_t* kernel, const uint32_t* weight_kernel, uint64_t* colour,
-                          uint64_t* weight, int count, const OcclusionRow& occlusion);
+                          uint64_t* weight, int count, const OcclusionRow& occlusion,
+                          int shift = 0);
+
+// Light of a colour kernel value that falls on a target dimmed by factor f
+// (0..1): the value, shifted to band units, scaled and truncated. Both
+// scatter paths dim through this.
+inline uint64_t DimmedLight(uint32_t value, int shift, float f) {
+  return static_cast<uint64_t>(static_cast<double>(static_cast<uint64_t>(value) << shift) * f);
+}
 
 }  // namespace ulvo

@@ -5,15 +5,15 @@
 namespace ulvo {
 
 void AddKernelRow(const uint32_t* kernel, const uint32_t* weight_kernel, uint64_t* colour,
-                  uint64_t* weight, int count) {
+                  uint64_t* weight, int count, int shift) {
   for (int i = 0; i < count; ++i) {
-    colour[i] += kernel[i];
+    colour[i] += static_cast<uint64_t>(kernel[i]) << shift;
     weight[i] += weight_kernel[i];
   }
 }
 
 void AddKernelRowOccluded(const uint32_t* kernel, const uint32_t* weight_kernel, uint64_t* colour,
-                          uint64_t* weight, int count, const OcclusionRow& occlusion) {
+                          uint64_t* weight, int count, const OcclusionRow& occlusion, int shift) {
   const float source = occlusion.source_depth;
   const uint8_t* depth = occlusion.depth;
   const int dy2 = occlusion.dy * occlusion.dy;
@@ -30,9 +30,9 @@ void AddKernelRowOccluded(const uint32_t* kernel, const uint32_t* weight_kernel,
       f = f * f;
       if (f > 1.0f) f = 1.0f;
       if (!(f > 0.0f)) f = 0.0f;
-      colour[i] += static_cast<uint64_t>(static_cast<double>(kernel[i]) * f);
+      colour[i] += DimmedLight(kernel[i], shift, f);
     } else {
-      colour[i] += kernel[i];
+      colour[i] += static_cast<uint64_t>(kernel[i]) << shift;
     }
     weight[i] += weight_kernel[i];
   }

@@ -66,7 +66,9 @@ bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& alloc
                                       (old_width - 1 - cx)];
             double* row = &spread_cells[static_cast<size_t>(ny) * size];
             for (int nx = 0; nx < size; ++nx) {
-              const double g = std::trunc(f[nx] * w);
+              // Scaled copies may hold only a few units: their spread stays
+              // exact until QuantiseKernel, or it would vanish.
+              const double g = round_values ? f[nx] * w : std::trunc(f[nx] * w);
               row[nx] += g;
               spread += g;
             }
@@ -77,8 +79,12 @@ bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& alloc
       // Restore the old total lost to the truncated tails.
       const double rescale = total / spread;
       uint32_t* copy = soft.MutableCopy(p, q);
-      for (size_t i = 0; i < cells; ++i)
-        copy[i] = ToKernelValue(spread_cells[i] * rescale, round_values);
+      if (round_values) {
+        for (double& cell : spread_cells) cell *= rescale;
+        QuantiseKernel(spread_cells.data(), cells, copy);
+      } else {
+        for (size_t i = 0; i < cells; ++i) copy[i] = ToKernelValue(spread_cells[i] * rescale);
+      }
     }
   }
 

@@ -38,4 +38,11 @@ int KernelScaleShift(double max_total) {
   return shift;
 }
 
+int BandScaleShift(double white_total, int levels) {
+  const double bound = white_total * (levels > 1 ? levels : 1);
+  int shift = 0;
+  while (std::ldexp(bound, -shift) > 36028797018963968.0 && shift < 1100) ++shift;  // 2^55
+  return shift;
+}
+
 }  // namespace ulvo

@@ -25,4 +25,9 @@ int InverseTone(double light, double hardness);
 // max_total / 2^k <= 2^32 − 1.
 int KernelScaleShift(double max_total);
 
+// Power of two by which the colour band sums of a render are divided: the
+// smallest k >= 0 with white_total × levels / 2^k <= 2^55, so that the sums
+// of up to `levels` kernels of white's total stay far inside 64 bits.
+int BandScaleShift(double white_total, int levels);
+
 }  // namespace ulvo

@@ -28,37 +28,44 @@ std::vector<uint32_t> RandomKernel(std::mt19937& random, size_t n) {
 }
 
 // A fused row must equal three separate channel rows of the reference loop,
-// for every length (vector bodies and their tails) and both weight layouts.
+// for every length (vector bodies and their tails), both weight layouts and
+// unscaled, equally and differently scaled channels.
 void CheckFusedRows() {
   std::mt19937 random(11);
-  for (bool shared_weight : {true, false}) {
-    for (int count = 0; count <= 70; ++count) {
-      std::vector<uint32_t> k[3], w[3];
-      for (int c = 0; c < 3; ++c) {
-        k[c] = RandomKernel(random, count + 1);
-        w[c] = RandomKernel(random, count + 1);
-      }
-      std::vector<uint64_t> start(4 * (count + 1));
-      for (auto& x : start) x = (static_cast<uint64_t>(random()) << 20) + random();
-
-      std::vector<uint64_t> expected = start;
-      uint64_t* e[4];
-      for (int p = 0; p < 4; ++p) e[p] = expected.data() + p * (count + 1);
-      for (int c = 0; c < 3; ++c) {
-        AddKernelRow(k[c].data(), (shared_weight ? w[0] : w[c]).data(), e[c], e[3], count);
-      }
-      for (bool simd : {false, true}) {
-        std::vector<uint64_t> got = start;
-        FusedRow row;
+  constexpr int kShifts[][3] = {{0, 0, 0}, {4, 4, 4}, {0, 7, 23}, {31, 0, 1}};
+  for (const auto& shift : kShifts) {
+    for (bool shared_weight : {true, false}) {
+      for (int count = 0; count <= 70; ++count) {
+        std::vector<uint32_t> k[3], w[3];
         for (int c = 0; c < 3; ++c) {
-          row.colour[c] = k[c].data();
-          row.weight[c] = (shared_weight ? w[0] : w[c]).data();
+          k[c] = RandomKernel(random, count + 1);
+          w[c] = RandomKernel(random, count + 1);
         }
-        for (int p = 0; p < 4; ++p) row.sums[p] = got.data() + p * (count + 1);
-        row.count = count;
-        AddFusedRow(row, simd);
-        ASSERT_EQ(got, expected) << "count " << count << " simd " << simd << " shared "
-                                 << shared_weight;
+        std::vector<uint64_t> start(4 * (count + 1));
+        for (auto& x : start) x = (static_cast<uint64_t>(random()) << 20) + random();
+
+        std::vector<uint64_t> expected = start;
+        uint64_t* e[4];
+        for (int p = 0; p < 4; ++p) e[p] = expected.data() + p * (count + 1);
+        for (int c = 0; c < 3; ++c) {
+          AddKernelRow(k[c].data(), (shared_weight ? w[0] : w[c]).data(), e[c], e[3], count,
+                       shift[c]);
+        }
+        for (bool simd : {false, true}) {
+          std::vector<uint64_t> got = start;
+          FusedRow row;
+          for (int c = 0; c < 3; ++c) {
+            row.colour[c] = k[c].data();
+            row.weight[c] = (shared_weight ? w[0] : w[c]).data();
+            row.shift[c] = shift[c];
+          }
+          for (int p = 0; p < 4; ++p) row.sums[p] = got.data() + p * (count + 1);
+          row.count = count;
+          AddFusedRow(row, simd);
+          ASSERT_EQ(got, expected)
+              << "count " << count << " simd " << simd << " shared " << shared_weight << " shifts "
+              << shift[0] << "," << shift[1] << "," << shift[2];
+        }
       }
     }
   }
@@ -92,6 +99,8 @@ TEST(FusedRows, OcclusionEqualsReferenceCellByCell) {
     std::vector<uint32_t> k[3], w = RandomKernel(random, count);
     for (auto& kc : k) kc = RandomKernel(random, count);
     std::vector<uint64_t> expected(4 * count, 1000), got(4 * count, 1000);
+    int shift[3];  // unscaled in a third of the trials, scaled otherwise
+    for (int& h : shift) h = trial % 3 == 0 ? 0 : static_cast<int>(random() % 24);
 
     OcclusionRow reference;
     reference.depth = depth.data();
@@ -102,12 +111,13 @@ TEST(FusedRows, OcclusionEqualsReferenceCellByCell) {
     reference.dy = static_cast<int>(random() % 9) - 4;
     for (int c = 0; c < 3; ++c) {
       AddKernelRowOccluded(k[c].data(), w.data(), expected.data() + c * count,
-                           expected.data() + 3 * count, count, reference);
+                           expected.data() + 3 * count, count, reference, shift[c]);
     }
     FusedRow row;
     for (int c = 0; c < 3; ++c) {
       row.colour[c] = k[c].data();
       row.weight[c] = w.data();
+      row.shift[c] = shift[c];
     }
     for (int p = 0; p < 4; ++p) row.sums[p] = got.data() + p * count;
     row.count = count;

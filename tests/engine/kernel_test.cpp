@@ -182,5 +182,78 @@ TEST(KernelScale, ExtremeSettingsFitAndKeepTheWeightResolved) {
   }
 }
 
+TEST(KernelScale, EachCopyKeepsItsOwnResolution) {
+  const PatternCopy pattern = GreyPattern(2, 2, {255, 255, 255, 255});
+  for (int i = 0; i < 256; ++i) {
+    EXPECT_EQ(PrepareKernelTone(pattern, 1.2, 1.0, 256).copy_shift[i], 0);
+  }
+  EXPECT_EQ(PrepareKernelTone(pattern, 1.2, 1.0, 256).band_shift, 0);
+  for (double a : {1.3, 3.0, 6.0}) {
+    for (double b : {1.0, 4.0}) {
+      for (int levels : {1, 20, 256}) {
+        const KernelTone tone = PrepareKernelTone(pattern, a, b, levels);
+        const double white = b * ToneLight(255, a) * kLightUnit;
+        // The band scale is the smallest that keeps levels × white's light
+        // at or below 2^55.
+        EXPECT_LE(std::ldexp(white * levels, -tone.band_shift), std::ldexp(1.0, 55));
+        if (tone.band_shift > 0) {
+          EXPECT_GT(std::ldexp(white * levels, -tone.band_shift), std::ldexp(1.0, 54));
+        }
+        EXPECT_EQ(tone.colour_shift, tone.band_shift + tone.copy_shift[255]);
+        const KernelSet single = Build(pattern, tone, 1, 1, 0);
+        for (int i = 0; i < 256; ++i) {
+          // Stored light in band units is the light within half a unit of
+          // the copy's storage scale.
+          const int shift = tone.copy_shift[i];
+          const double stored = std::ldexp(single.Copy(i, 0)[0], shift);
+          const double wanted = std::ldexp(b * ToneLight(i, a) * kLightUnit, -tone.band_shift);
+          ASSERT_NEAR(stored, wanted, std::ldexp(0.5, shift) + wanted * 1e-12) << a << " " << i;
+          // A copy is scaled only as far as it must be to fit.
+          if (shift > 0) {
+            EXPECT_GT(wanted, std::ldexp(4294967295.0, shift - 1));
+          }
+          if (i > 0) {
+            EXPECT_GE(shift, tone.copy_shift[i - 1]);
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(KernelScale, QuantisingKeepsTheTotalAndTheEmptyCells) {
+  const std::vector<double> exact = {0.3, 0.0, 0.3, 0.3, 0.3, 0.0, 0.3, 0.3, 0.3, 0.3};
+  std::vector<uint32_t> out(exact.size(), 7);
+  QuantiseKernel(exact.data(), exact.size(), out.data());
+  EXPECT_EQ(std::accumulate(out.begin(), out.end(), 0u), 2u);  // 2.4 to the nearest unit
+  EXPECT_EQ(out[1], 0u);
+  EXPECT_EQ(out[5], 0u);
+  const std::vector<double> large = {1e9 + 0.4, 2.6, 4e9, 1e10};
+  std::vector<uint32_t> big(large.size());
+  QuantiseKernel(large.data(), large.size(), big.data());
+  EXPECT_EQ(big[0], 1000000000u);
+  EXPECT_EQ(big[1], 3u);
+  EXPECT_EQ(big[2], 4000000000u);
+  EXPECT_EQ(big[3], 0xFFFFFFFFu);  // held at the end of the range
+}
+
+// At a scale where each cell of a large kernel holds well under one unit,
+// a copy still carries its light to the nearest unit, in aperture-shaped and
+// in small Gaussian kernels alike.
+TEST(KernelScale, DarkCopiesKeepTheirTotalInLargeKernels) {
+  std::vector<uint8_t> bytes(40 * 40, 255);
+  const PatternCopy pattern = GreyPattern(40, 40, bytes);
+  const KernelTone tone = PrepareKernelTone(pattern, 6.0, 1.0, 256);
+  ASSERT_GT(tone.band_shift, 0);
+  const double light60 = std::ldexp(ToneLight(60, 6.0) * kLightUnit, -tone.band_shift);
+  ASSERT_LT(light60, 40.0 * 40.0);  // below one unit per cell
+  ASSERT_EQ(tone.copy_shift[60], 0);
+  const KernelSet large = Build(pattern, tone, 40, 40, 12);
+  EXPECT_NEAR(static_cast<double>(CopyTotal(large, 60)), light60 * (39.0 / 40.0) * (39.0 / 40.0),
+              1.0);
+  const KernelSet small = Build(pattern, tone, 1, 1, 9, 9 * 40 / 256.0);
+  EXPECT_NEAR(static_cast<double>(CopyTotal(small, 60)), light60, 1.5);
+}
+
 }  // namespace
 }  // namespace ulvo::testing

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
+#include "src/engine/tone_curve.h"
 #include "tests/engine/engine_test_support.h"
 
 namespace ulvo::testing {
@@ -104,6 +106,123 @@ TEST(LightModel, UniformRegionsComeBackWithinOne) {
                                   << static_cast<int>(depth);
         EXPECT_LE(*hi, value + 1) << "hardness " << hardness << " value " << value << " depth "
                                   << static_cast<int>(depth);
+      }
+    }
+  }
+}
+
+// A uniform region under one large aperture-shaped kernel of about 1 200
+// cells, without a depth map.
+ReferenceScene LargeKernelScene(uint8_t value) {
+  ReferenceScene s;
+  s.width = 56;
+  s.height = 50;
+  s.colour = UniformImage(s.width, s.height, value);
+  s.pattern_width = s.pattern_height = 41;
+  s.pattern = DiscPattern(41, 39);
+  return s;
+}
+
+struct Spread {
+  int lo = 255;
+  int hi = 0;
+};
+
+Spread OutputSpread(const std::vector<uint8_t>& output) {
+  const auto [lo, hi] = std::minmax_element(output.begin(), output.end());
+  return {*lo, *hi};
+}
+
+// How far a fully covered uniform region may come back from its value. The
+// colour sums must hold white's light for up to every depth level at once,
+// so an intensity is resolved only in proportion to its share of white's
+// light: to within one step down to 2^-40 of it, within two down to 2^-47
+// (intensity 20 at hardness 5, 60 at hardness 6, in some scenes). Below
+// about 2^-54 (intensity 20 at hardness 6, 2^-55) 64-bit sums cannot hold
+// it next to white at all; such regions are not checked here.
+int UniformTolerance(int value, double hardness) {
+  const double share = ToneLight(value, hardness) / ToneLight(255, hardness);
+  if (share >= std::ldexp(1.0, -40)) return 1;
+  if (share >= std::ldexp(1.0, -47)) return 2;
+  return -1;
+}
+
+// The light of dark intensities is a tiny fraction of white's at high
+// hardness, yet every intensity copy keeps its own resolution: uniform
+// regions come back as they went in, on both scatter paths and with one or
+// two threads, and the fast path stays identical to the reference path.
+TEST(LightModel, UniformRegionsComeBackAtHighHardness) {
+  const std::vector<std::pair<const char*, ReferenceScene (*)(uint8_t)>> scenes = {
+      {"large kernel", &LargeKernelScene},
+      {"near focus", [](uint8_t v) { return UniformScene(v, Depth::kNearFocus); }},
+      {"far", [](uint8_t v) { return UniformScene(v, Depth::kFar); }},
+  };
+  int checked = 0;
+  for (const auto& [name, make] : scenes) {
+    for (float hardness : {2.0f, 3.0f, 4.0f, 5.0f, 6.0f}) {
+      for (int value : {20, 60, 128, 200}) {
+        ReferenceScene scene = make(static_cast<uint8_t>(value));
+        scene.hardness = hardness;
+        EngineOptions reference;
+        reference.scatter_path = ScatterPath::kReference;
+        const EngineRun expected = RenderScene(scene, nullptr, reference);
+        ASSERT_EQ(expected.status, RenderStatus::kDone);
+        const int tolerance = UniformTolerance(value, hardness);
+        if (tolerance >= 0) {
+          const Spread spread = OutputSpread(expected.output);
+          EXPECT_GE(spread.lo, value - tolerance)
+              << name << " hardness " << hardness << " value " << value;
+          EXPECT_LE(spread.hi, value + tolerance)
+              << name << " hardness " << hardness << " value " << value;
+          ++checked;
+        }
+        for (int threads : {1, 2}) {
+          EngineOptions fast;
+          fast.threads = threads;
+          fast.threaded_min_pixels = 0;
+          const EngineRun run = RenderScene(scene, nullptr, fast);
+          ASSERT_EQ(run.status, RenderStatus::kDone);
+          EXPECT_EQ(run.output, expected.output)
+              << name << " hardness " << hardness << " value " << value << " threads " << threads;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(checked, 3 * 19);  // all but intensity 20 at hardness 6
+}
+
+// Pixels whose channels have different intensities, and so different
+// storage scales, at settings that need scaling: the fast path, with and
+// without vector adds, equals the reference path.
+TEST(LightModel, ScaledChannelsAddAlikeOnBothPaths) {
+  ReferenceScene scene;
+  scene.width = 61;
+  scene.height = 47;
+  scene.colour = NoiseImage(scene.width, scene.height, 29);
+  scene.depth = BlockDepth(scene.width, scene.height, 31);
+  scene.pattern_width = scene.pattern_height = 21;
+  scene.pattern = TintedDiscPattern(21, 19);
+  scene.max_blur = 19;
+  scene.focus = 120;
+  for (float hardness : {1.4f, 3.0f, 6.0f}) {
+    for (float brightness : {1.0f, 4.0f}) {
+      scene.hardness = hardness;
+      scene.brightness = brightness;
+      EngineOptions reference;
+      reference.scatter_path = ScatterPath::kReference;
+      const EngineRun expected = RenderScene(scene, nullptr, reference);
+      ASSERT_EQ(expected.status, RenderStatus::kDone);
+      for (int threads : {1, 2}) {
+        for (bool simd : {true, false}) {
+          EngineOptions fast;
+          fast.threads = threads;
+          fast.threaded_min_pixels = 0;
+          fast.simd = simd;
+          const EngineRun run = RenderScene(scene, nullptr, fast);
+          EXPECT_EQ(run.output, expected.output)
+              << "hardness " << hardness << " brightness " << brightness << " threads " << threads
+              << " simd " << simd;
+        }
       }
     }
   }
