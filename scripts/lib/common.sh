@@ -6,6 +6,12 @@ die() {
   exit 1
 }
 
+# A CI runner may start us without HOME; the dependency prefix and Wine need it.
+if [[ -z ${HOME:-} ]]; then
+  HOME=$(getent passwd "$(id -u)" | cut -d: -f6)
+  export HOME
+fi
+
 # Root of the prefix that holds our Windows builds of the dependencies.
 deps_prefix() {
   if [[ -n ${ULVO_DEPS_PREFIX:-} ]]; then
@@ -19,3 +25,7 @@ deps_prefix() {
 jobs() { nproc 2>/dev/null || echo 2; }
 
 WINDOWS_TRIPLES=(i686-w64-mingw32 x86_64-w64-mingw32)
+
+# The toolchain files read the same prefix from the environment.
+ULVO_DEPS_PREFIX=$(deps_prefix)
+export ULVO_DEPS_PREFIX
