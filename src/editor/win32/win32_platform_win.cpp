@@ -44,6 +44,25 @@ Win32Platform::Binding* Bind(HWND window, UINT msg, LPARAM lParam) {
   return BindingOf(window);
 }
 
+// Clears the window's user data and tells the portable object its window is
+// gone; the binding stays in the list but no longer forwards anything.
+void Unbind(Win32Platform::Binding& binding, HWND window) {
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  if (binding.object != nullptr) binding.object->OnWindowDestroyed();
+  binding.object = nullptr;
+}
+
+// Lets the portable object handle the message; falls back to the default
+// handling when it declines or is already gone.
+LRESULT ForwardToObject(Win32Platform::Binding& binding, HWND window, UINT msg, WPARAM wParam,
+                        LPARAM lParam) {
+  if (binding.object != nullptr) {
+    if (const auto result = binding.object->OnMessage(msg, wParam, static_cast<intptr_t>(lParam)))
+      return static_cast<LRESULT>(*result);
+  }
+  return DefWindowProcW(window, msg, wParam, lParam);
+}
+
 LRESULT CALLBACK FrameWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   Win32Platform::Binding* binding = Bind(window, msg, lParam);
   if (binding == nullptr || binding->platform == nullptr)
@@ -336,24 +355,17 @@ LRESULT Win32Platform::FrameProc(Binding& binding, HWND window, UINT msg, WPARAM
     case WM_SETFOCUS:
       if (view_ != nullptr) SetFocus(view_);
       return 0;
-    case WM_NCDESTROY: {
-      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    case WM_NCDESTROY:
       if (window == frame_) {
         frame_ = nullptr;
         statusBar_ = nullptr;
       }
-      if (binding.object != nullptr) binding.object->OnWindowDestroyed();
-      binding.object = nullptr;
+      Unbind(binding, window);
       return DefWindowProcW(window, msg, wParam, lParam);
-    }
     default:
       break;
   }
-  if (binding.object != nullptr) {
-    if (const auto result = binding.object->OnMessage(msg, wParam, static_cast<intptr_t>(lParam)))
-      return static_cast<LRESULT>(*result);
-  }
-  return DefWindowProcW(window, msg, wParam, lParam);
+  return ForwardToObject(binding, window, msg, wParam, lParam);
 }
 
 LRESULT Win32Platform::ViewProc(Binding& binding, HWND window, UINT msg, WPARAM wParam,
@@ -372,19 +384,13 @@ LRESULT Win32Platform::ViewProc(Binding& binding, HWND window, UINT msg, WPARAM 
       SetFocus(window);
       break;
     case WM_NCDESTROY:
-      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       if (window == view_) view_ = nullptr;
-      if (binding.object != nullptr) binding.object->OnWindowDestroyed();
-      binding.object = nullptr;
+      Unbind(binding, window);
       return DefWindowProcW(window, msg, wParam, lParam);
     default:
       break;
   }
-  if (binding.object != nullptr) {
-    if (const auto result = binding.object->OnMessage(msg, wParam, static_cast<intptr_t>(lParam)))
-      return static_cast<LRESULT>(*result);
-  }
-  return DefWindowProcW(window, msg, wParam, lParam);
+  return ForwardToObject(binding, window, msg, wParam, lParam);
 }
 
 }  // namespace ulvo::win32
