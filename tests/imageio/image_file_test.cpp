@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/imageio/file_bytes.h"
 #include "tests/imageio/temp_dir.h"
 
 namespace ulvo {
@@ -25,15 +26,6 @@ Image Gradient(int width, int height, int channels) {
     image.pixels[i] = static_cast<uint8_t>((i * 7 + i / 13) & 0xff);
   }
   return image;
-}
-
-std::vector<char> Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteBytes(const std::string& path, const std::vector<char>& bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
 }
 
 TEST(ImageFile, LosslessFormatsRoundTripEveryChannelCount) {
@@ -128,22 +120,22 @@ TEST(ImageFile, HostileFilesFailWithMessageAndLeaveOutputAlone) {
 
   std::vector<std::string> bad;
   for (const char* name : {"ok.png", "ok.jpg", "ok.tif"}) {
-    std::vector<char> bytes = Bytes(dir.file(name));
+    std::vector<char> bytes = ReadFileBytes(dir.file(name));
     bytes.resize(bytes.size() / 3);
-    WriteBytes(dir.file(std::string("cut_") + name), bytes);
+    WriteFileBytes(dir.file(std::string("cut_") + name), bytes);
     bad.push_back(dir.file(std::string("cut_") + name));
   }
-  WriteBytes(dir.file("garbage.bin"), std::vector<char>(100, 'x'));
+  WriteFileBytes(dir.file("garbage.bin"), std::vector<char>(100, 'x'));
   bad.push_back(dir.file("garbage.bin"));
-  WriteBytes(dir.file("empty.png"), {});
+  WriteFileBytes(dir.file("empty.png"), {});
   bad.push_back(dir.file("empty.png"));
   bad.push_back(dir.file("missing.png"));
 
   // A PNG whose header announces 100000 x 100000 pixels.
-  std::vector<char> png = Bytes(dir.file("ok.png"));
+  std::vector<char> png = ReadFileBytes(dir.file("ok.png"));
   const unsigned char huge[8] = {0, 1, 0x86, 0xa0, 0, 1, 0x86, 0xa0};
   std::copy(huge, huge + 8, png.begin() + 16);
-  WriteBytes(dir.file("huge.png"), png);
+  WriteFileBytes(dir.file("huge.png"), png);
   bad.push_back(dir.file("huge.png"));
 
   for (const std::string& path : bad) {
@@ -168,7 +160,7 @@ TEST(ImageFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   const std::string path = dir.file("keep.png");
   std::string error;
   ASSERT_TRUE(WriteImageFile(path, Gradient(8, 8, 3), error));
-  const std::vector<char> before = Bytes(path);
+  const std::vector<char> before = ReadFileBytes(path);
 
   EXPECT_FALSE(WriteImageFile(path, Gradient(8, 8, 5), error));  // PNG holds at most 4
   EXPECT_NE(error.find("TIFF"), std::string::npos) << error;
@@ -179,7 +171,7 @@ TEST(ImageFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   EXPECT_FALSE(WriteImageFile(path, inconsistent, error));
   EXPECT_FALSE(WriteImageFile(dir.file("no/such/dir/x.png"), Gradient(8, 8, 3), error));
 
-  EXPECT_EQ(Bytes(path), before);
+  EXPECT_EQ(ReadFileBytes(path), before);
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
     names.push_back(entry.path().filename().string());
@@ -212,7 +204,7 @@ TEST(ImageFile, CorruptedFilesNeverCrashTheReaders) {
   Image rgb = Gradient(32, 24, 3);
   ASSERT_TRUE(WriteImageFile(dir.file("seed.jpg"), rgb, error)) << error;
   for (const char* name : {"seed.png", "seed.tif", "seed.jpg"}) {
-    const std::vector<char> original = Bytes(dir.file(name));
+    const std::vector<char> original = ReadFileBytes(dir.file(name));
     for (int round = 0; round < 150; ++round) {
       std::vector<char> damaged = original;
       const int flips = 1 + static_cast<int>(next() % 8);
@@ -221,7 +213,7 @@ TEST(ImageFile, CorruptedFilesNeverCrashTheReaders) {
         const size_t span = (next() & 1) ? std::min<size_t>(64, damaged.size()) : damaged.size();
         damaged[next() % span] = static_cast<char>(next());
       }
-      WriteBytes(dir.file("damaged.bin"), damaged);
+      WriteFileBytes(dir.file("damaged.bin"), damaged);
       Image out;
       if (ReadImageFile(dir.file("damaged.bin"), out, error)) {
         EXPECT_EQ(out.pixels.size(), static_cast<size_t>(out.width) * out.height * out.channels);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/imageio/file_bytes.h"
 #include "tests/imageio/temp_dir.h"
 #include "tests/imageio/tiff_writer.h"
 
@@ -184,11 +185,7 @@ TEST_F(PatternLoaderTest, BrokenFilesKeepThePreviousPatternAndSaySo) {
 
   // Truncated: header intact, most strips gone.
   const std::string whole = dir_.file("p0.tif");
-  std::vector<char> bytes;
-  {
-    std::ifstream in(whole, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  const std::vector<char> bytes = ReadFileBytes(whole);
   // The directory is at the end of a libtiff file; keep it, zero-length the data.
   const std::string cut = dir_.file("cut.tif");
   {
@@ -196,7 +193,7 @@ TEST_F(PatternLoaderTest, BrokenFilesKeepThePreviousPatternAndSaySo) {
     ASSERT_GT(damaged.size(), 8u + 64 * 60);
     for (size_t i = 8; i < 8 + 64 * 60; ++i) damaged[i] = 0;
     damaged.resize(8 + 64 * 30);
-    std::ofstream(cut, std::ios::binary).write(damaged.data(), static_cast<long>(damaged.size()));
+    WriteFileBytes(cut, damaged);
   }
   const std::string missing = dir_.file("missing.tif");
   const std::string text = dir_.file("text.tif");
@@ -217,10 +214,9 @@ TEST_F(PatternLoaderTest, BrokenFilesKeepThePreviousPatternAndSaySo) {
   const std::string lzw = dir_.file("lzw.tif");
   ASSERT_TRUE(WriteTestTiff(lzw, shortStrips));
   {
-    std::ifstream in(lzw, std::ios::binary);
-    std::vector<char> data(std::istreambuf_iterator<char>(in), {});
+    std::vector<char> data = ReadFileBytes(lzw);
     for (size_t i = 8; i < 8 + 40 && i < data.size(); ++i) data[i] = static_cast<char>(0xff);
-    std::ofstream(lzw, std::ios::binary).write(data.data(), static_cast<long>(data.size()));
+    WriteFileBytes(lzw, data);
   }
   PatternLoader loader(messages_);
   PatternDescription d;
@@ -280,11 +276,7 @@ TEST_F(PatternLoaderTest, CorruptedPatternsNeverCrashTheLoader) {
   for (int i = 0; i < 24 * 20 * 3; ++i) seed.data.push_back(static_cast<uint8_t>(i * 5));
   const std::string path = dir_.file("seed.tif");
   ASSERT_TRUE(WriteTestTiff(path, seed));
-  std::vector<char> original;
-  {
-    std::ifstream in(path, std::ios::binary);
-    original.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  const std::vector<char> original = ReadFileBytes(path);
   uint32_t state = 777;
   const auto next = [&state] {
     state ^= state << 13;
@@ -300,7 +292,7 @@ TEST_F(PatternLoaderTest, CorruptedPatternsNeverCrashTheLoader) {
       damaged[next() % damaged.size()] = static_cast<char>(next());
     }
     const std::string file = dir_.file("damaged.tif");
-    std::ofstream(file, std::ios::binary).write(damaged.data(), static_cast<long>(damaged.size()));
+    WriteFileBytes(file, damaged);
     messages_.texts.clear();
     PatternBitmap bitmap = kept;
     if (LoadPatternBitmap(file, bitmap, messages_)) {
