@@ -28,11 +28,7 @@ DepthFileStatus OpenAndCheck(const std::filesystem::path& path, std::ifstream& f
   if (!file.read(reinterpret_cast<char*>(header.data()), header.size())) {
     return DepthFileStatus::kBadHeader;
   }
-  DepthFileInfo read;
-  read.size = GetInt32(&header[0]);
-  read.rowBytes = GetInt32(&header[4]);
-  read.width = GetInt32(&header[8]);
-  read.height = GetInt32(&header[12]);
+  const DepthFileInfo read = DecodeDepthFileHeader(header.data());
   if (info != nullptr) *info = read;
   if (!DepthFileInfoValid(read)) return DepthFileStatus::kBadHeader;
   file.seekg(0, std::ios::end);
@@ -43,6 +39,15 @@ DepthFileStatus OpenAndCheck(const std::filesystem::path& path, std::ifstream& f
 }
 
 }  // namespace
+
+DepthFileInfo DecodeDepthFileHeader(const uint8_t* header) {
+  DepthFileInfo info;
+  info.size = GetInt32(header);
+  info.rowBytes = GetInt32(header + 4);
+  info.width = GetInt32(header + 8);
+  info.height = GetInt32(header + 12);
+  return info;
+}
 
 bool DepthFileInfoValid(const DepthFileInfo& info) {
   return info.size > 0 && info.rowBytes > 0 && info.width > 0 && info.height > 0 &&

@@ -32,6 +32,9 @@ enum class DepthFileStatus {
   kWriteFailed,
 };
 
+// Decodes the 16 header bytes; says nothing about their validity.
+DepthFileInfo DecodeDepthFileHeader(const uint8_t* header);
+
 // True when the fields describe a well-formed file: all positive,
 // rowBytes >= width and size = rowBytes * height.
 bool DepthFileInfoValid(const DepthFileInfo& info);

@@ -5,18 +5,14 @@
 #include <new>
 #include <system_error>
 
+#include "src/host/depth_file.h"
+
 namespace ulvo {
 namespace {
 
-constexpr size_t kHeaderBytes = 16;
+constexpr size_t kHeaderBytes = kDepthFileHeaderBytes;
 constexpr int64_t kMaxSide = 65535;
 constexpr uint64_t kMaxFileBytes = kHeaderBytes + uint64_t{65535} * 65535 + 65535;
-
-int32_t LittleEndian32(const uint8_t* p) {
-  const uint32_t v = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                     static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-  return static_cast<int32_t>(v);
-}
 
 void PutLittleEndian32(std::vector<uint8_t>& out, int32_t value) {
   const auto v = static_cast<uint32_t>(value);
@@ -30,10 +26,11 @@ bool ParseHandoffDepth(const std::vector<uint8_t>& bytes, DepthPlane& out, std::
     error = "depth file too short for its header (" + std::to_string(bytes.size()) + " bytes)";
     return false;
   }
-  const int64_t size = LittleEndian32(bytes.data());
-  const int64_t rowBytes = LittleEndian32(bytes.data() + 4);
-  const int64_t width = LittleEndian32(bytes.data() + 8);
-  const int64_t height = LittleEndian32(bytes.data() + 12);
+  const DepthFileInfo info = DecodeDepthFileHeader(bytes.data());
+  const int64_t size = info.size;
+  const int64_t rowBytes = info.rowBytes;
+  const int64_t width = info.width;
+  const int64_t height = info.height;
   const std::string fields = " (size " + std::to_string(size) + ", rowBytes " +
                              std::to_string(rowBytes) + ", width " + std::to_string(width) +
                              ", height " + std::to_string(height) + ")";
@@ -41,12 +38,12 @@ bool ParseHandoffDepth(const std::vector<uint8_t>& bytes, DepthPlane& out, std::
     error = "depth file has impossible dimensions" + fields;
     return false;
   }
-  if (rowBytes < width || rowBytes > width + 65535) {
+  if (rowBytes > width + 65535) {
     error = "depth file row length does not fit its width" + fields;
     return false;
   }
-  if (size != rowBytes * height) {
-    error = "depth file size field disagrees with its rows" + fields;
+  if (!DepthFileInfoValid(info)) {
+    error = "depth file size or row length disagrees with its rows" + fields;
     return false;
   }
   const uint64_t available = bytes.size() - kHeaderBytes;
