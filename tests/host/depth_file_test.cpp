@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "src/host/depth_handoff.h"
-#include "tests/host/temp_dir.h"
+#include "tests/imageio/temp_dir.h"
 
 namespace ulvo {
 namespace {
@@ -82,7 +82,7 @@ struct ColourJob {
 };
 
 TEST(DepthFile, DonorRoundTripStoresHeaderAndBottomRowFirst) {
-  test::TempDir dir;
+  TempDir dir;
   const auto path = dir / "alpha.dat";
   DonorJob donor(100, 100, 100, 50);
   ASSERT_TRUE(WriteJobDepthFile(donor.job, donor.depth, path));
@@ -104,7 +104,7 @@ TEST(DepthFile, DonorRoundTripStoresHeaderAndBottomRowFirst) {
 }
 
 TEST(DepthFile, PaddedDonorMatchesOnlyTheSameWidth) {
-  test::TempDir dir;
+  TempDir dir;
   const auto path = dir / "alpha.dat";
   DonorJob donor(101, 104, 104, 20);
   ASSERT_TRUE(WriteJobDepthFile(donor.job, donor.depth, path));
@@ -126,7 +126,7 @@ TEST(DepthFile, PaddedDonorMatchesOnlyTheSameWidth) {
 }
 
 TEST(DepthFile, RowsLargerThanTheBlockAreNotRead) {
-  test::TempDir dir;
+  TempDir dir;
   const auto path = dir / "alpha.dat";
   // Row distance 40 for width 8: more than width + 12, so 10 rows exceed the capacity.
   DonorJob donor(8, 8, 40, 10);
@@ -138,7 +138,7 @@ TEST(DepthFile, RowsLargerThanTheBlockAreNotRead) {
 }
 
 TEST(DepthFile, MissingFileLeavesNoDepthMap) {
-  test::TempDir dir;
+  TempDir dir;
   ColourJob colour(8, 8, 4);
   EXPECT_FALSE(ReadJobDepthFile(colour.job, colour.depth, dir / "alpha.dat"));
   EXPECT_EQ(colour.depth.size, 0);
@@ -148,7 +148,7 @@ TEST(DepthFile, MissingFileLeavesNoDepthMap) {
 }
 
 TEST(DepthFile, HostileHeadersAreRefusedWithoutTouchingTheBuffer) {
-  test::TempDir dir;
+  TempDir dir;
   const auto path = dir / "alpha.dat";
   struct Case {
     std::vector<uint8_t> bytes;
@@ -188,7 +188,7 @@ TEST(DepthFile, HostileHeadersAreRefusedWithoutTouchingTheBuffer) {
 }
 
 TEST(DepthFile, ReaderForOtherToolsChecksExpectationsAndCapacity) {
-  test::TempDir dir;
+  TempDir dir;
   const auto path = dir / "alpha.dat";
   const std::vector<uint8_t> rows = {1, 2, 3, 4, 5, 6};
   ASSERT_EQ(WriteDepthFile(path, {6, 3, 2, 2}, rows.data(), 3), DepthFileStatus::kOk);
@@ -207,7 +207,7 @@ TEST(DepthFile, ReaderForOtherToolsChecksExpectationsAndCapacity) {
 }
 
 TEST(DepthFile, FailedWriteKeepsTheEarlierFile) {
-  test::TempDir dir;
+  TempDir dir;
   const auto path = dir / "alpha.dat";
   const std::vector<uint8_t> rows = {9, 9, 9, 9};
   ASSERT_EQ(WriteDepthFile(path, {4, 2, 2, 2}, rows.data(), 2), DepthFileStatus::kOk);
@@ -227,7 +227,7 @@ TEST(DepthFile, FailedWriteKeepsTheEarlierFile) {
 }
 
 TEST(DepthFile, DonorWithoutMatchingBlockWritesNothing) {
-  test::TempDir dir;
+  TempDir dir;
   const auto path = dir / "alpha.dat";
   DonorJob donor(10, 12, 12, 3);
   donor.depth.size -= 1;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "src/host/filter_record.h"
-#include "tests/host/temp_dir.h"
+#include "tests/imageio/temp_dir.h"
 
 extern "C" void ENTRYPOINT(int16_t selector, void* record, intptr_t* data, int16_t* result);
 
@@ -56,7 +56,7 @@ TEST(EntryPoint, SelectorsInAndOutOfOrder) {
 // Natively the editor is headless and closes at once, so whole runs work here;
 // the Windows module's runs are driven by the stand-in host.
 TEST(EntryPoint, WholeRunsThroughTheHeadlessEditor) {
-  test::TempDir dir;
+  TempDir dir;
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "src/host/depth_file.h"
-#include "tests/host/temp_dir.h"
+#include "tests/imageio/temp_dir.h"
 
 namespace ulvo {
 namespace {
@@ -104,7 +104,7 @@ struct FakeHost {
 
 class Selectors : public ::testing::Test {
  protected:
-  test::TempDir dir;
+  TempDir dir;
   EntryState state;
   FakeServices services{dir / "alpha.dat"};
 

@@ -26,6 +26,7 @@ class TempDir {
 
   const std::filesystem::path& path() const { return path_; }
   std::string file(const std::string& name) const { return (path_ / name).string(); }
+  std::filesystem::path operator/(const char* name) const { return path_ / name; }
 
  private:
   std::filesystem::path path_;
