@@ -1,6 +1,5 @@
 #include "src/engine/fused_scatter.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace ulvo {
@@ -55,19 +54,8 @@ uint64_t AddFusedPixelPlain(const FusedPixel& pixel) {
   int band_row = (pixel.y + pixel.row_first) % pixel.band_rows;
   for (int r = pixel.row_first; r < pixel.row_end;
        ++r, band_row = band_row + 1 == pixel.band_rows ? 0 : band_row + 1) {
-    const int c0 = std::max(static_cast<int>(pixel.span_first[r]), pixel.col_first);
-    const int c1 = std::min(static_cast<int>(pixel.span_last[r]) + 1, pixel.col_end);
-    if (c0 >= c1) continue;
-    const size_t kernel_at = static_cast<size_t>(r) * pixel.kernel_width + c0;
-    const size_t band_at = static_cast<size_t>(band_row) * pixel.band_width + pixel.x + c0;
-    FusedRow row;
-    for (int k = 0; k < 3; ++k) {
-      row.colour[k] = pixel.colour[k] + kernel_at;
-      row.weight[k] = pixel.weight[k] + kernel_at;
-      row.shift[k] = pixel.shift[k];
-    }
-    for (int p = 0; p < 4; ++p) row.sums[p] = pixel.band[p] + band_at;
-    row.count = c1 - c0;
+    const FusedRow row = ClippedFusedRow(pixel, r, band_row);
+    if (row.count == 0) continue;
     AddFusedRowPlain(row);
     cells += static_cast<uint64_t>(row.count);
   }

@@ -4,6 +4,7 @@
 // equal because the sums are 64-bit integers.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -51,6 +52,26 @@ struct FusedPixel {
   int band_width = 0;
   int band_rows = 0;
 };
+
+// Kernel row r of the pixel, clipped to the image and to the aperture's row
+// span, as a row added to band row band_row; its count is 0 when nothing of
+// the row is left.
+inline FusedRow ClippedFusedRow(const FusedPixel& pixel, int r, int band_row) {
+  FusedRow row;
+  const int c0 = std::max(static_cast<int>(pixel.span_first[r]), pixel.col_first);
+  const int c1 = std::min(static_cast<int>(pixel.span_last[r]) + 1, pixel.col_end);
+  if (c0 >= c1) return row;
+  const size_t kernel_at = static_cast<size_t>(r) * pixel.kernel_width + c0;
+  const size_t band_at = static_cast<size_t>(band_row) * pixel.band_width + pixel.x + c0;
+  for (int k = 0; k < 3; ++k) {
+    row.colour[k] = pixel.colour[k] + kernel_at;
+    row.weight[k] = pixel.weight[k] + kernel_at;
+    row.shift[k] = pixel.shift[k];
+  }
+  for (int p = 0; p < 4; ++p) row.sums[p] = pixel.band[p] + band_at;
+  row.count = c1 - c0;
+  return row;
+}
 
 // Adds the pixel's rows; returns the number of kernel cells per channel.
 uint64_t AddFusedPixel(const FusedPixel& pixel, bool simd);
