@@ -123,7 +123,7 @@ void BM_ScatterRow(benchmark::State& state) {
         const int plane = planes == 1 ? 0 : k;
         target.colour = planes_mem.data() + static_cast<size_t>(k) * rows * width;
         ScatterPixel(level, set.Copy(colour[static_cast<size_t>(x) * 3 + k], plane),
-                     set.Weight(plane), target, view, x, y, ScatterPath::kReference);
+                     set.Weight(plane), target, view, x, y);
       }
     }
     benchmark::ClobberMemory();

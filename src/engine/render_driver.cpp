@@ -101,7 +101,7 @@ void Driver::ScatterRow(int y) {
       target.colour = band_.plane(k);
       const int intensity = in_.SourceChannel(pixel, k);
       ScatterPixel(scatter_level, set->Copy(intensity, plane), set->Weight(plane), target,
-                   in_.depth, x, y, in_.options.scatter_path, setup_.tone->copy_shift[intensity]);
+                   in_.depth, x, y, setup_.tone->copy_shift[intensity]);
     }
   }
 }

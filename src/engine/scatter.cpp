@@ -18,7 +18,7 @@ bool InsideBand(const BandTarget& band, int band_row) {
 
 void ScatterPixel(const ScatterLevel& level, const uint32_t* colour_kernel,
                   const uint32_t* weight_kernel, const BandTarget& band, const DepthView& depth,
-                  int x, int y, ScatterPath /*path*/, int colour_shift) {
+                  int x, int y, int colour_shift) {
   const size_t band_width = static_cast<size_t>(band.image_width);
   if (level.index == 0 && level.width == 1 && level.height == 1) {
     const int band_row = y - band.out_y;

@@ -46,7 +46,7 @@ struct BandTarget {
 // many bits (the storage scale of its intensity copy).
 void ScatterPixel(const ScatterLevel& level, const uint32_t* colour_kernel,
                   const uint32_t* weight_kernel, const BandTarget& band, const DepthView& depth,
-                  int x, int y, ScatterPath path, int colour_shift = 0);
+                  int x, int y, int colour_shift = 0);
 
 // Inner loops of the scatter, one kernel row at a time. They only add; all
 // clipping is done by the caller.

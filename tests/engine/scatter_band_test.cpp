@@ -46,8 +46,7 @@ struct SmallBand {
 TEST(Scatter, CornerPixelAddsOnlyTheQuarterInsideTheImage) {
   FlatKernel k(5);
   SmallBand band(4, 4);
-  ScatterPixel(k.level, k.colour.data(), k.weight.data(), band.target, DepthView{}, 0, 0,
-               ScatterPath::kReference);
+  ScatterPixel(k.level, k.colour.data(), k.weight.data(), band.target, DepthView{}, 0, 0);
   for (int y = 0; y < 4; ++y) {
     for (int x = 0; x < 4; ++x) EXPECT_EQ(band.at(x, y), x <= 2 && y <= 2 ? 1000u : 0u) << x << y;
   }
@@ -58,8 +57,7 @@ TEST(Scatter, WithoutDepthTheKernelIsAddedAsItIs) {
   FlatKernel k(3);
   for (size_t i = 0; i < k.colour.size(); ++i) k.colour[i] = 10 * static_cast<uint32_t>(i) + 1;
   SmallBand band(5, 5);
-  ScatterPixel(k.level, k.colour.data(), k.weight.data(), band.target, DepthView{}, 2, 2,
-               ScatterPath::kReference);
+  ScatterPixel(k.level, k.colour.data(), k.weight.data(), band.target, DepthView{}, 2, 2);
   for (int r = 0; r < 3; ++r) {
     for (int c = 0; c < 3; ++c) {
       EXPECT_EQ(band.at(1 + c, 1 + r), k.colour[r * 3 + c]);
@@ -74,7 +72,7 @@ TEST(Scatter, FocusLevelAddsOneValue) {
   ScatterLevel level;
   level.span_first = level.span_last = &span;
   SmallBand band(3, 3);
-  ScatterPixel(level, &colour, &weight, band.target, DepthView{}, 2, 1, ScatterPath::kReference);
+  ScatterPixel(level, &colour, &weight, band.target, DepthView{}, 2, 1);
   EXPECT_EQ(band.at(2, 1), 77u);
   EXPECT_EQ(band.weight[1 * 3 + 2], 5u);
   EXPECT_EQ(std::accumulate(band.colour.begin(), band.colour.end(), uint64_t{0}), 77u);
@@ -85,8 +83,7 @@ TEST(Scatter, SpansSkipTheApertureCorners) {
   k.first = {1, 0, 1};
   k.last = {1, 2, 1};
   SmallBand band(3, 3);
-  ScatterPixel(k.level, k.colour.data(), k.weight.data(), band.target, DepthView{}, 1, 1,
-               ScatterPath::kReference);
+  ScatterPixel(k.level, k.colour.data(), k.weight.data(), band.target, DepthView{}, 1, 1);
   EXPECT_EQ(band.at(0, 0), 0u);
   EXPECT_EQ(band.at(1, 0), 1000u);
   EXPECT_EQ(band.at(0, 1), 1000u);
@@ -104,8 +101,7 @@ TEST(Scatter, OcclusionDimsOnlyClearlyNearerTargetsAwayFromTheCentre) {
   set_depth(1, 3, 0);  // squared distance 4: kept
   set_depth(4, 4, 0);  // squared distance 2: kept
   DepthView view{depth.data(), 1, 7};
-  ScatterPixel(k.level, k.colour.data(), k.weight.data(), band.target, view, 3, 3,
-               ScatterPath::kReference);
+  ScatterPixel(k.level, k.colour.data(), k.weight.data(), band.target, view, 3, 3);
   EXPECT_EQ(band.at(0, 3), 1000u);
   EXPECT_EQ(band.at(1, 3), 1000u);
   EXPECT_EQ(band.at(4, 4), 1000u);
@@ -129,8 +125,7 @@ TEST(Scatter, RowsOutsideTheBandAreReportedAndDropped) {
   band.target.image_height = 10;
   band.target.out_y = 5;  // band holds image rows 5 and 6
   ::testing::internal::CaptureStdout();
-  ScatterPixel(k.level, k.colour.data(), k.weight.data(), band.target, DepthView{}, 1, 5,
-               ScatterPath::kReference);
+  ScatterPixel(k.level, k.colour.data(), k.weight.data(), band.target, DepthView{}, 1, 5);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Internal Error");
   EXPECT_EQ(band.at(1, 0), 1000u);  // row 5
   EXPECT_EQ(band.at(1, 1), 1000u);  // row 6
