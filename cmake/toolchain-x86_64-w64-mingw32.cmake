@@ -8,17 +8,8 @@ set(CMAKE_CXX_COMPILER ${ULVO_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${ULVO_TRIPLE}-windres)
 
 # Our own Windows builds of the dependencies live in a prefix outside the build
-# trees (scripts/setup builds them); ULVO_DEPS_PREFIX names its root.
-if(NOT DEFINED ULVO_DEPS_PREFIX AND DEFINED ENV{ULVO_DEPS_PREFIX})
-  set(ULVO_DEPS_PREFIX $ENV{ULVO_DEPS_PREFIX})
-endif()
-if(NOT DEFINED ULVO_DEPS_PREFIX)
-  if(DEFINED ENV{XDG_CACHE_HOME})
-    set(ULVO_DEPS_PREFIX $ENV{XDG_CACHE_HOME}/ulvofilter-deps)
-  else()
-    set(ULVO_DEPS_PREFIX $ENV{HOME}/.cache/ulvofilter-deps)
-  endif()
-endif()
+# trees (scripts/setup builds them).
+include(${CMAKE_CURRENT_LIST_DIR}/UlvoDepsPrefix.cmake)
 set(CMAKE_FIND_ROOT_PATH /usr/${ULVO_TRIPLE} ${ULVO_DEPS_PREFIX}/${ULVO_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "src/engine/kernel_set.h"
+#include "src/engine/portable_math.h"
 
 namespace ulvo {
 
@@ -41,7 +42,7 @@ bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& alloc
     for (int rx = 0; rx < span_x; ++rx) {
       const double dx = (rx - (old_width - 1)) - offset_x;
       const double dy = (ry - (old_height - 1)) - offset_y;
-      factor[static_cast<size_t>(ry) * span_x + rx] = t * std::exp(-(dx * dx + dy * dy) / o);
+      factor[static_cast<size_t>(ry) * span_x + rx] = t * math::Exp(-(dx * dx + dy * dy) / o);
     }
   }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "src/engine/portable_math.h"
+
 namespace ulvo {
 
 bool UsesExponentialCurve(double hardness) {
@@ -10,20 +12,20 @@ bool UsesExponentialCurve(double hardness) {
 
 double ToneLight(int intensity, double hardness) {
   if (UsesExponentialCurve(hardness)) {
-    return std::pow(10.0, hardness * 0.011764705882352941 * intensity - 2.0);
+    return math::Pow(10.0, hardness * 0.011764705882352941 * intensity - 2.0);
   }
   return 20.0 *
-         std::pow(10.0,
-                  std::tan((intensity - 135) * 0.006666666666666667) / (0.65 / hardness) - 1.4);
+         math::Pow(10.0,
+                   math::Tan((intensity - 135) * 0.006666666666666667) / (0.65 / hardness) - 1.4);
 }
 
 int InverseTone(double light, double hardness) {
   if (light == 0.0) return 0;
   double value;
   if (UsesExponentialCurve(hardness)) {
-    value = (255.0 / (3.0 * hardness)) * (std::log10(light * 2e-8) + 2.0);
+    value = (255.0 / (3.0 * hardness)) * (math::Log10(light * 2e-8) + 2.0);
   } else {
-    value = 150.0 * std::atan((std::log10(light * 1e-9) + 1.4) * 0.65 / hardness) + 135.0;
+    value = 150.0 * math::Atan((math::Log10(light * 1e-9) + 1.4) * 0.65 / hardness) + 135.0;
   }
   if (!(value > 0.0)) return 0;  // also catches NaN
   // White maps exactly onto 255; rounding in the light sums must not turn a

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "src/engine/portable_math.h"
+
 namespace ulvo::testing {
 namespace {
 
@@ -157,10 +159,10 @@ class Reference {
     for (int q = 0; q < planes_; ++q) {
       if (S[q] <= 0) continue;
       for (int i = 0; i < 256; ++i) {
-        double u = expo_ ? std::pow(10.0, s_.hardness * 0.011764705882352941 * i - 2)
-                         : 20 * std::pow(10.0, std::tan((i - 135) * 0.006666666666666667) /
-                                                       (0.65 / s_.hardness) -
-                                                   1.4);
+        double u = expo_ ? math::Pow(10.0, s_.hardness * 0.011764705882352941 * i - 2)
+                         : 20 * math::Pow(10.0, math::Tan((i - 135) * 0.006666666666666667) /
+                                                        (0.65 / s_.hardness) -
+                                                    1.4);
         T[q][i] = (s_.brightness / S[q]) * u * 50000000;
       }
     }
@@ -249,7 +251,7 @@ class Reference {
             for (int ny = 0; ny < M; ++ny)
               for (int nx = 0; nx < M; ++nx) {
                 double dx = nx - cx - ox, dy = ny - cy - oy;
-                double g = std::trunc(t * std::exp(-(dx * dx + dy * dy) / o) * w);
+                double g = std::trunc(t * math::Exp(-(dx * dx + dy * dy) / o) * w);
                 acc[ny * M + nx] += g;
                 A += g;
               }
@@ -347,8 +349,9 @@ class Reference {
       for (int i = 0; i < n * W; ++i) {
         double g = band_[c][i];
         if (g == 0) continue;
-        double v = expo_ ? (255 / (3 * s_.hardness)) * (std::log10(g * 2e-8) + 2)
-                         : 150 * std::atan((std::log10(g * 1e-9) + 1.4) * 0.65 / s_.hardness) + 135;
+        double v = expo_
+                       ? (255 / (3 * s_.hardness)) * (math::Log10(g * 2e-8) + 2)
+                       : 150 * math::Atan((math::Log10(g * 1e-9) + 1.4) * 0.65 / s_.hardness) + 135;
         // The one deliberate departure from plain truncation: light that maps
         // a hair below 255 is white that lost a little to rounding.
         band_[c][i] = v > 255 - 1e-3 ? 255 : v < 0 ? 0 : (uint32_t)v;

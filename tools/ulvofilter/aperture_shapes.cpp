@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "src/engine/portable_math.h"
+
 namespace ulvo {
 namespace {
 
@@ -22,22 +24,22 @@ bool Inside(ApertureShape shape, double x, double y, double radiusScale) {
     case ApertureShape::kHexagon: {
       // Inside all six half-planes whose edges touch the unit circle's
       // inscribed hexagon; its corners point left and right.
-      const double apothem = std::cos(pi / 6);
+      const double apothem = math::Cos(pi / 6);
       for (int i = 0; i < 6; ++i) {
         const double a = pi / 6 + i * pi / 3;
-        if (x * std::cos(a) + y * std::sin(a) > apothem) return false;
+        if (x * math::Cos(a) + y * math::Sin(a) > apothem) return false;
       }
       return true;
     }
     case ApertureShape::kCurvedHeptagon: {
       // Each blade edge is an arc of a large circle centred on the far side,
       // so the edges bulge outward as on a rounded diaphragm.
-      const double apothem = std::cos(pi / 7);
+      const double apothem = math::Cos(pi / 7);
       const double arcRadius = 2.2;
       for (int i = 0; i < 7; ++i) {
         const double a = -pi / 2 + pi / 7 + i * 2 * pi / 7;
-        const double cx = -(arcRadius - apothem) * std::cos(a);
-        const double cy = -(arcRadius - apothem) * std::sin(a);
+        const double cx = -(arcRadius - apothem) * math::Cos(a);
+        const double cy = -(arcRadius - apothem) * math::Sin(a);
         if ((x - cx) * (x - cx) + (y - cy) * (y - cy) > arcRadius * arcRadius) return false;
       }
       return true;
