@@ -213,7 +213,7 @@ void BM_Flush(benchmark::State& state) {
   BufferAllocator allocator;
   for (auto _ : state) {
     state.PauseTiming();
-    AllocateBand(rows, width, allocator, &band);
+    AllocateBand(rows, width, false, allocator, &band);
     for (int p = 0; p < 4; ++p) {
       for (size_t i = 0; i < static_cast<size_t>(rows) * width; ++i) {
         band.plane(p)[i] = p == 3 ? 90000000 + noise[i] * 100000 : noise[i] * 400000;

@@ -31,18 +31,30 @@ uint64_t Normalise(uint64_t value, double scale) {
 
 }  // namespace
 
+BandRow BandRowAt(Band& band, int row) {
+  const size_t at = static_cast<size_t>(row) * band.width;
+  BandRow sums;
+  for (int c = 0; c < 3; ++c) {
+    sums.colour[c] = band.plane(c) + at;
+    if (band.count > kFinePlane) sums.fine[c] = band.plane(kFinePlane + c) + at;
+  }
+  sums.weight = band.plane(kWeightPlane) + at;
+  return sums;
+}
+
 int BandRows(int height, int kernel_rows) {
   if (height <= 512) return height;
   return std::max(2 * kernel_rows, 256);
 }
 
-bool AllocateBand(int rows, int width, BufferAllocator& allocator, Band* band) {
+bool AllocateBand(int rows, int width, bool fine, BufferAllocator& allocator, Band* band) {
   band->rows = rows;
   band->width = width;
+  band->count = fine ? kMaxBandPlanes : 4;
   const uint64_t count = static_cast<uint64_t>(rows) * static_cast<uint64_t>(width);
-  for (auto& plane : band->planes) {
-    plane = allocator.Zeroed<uint64_t>(count);
-    if (!plane) return false;
+  for (int p = 0; p < band->count; ++p) {
+    band->planes[p] = allocator.Zeroed<uint64_t>(count);
+    if (!band->planes[p]) return false;
   }
   return true;
 }
@@ -60,14 +72,16 @@ void WriteOutputPixel(const OutputTarget& target, uint8_t* pixel, const uint8_t 
   }
 }
 
-void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
-                  const FlushSettings& settings, int image_row, const ToneTable* table) {
+void WriteBandRow(const BandRow& row, const OutputTarget& target, const FlushSettings& settings,
+                  int image_row, const ToneTable* table) {
   const int width = settings.image_width;
   const int64_t reference = settings.reference_weight;
   const uint64_t threshold =
       reference > 0 ? static_cast<uint64_t>(static_cast<double>(reference) * 1.05) : 0;
   const double light_scale = std::ldexp(1.0, settings.colour_shift);
-  const uint64_t* weight = sums[3];
+  const double fine_scale = std::ldexp(1.0, settings.fine_shift);
+  const bool fine = row.fine[0] != nullptr;
+  const uint64_t* weight = row.weight;
   uint8_t* out = target.base + static_cast<ptrdiff_t>(image_row) * target.row_stride;
   int last[3] = {0, 0, 0};
   uint64_t last_weight = 0;
@@ -81,8 +95,8 @@ void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
     }
     uint8_t channels[3];
     for (int c = 0; c < 3; ++c) {
-      const uint64_t value = Normalise(sums[c][x], scale);
-      const double light = static_cast<double>(value) * light_scale;
+      double light = static_cast<double>(Normalise(row.colour[c][x], scale)) * light_scale;
+      if (fine) light += static_cast<double>(Normalise(row.fine[c][x], scale)) * fine_scale;
       channels[c] = static_cast<uint8_t>(table != nullptr ? table->Near(light, last[c])
                                                           : InverseTone(light, settings.hardness));
     }
@@ -92,8 +106,8 @@ void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
 
 bool FlushRows(Band& band, const OutputTarget& target, const FlushSettings& settings, int first,
                int n) {
-  for (auto& plane : band.planes) {
-    if (!plane) return false;
+  for (int p = 0; p < band.count; ++p) {
+    if (!band.planes[p]) return false;
   }
   if (target.base == nullptr || target.pixel_stride < 3 || n <= 0) return false;
   // Never past the band or the last image row.
@@ -103,18 +117,16 @@ bool FlushRows(Band& band, const OutputTarget& target, const FlushSettings& sett
   FlushSettings row_settings = settings;
   row_settings.image_width = band.width;
   for (int i = 0; i < n; ++i) {
-    const size_t row_at = static_cast<size_t>(i) * band.width;
-    const uint64_t* const sums[4] = {band.plane(0) + row_at, band.plane(1) + row_at,
-                                     band.plane(2) + row_at, band.plane(3) + row_at};
-    WriteBandRow(sums, target, row_settings, first + i);
+    WriteBandRow(BandRowAt(band, i), target, row_settings, first + i);
   }
 
   const int width = band.width;
   const size_t moved = static_cast<size_t>(band.rows - n) * width;
   const size_t freed = static_cast<size_t>(n) * width;
-  for (auto& plane : band.planes) {
-    std::memmove(plane.get(), plane.get() + freed, moved * sizeof(uint64_t));
-    std::memset(plane.get() + moved, 0, freed * sizeof(uint64_t));
+  for (int p = 0; p < band.count; ++p) {
+    uint64_t* plane = band.plane(p);
+    std::memmove(plane, plane + freed, moved * sizeof(uint64_t));
+    std::memset(plane + moved, 0, freed * sizeof(uint64_t));
   }
   return true;
 }

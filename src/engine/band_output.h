@@ -10,10 +10,21 @@
 
 namespace ulvo {
 
-// Four planes of band_rows × width sums: colour channels 0..2 and the weight.
-// Sums are 64-bit so that they never wrap.
+// Band planes: colour channels 0..2 and the weight, then, where the render
+// needs them, the fine colour sums of channels 0..2 (see KernelTone).
+inline constexpr int kWeightPlane = 3;
+inline constexpr int kFinePlane = 4;  // fine sums of channel c: plane kFinePlane + c
+inline constexpr int kMaxBandPlanes = 7;
+
+// Plane that channel c of an intensity adds its colour into.
+inline int ColourPlane(int channel, bool fine) {
+  return fine ? kFinePlane + channel : channel;
+}
+
+// band_rows × width sums per plane, 64-bit so that they never wrap.
 struct Band {
-  std::unique_ptr<uint64_t[]> planes[4];
+  std::unique_ptr<uint64_t[]> planes[kMaxBandPlanes];
+  int count = 4;  // planes in use: 4, or 7 with fine sums
   int rows = 0;
   int width = 0;
 
@@ -23,13 +34,25 @@ struct Band {
   }
 };
 
+// Starts of one band row in every plane in use; fine is null without fine
+// sums.
+struct BandRow {
+  const uint64_t* colour[3] = {};
+  const uint64_t* weight = nullptr;
+  const uint64_t* fine[3] = {};
+};
+
+// The sums of band row `row`.
+BandRow BandRowAt(Band& band, int row);
+
 // Band depth for a region of height rows and kernels at most kernel_rows
 // high: the whole region up to 512 rows, else max(2 × kernel_rows, 256).
 int BandRows(int height, int kernel_rows);
 
-// Allocates the four planes zeroed, in order. On failure the planes already
-// allocated stay for the caller to free, and false is returned.
-bool AllocateBand(int rows, int width, BufferAllocator& allocator, Band* band);
+// Allocates the planes zeroed, in order: four, or seven with fine sums. On
+// failure the planes already allocated stay for the caller to free, and false
+// is returned.
+bool AllocateBand(int rows, int width, bool fine, BufferAllocator& allocator, Band* band);
 
 // Where and how output pixels are written, borrowed.
 struct OutputTarget {
@@ -45,6 +68,7 @@ void WriteOutputPixel(const OutputTarget& target, uint8_t* pixel, const uint8_t 
 struct FlushSettings {
   double hardness = 1.0;
   int colour_shift = 0;          // colour sums hold light / 2^colour_shift (the band scale)
+  int fine_shift = 0;            // fine sums, where present, hold light / 2^fine_shift
   int64_t reference_weight = 0;  // 0 disables the normalisation
   int image_width = 0;
   int image_height = 0;
@@ -52,12 +76,11 @@ struct FlushSettings {
 
 class ToneTable;
 
-// Normalises and tone-maps one band row, given by the starts of its four
-// planes' rows (colour 0..2, weight), and writes it as output row image_row.
-// The sums are left as they are. A tone table, when given, must be the table of
-// settings.hardness; it gives the same bytes faster.
-void WriteBandRow(const uint64_t* const sums[4], const OutputTarget& target,
-                  const FlushSettings& settings, int image_row, const ToneTable* table = nullptr);
+// Normalises and tone-maps one band row and writes it as output row
+// image_row. The sums are left as they are. A tone table, when given, must be
+// the table of settings.hardness; it gives the same bytes faster.
+void WriteBandRow(const BandRow& row, const OutputTarget& target, const FlushSettings& settings,
+                  int image_row, const ToneTable* table = nullptr);
 
 // Normalises, tone-maps and writes band rows 0..n−1 to output rows first..,
 // moves the remaining rows up and clears the freed ones. n is limited to the

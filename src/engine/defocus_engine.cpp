@@ -198,8 +198,8 @@ RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip
   }
 
   Band band;
-  if (!AllocateBand(BandRows(in.height, KernelRows(pattern.height, levels)), in.width, allocator,
-                    &band)) {
+  if (!AllocateBand(BandRows(in.height, KernelRows(pattern.height, levels)), in.width,
+                    tone.has_fine, allocator, &band)) {
     return RenderStatus::kOutOfMemory;
   }
 

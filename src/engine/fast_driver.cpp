@@ -51,7 +51,7 @@ struct Stripe {
 struct Boundary {
   int first = 0;
   int rows = 0;
-  std::unique_ptr<uint64_t[]> sums;  // 4 planes of rows × width
+  std::unique_ptr<uint64_t[]> sums;  // every band plane's rows × width
   std::vector<uint8_t> arrived;
   std::mutex mutex;
 };
@@ -62,13 +62,9 @@ class FastDriver {
       : setup_(setup),
         in_(*setup.inputs),
         levels_(*setup.levels),
-        tone_table_(setup.tone->hardness) {
-    flush_.hardness = setup.tone->hardness;
-    flush_.colour_shift = setup.tone->band_shift;
-    flush_.reference_weight = setup.tone->reference_weight;
-    flush_.image_width = in_.width;
-    flush_.image_height = in_.height;
-  }
+        flush_(MakeFlushSettings(*setup.tone, in_.width, in_.height)),
+        tone_table_(setup.tone->hardness),
+        planes_(setup.tone->has_fine ? kMaxBandPlanes : 4) {}
 
   FastDriveResult Run();
 
@@ -108,6 +104,7 @@ class FastDriver {
   std::atomic<int> rows_done_{0};
   bool cancelled_ = false;
   int last_reported_ = 0;
+  const int planes_;  // band planes: 4, or 7 with fine sums
 };
 
 int KernelHeight(const LevelGeometry& geometry, int level) {
@@ -167,7 +164,7 @@ bool FastDriver::Plan() {
   threads = std::clamp(threads, 1, kMaxThreads);
   if (static_cast<int64_t>(width) * height < in_.options.threaded_min_pixels) threads = 1;
   threads = std::max(1, std::min(threads, height / std::max(up_ + dn_, kMinStripeRows)));
-  const uint64_t row_bytes = 4 * sizeof(uint64_t) * static_cast<uint64_t>(width);
+  const uint64_t row_bytes = planes_ * sizeof(uint64_t) * static_cast<uint64_t>(width);
   const auto band_bytes = [&](int n) {
     const uint64_t rows = deferred_ ? static_cast<uint64_t>(height) + n * (up_ + dn_)
                                     : static_cast<uint64_t>(n) * (up_ + dn_ + kRowGroup);
@@ -189,7 +186,10 @@ bool FastDriver::Plan() {
 bool FastDriver::Allocate() {
   for (Stripe& s : stripes_) {
     const int rows = deferred_ ? s.hi - s.lo : std::min(s.hi - s.lo, up_ + dn_ + kRowGroup);
-    if (!AllocateBand(std::max(rows, 1), in_.width, *setup_.allocator, &s.band)) return false;
+    if (!AllocateBand(std::max(rows, 1), in_.width, setup_.tone->has_fine, *setup_.allocator,
+                      &s.band)) {
+      return false;
+    }
   }
   const int threads = static_cast<int>(stripes_.size());
   const int shared = up_ + dn_;
@@ -199,7 +199,8 @@ bool FastDriver::Allocate() {
       Boundary& b = boundaries_[j];
       b.first = stripes_[j + 1].first - up_;
       b.rows = shared;
-      b.sums = setup_.allocator->Zeroed<uint64_t>(4ull * shared * static_cast<uint64_t>(in_.width));
+      b.sums = setup_.allocator->Zeroed<uint64_t>(static_cast<uint64_t>(planes_) * shared *
+                                                  static_cast<uint64_t>(in_.width));
       if (!b.sums) return false;
       b.arrived.assign(static_cast<size_t>(shared), 0);
     }
@@ -288,9 +289,8 @@ void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
   const int planes = setup_.pattern->planes;
   const bool simd = in_.options.simd;
   const DepthView& depth = in_.depth;
-  const int* copy_shift = setup_.tone->copy_shift;
-  uint64_t* band[4] = {stripe.band.plane(0), stripe.band.plane(1), stripe.band.plane(2),
-                       stripe.band.plane(3)};
+  const KernelTone& tone = *setup_.tone;
+  uint64_t* const weight_sums = stripe.band.plane(kWeightPlane);
   uint64_t cells = 0;
 
   for (int x = x_begin; x < x_end; ++x) {
@@ -304,13 +304,16 @@ void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
     const uint32_t* colour[3];
     const uint32_t* weight[3];
     int shift[3];
+    uint64_t* band[4];  // the sums each channel adds into, and the weight
     for (int k = 0; k < 3; ++k) {
       const int plane = planes == 1 ? 0 : (k < planes ? k : planes - 1);
       const int intensity = in_.SourceChannel(pixel, k);
       colour[k] = set.Copy(intensity, plane);
       weight[k] = set.Weight(plane);
-      shift[k] = copy_shift[intensity];
+      shift[k] = tone.copy_shift[intensity];
+      band[k] = stripe.band.plane(ColourPlane(k, tone.fine[intensity]));
     }
+    band[kWeightPlane] = weight_sums;
 
     if (level == 0 && set.width == 1 && set.height == 1) {
       const size_t at = static_cast<size_t>(y % band_rows) * width + x;
@@ -393,8 +396,8 @@ void FastDriver::Retire(int index, int t) {
   Stripe& stripe = stripes_[index];
   const int width = in_.width;
   const size_t at = static_cast<size_t>(t % stripe.band.rows) * width;
-  uint64_t* sums[4];
-  for (int p = 0; p < 4; ++p) sums[p] = stripe.band.plane(p) + at;
+  uint64_t* sums[kMaxBandPlanes];
+  for (int p = 0; p < planes_; ++p) sums[p] = stripe.band.plane(p) + at;
 
   Boundary* boundary = nullptr;
   if (boundaries_ != nullptr) {
@@ -408,7 +411,7 @@ void FastDriver::Retire(int index, int t) {
   if (boundary != nullptr) {
     const int row = t - boundary->first;
     std::lock_guard<std::mutex> lock(boundary->mutex);
-    for (int p = 0; p < 4; ++p) {
+    for (int p = 0; p < planes_; ++p) {
       uint64_t* shared = boundary->sums.get() + (static_cast<size_t>(p) * boundary->rows + row) *
                                                     static_cast<size_t>(width);
       if (boundary->arrived[row]) {
@@ -420,8 +423,10 @@ void FastDriver::Retire(int index, int t) {
     complete = boundary->arrived[row] != 0;
     boundary->arrived[row] = 1;
   }
-  if (complete) WriteBandRow(sums, in_.output, flush_, t, &tone_table_);
-  for (int p = 0; p < 4; ++p) {
+  if (complete) {
+    WriteBandRow(BandRowAt(stripe.band, t % stripe.band.rows), in_.output, flush_, t, &tone_table_);
+  }
+  for (int p = 0; p < planes_; ++p) {
     std::memset(sums[p], 0, static_cast<size_t>(width) * sizeof(uint64_t));
   }
 }

@@ -16,7 +16,7 @@ namespace ulvo {
 //
 // Kernel values are 32-bit and band sums 64-bit. Where the light of a white
 // pixel (brightness × u(255) × kLightUnit) fits 32 bits, kernels hold the
-// light itself and nothing below applies (every shift is 0).
+// light itself and nothing below applies (every shift is 0, no fine sums).
 //
 // Otherwise the colour band sums hold light / 2^band_shift, one scale for
 // the whole render that the band output undoes before the inverse tone curve,
@@ -34,12 +34,27 @@ namespace ulvo {
 // total, plus the rounding of the cells: below 2^56. The normalisation
 // multiplies by less than 100, which keeps it below 2^63.
 //
+// Fine sums. At high hardness white carries up to 10^18 times the light of
+// black, more than 64-bit sums can resolve next to white: in band_shift's
+// units a dark copy's whole kernel would be a few units or none, and dark
+// areas came back black. Where intensity 1's light falls below
+// kResolvedUnits band units (has_fine), copies below that (fine[i]) are
+// stored and summed in finer units instead, light / 2^fine_shift, into a
+// second set of colour sums that the band output adds to the first. Either
+// set is exact integer addition, so the result does not depend on the order
+// of the additions (threads, paths, targets). A fine sum stays below
+// levels × kResolvedUnits × 2^(band_shift − fine_shift) plus rounding, which
+// kMaxFineGap keeps below 2^62.
+//
 // The weight kernels only measure how much aperture reached a pixel. They get
 // their own shift (from intensity 128's light), so that coverage stays finely
 // resolved whatever the colour scales; the reference weight is in the same
 // units, is never 0 for a non-empty pattern, and the normalisation only ever
 // compares weights with it. Where intensity 128's copy is stored at the same
 // shift it is the weight kernel itself.
+inline constexpr double kResolvedUnits = 4096.0;
+inline constexpr int kMaxFineGap = 42;  // 61 − 12 (kResolvedUnits) − 7 (128 levels)
+
 struct KernelTone {
   int planes = 1;
   double hardness = 1.0;
@@ -48,19 +63,24 @@ struct KernelTone {
   double colour[3][256] = {};    // light of intensity i per pattern unit, in copy i's units
   double weight[3] = {0, 0, 0};  // light of intensity 128 per pattern unit, weight units
   int band_shift = 0;            // colour band sums hold light / 2^band_shift
-  int copy_shift[256] = {};      // copy i holds light / 2^(band_shift + copy_shift[i])
+  bool has_fine = false;         // some copies add into the fine sums
+  int fine_shift = 0;            // fine sums hold light / 2^fine_shift (may be negative)
+  bool fine[256] = {};           // copy i adds into the fine sums
+  int copy_shift[256] = {};      // copy i holds light / 2^(its sums' shift + copy_shift[i])
   int colour_shift = 0;          // white's copy: band_shift + copy_shift[255]
   int weight_shift = 0;
   // Weight-plane total of a pixel that every neighbouring kernel covers
   // fully, in weight units. Never 0 for a non-empty pattern.
   int64_t reference_weight = 0;
 
+  // The power of two that copy i's stored values are in units of.
+  int StorageShift(int i) const { return (fine[i] ? fine_shift : band_shift) + copy_shift[i]; }
   // Scaled kernels are an approximation of the light anyway; they are rounded
   // so that truncation does not bias them below the weight kernels (which
   // would darken white after the normalisation), each copy keeping its
   // total to the nearest unit.
-  bool round_values() const { return colour_shift > 0; }
-  bool separate_weight() const { return weight_shift != band_shift + copy_shift[128]; }
+  bool round_values() const { return colour_shift > 0 || has_fine; }
+  bool separate_weight() const { return weight_shift != StorageShift(128); }
 };
 
 // levels: how many depth levels the render can select at most (1 without a

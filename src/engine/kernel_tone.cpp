@@ -23,15 +23,23 @@ KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double
   // from the light a white pixel spreads, each copy's from its own light
   // (a kernel cell never exceeds its copy's total). The weight kernels are
   // intensity 128's light.
-  const double white_total = brightness * ToneLight(255, hardness) * kLightUnit;
-  const double weight_total = brightness * ToneLight(128, hardness) * kLightUnit;
+  const auto total = [&](int i) { return brightness * ToneLight(i, hardness) * kLightUnit; };
+  const double white_total = total(255);
+  const double weight_total = total(128);
   tone.band_shift = BandScaleShift(white_total, levels);
+  const double darkest = total(1);
+  if (std::ldexp(darkest, -tone.band_shift) < kResolvedUnits) {
+    tone.has_fine = true;
+    tone.fine_shift =
+        std::max(FineScaleShift(darkest, kResolvedUnits), tone.band_shift - kMaxFineGap);
+  }
   double copy_scale[256];
   for (int i = 0; i < 256; ++i) {
-    const double total = brightness * ToneLight(i, hardness) * kLightUnit;
+    tone.fine[i] = tone.has_fine && std::ldexp(total(i), -tone.band_shift) < kResolvedUnits;
+    const int unit = tone.fine[i] ? tone.fine_shift : tone.band_shift;
     // Shifts stay well inside 64 bits even for absurd settings.
-    tone.copy_shift[i] = std::min(KernelScaleShift(std::ldexp(total, -tone.band_shift)), 32);
-    copy_scale[i] = std::ldexp(1.0, -(tone.band_shift + tone.copy_shift[i]));
+    tone.copy_shift[i] = std::min(KernelScaleShift(std::ldexp(total(i), -unit)), 32);
+    copy_scale[i] = std::ldexp(1.0, -tone.StorageShift(i));
   }
   tone.colour_shift = tone.band_shift + tone.copy_shift[255];
   tone.weight_shift = KernelScaleShift(weight_total);

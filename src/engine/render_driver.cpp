@@ -19,12 +19,8 @@ class Driver {
         levels_(*setup.levels),
         band_(*setup.band),
         kernels_(levels_.levels.size()),
-        failures_(levels_.levels.size(), 0) {
-    flush_.hardness = setup.tone->hardness;
-    flush_.colour_shift = setup.tone->band_shift;
-    flush_.reference_weight = setup.tone->reference_weight;
-    flush_.image_width = in_.width;
-    flush_.image_height = in_.height;
+        failures_(levels_.levels.size(), 0),
+        flush_(MakeFlushSettings(*setup.tone, in_.width, in_.height)) {
     out_rows_left_ = in_.height;
   }
 
@@ -74,7 +70,8 @@ void Driver::ScatterRow(int y) {
   const int last_level = static_cast<int>(levels_.levels.size()) - 1;
   const int planes = setup_.pattern->planes;
   BandTarget target;
-  target.weight = band_.plane(3);
+  target.weight = band_.plane(kWeightPlane);
+  const KernelTone& tone = *setup_.tone;
   target.image_width = in_.width;
   target.image_height = in_.height;
   target.band_rows = band_.rows;
@@ -98,10 +95,10 @@ void Driver::ScatterRow(int y) {
     const uint8_t* pixel = in_.SourcePixel(x, y);
     for (int k = 0; k < 3; ++k) {
       const int plane = planes == 1 ? 0 : (k < planes ? k : planes - 1);
-      target.colour = band_.plane(k);
       const int intensity = in_.SourceChannel(pixel, k);
+      target.colour = band_.plane(ColourPlane(k, tone.fine[intensity]));
       ScatterPixel(scatter_level, set->Copy(intensity, plane), set->Weight(plane), target,
-                   in_.depth, x, y, setup_.tone->copy_shift[intensity]);
+                   in_.depth, x, y, tone.copy_shift[intensity]);
     }
   }
 }
@@ -173,6 +170,17 @@ int KernelRows(int pattern_height, const DepthLevels& levels) {
         rows, small ? SmallLevelSize(levels.levels[level].diameter) : levels.levels[level].height);
   }
   return rows;
+}
+
+FlushSettings MakeFlushSettings(const KernelTone& tone, int width, int height) {
+  FlushSettings flush;
+  flush.hardness = tone.hardness;
+  flush.colour_shift = tone.band_shift;
+  flush.fine_shift = tone.fine_shift;
+  flush.reference_weight = tone.reference_weight;
+  flush.image_width = width;
+  flush.image_height = height;
+  return flush;
 }
 
 bool ProgressShown(int width, int height) {

@@ -40,6 +40,10 @@ bool ScatteredUnderSkip(int x, int y, int skip, double diameter);
 // schedule keeps; the band is sized from it.
 int KernelRows(int pattern_height, const DepthLevels& levels);
 
+// How the band output of a render writes its rows: the tone's hardness,
+// band scales and reference weight, for a region of width × height.
+FlushSettings MakeFlushSettings(const KernelTone& tone, int width, int height);
+
 // Progress is shown only for regions larger than 120 × 120 pixels.
 bool ProgressShown(int width, int height);
 

@@ -47,4 +47,11 @@ int BandScaleShift(double white_total, int levels) {
   return shift;
 }
 
+int FineScaleShift(double light, double units) {
+  if (!(light > 0.0) || !(units > 0.0)) return 0;
+  int shift = std::ilogb(light / units);  // 2^shift <= light / units < 2^(shift + 1)
+  while (std::ldexp(light, -shift) < units) --shift;
+  return shift;
+}
+
 }  // namespace ulvo

@@ -30,4 +30,8 @@ int KernelScaleShift(double max_total);
 // of up to `levels` kernels of white's total stay far inside 64 bits.
 int BandScaleShift(double white_total, int levels);
 
+// Power of two, possibly negative, of the finest units in which `light` is
+// still at least `units` of them: the largest k with light / 2^k >= units.
+int FineScaleShift(double light, double units);
+
 }  // namespace ulvo

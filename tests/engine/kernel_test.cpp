@@ -188,32 +188,49 @@ TEST(KernelScale, EachCopyKeepsItsOwnResolution) {
     EXPECT_EQ(PrepareKernelTone(pattern, 1.2, 1.0, 256).copy_shift[i], 0);
   }
   EXPECT_EQ(PrepareKernelTone(pattern, 1.2, 1.0, 256).band_shift, 0);
-  for (double a : {1.3, 3.0, 6.0}) {
-    for (double b : {1.0, 4.0}) {
+  EXPECT_FALSE(PrepareKernelTone(pattern, 1.2, 1.0, 256).has_fine);
+  for (double a : {1.3, 3.0, 4.0, 5.0, 6.0}) {
+    for (double b : {1e-6, 0.3, 1.0, 4.0, 1000.0}) {
       for (int levels : {1, 20, 256}) {
         const KernelTone tone = PrepareKernelTone(pattern, a, b, levels);
-        const double white = b * ToneLight(255, a) * kLightUnit;
+        const auto light = [&](int i) { return b * ToneLight(i, a) * kLightUnit; };
         // The band scale is the smallest that keeps levels × white's light
         // at or below 2^55.
-        EXPECT_LE(std::ldexp(white * levels, -tone.band_shift), std::ldexp(1.0, 55));
+        EXPECT_LE(std::ldexp(light(255) * levels, -tone.band_shift), std::ldexp(1.0, 55));
         if (tone.band_shift > 0) {
-          EXPECT_GT(std::ldexp(white * levels, -tone.band_shift), std::ldexp(1.0, 54));
+          EXPECT_GT(std::ldexp(light(255) * levels, -tone.band_shift), std::ldexp(1.0, 54));
         }
         EXPECT_EQ(tone.colour_shift, tone.band_shift + tone.copy_shift[255]);
+        // Fine sums exactly where intensity 1 would be coarse in band units,
+        // for exactly the copies that would be, in units that resolve every
+        // intensity from 1 up and that keep the fine sums inside 63 bits.
+        EXPECT_EQ(tone.has_fine, std::ldexp(light(1), -tone.band_shift) < kResolvedUnits);
+        if (tone.has_fine) {
+          EXPECT_LT(tone.fine_shift, tone.band_shift);
+          EXPECT_LE(tone.band_shift - tone.fine_shift, kMaxFineGap);
+        }
         const KernelSet single = Build(pattern, tone, 1, 1, 0);
         for (int i = 0; i < 256; ++i) {
-          // Stored light in band units is the light within half a unit of
-          // the copy's storage scale.
-          const int shift = tone.copy_shift[i];
-          const double stored = std::ldexp(single.Copy(i, 0)[0], shift);
-          const double wanted = std::ldexp(b * ToneLight(i, a) * kLightUnit, -tone.band_shift);
-          ASSERT_NEAR(stored, wanted, std::ldexp(0.5, shift) + wanted * 1e-12) << a << " " << i;
-          // A copy is scaled only as far as it must be to fit.
-          if (shift > 0) {
-            EXPECT_GT(wanted, std::ldexp(4294967295.0, shift - 1));
-          }
+          EXPECT_EQ(tone.fine[i],
+                    tone.has_fine && std::ldexp(light(i), -tone.band_shift) < kResolvedUnits);
+          const int unit = tone.fine[i] ? tone.fine_shift : tone.band_shift;
           if (i > 0) {
-            EXPECT_GE(shift, tone.copy_shift[i - 1]);
+            EXPECT_GE(std::ldexp(light(i), -unit), kResolvedUnits) << a << " " << b << " " << i;
+          }
+          // The stored light is the light within half a unit of the copy's
+          // storage scale (within one where unscaled kernels are truncated).
+          const int shift = tone.StorageShift(i);
+          const double stored = std::ldexp(single.Copy(i, 0)[0], shift);
+          const double unit_error = tone.round_values() ? 0.5 : 1.0;
+          ASSERT_NEAR(stored, light(i), std::ldexp(unit_error, shift) + light(i) * 1e-12)
+              << a << " " << b << " " << i;
+          // A copy is scaled only as far as it must be to fit.
+          if (tone.copy_shift[i] > 0) {
+            EXPECT_GT(std::ldexp(light(i), -unit),
+                      std::ldexp(4294967295.0, tone.copy_shift[i] - 1));
+          }
+          if (i > 0 && tone.fine[i] == tone.fine[i - 1]) {
+            EXPECT_GE(tone.copy_shift[i], tone.copy_shift[i - 1]);
           }
         }
       }
@@ -239,20 +256,22 @@ TEST(KernelScale, QuantisingKeepsTheTotalAndTheEmptyCells) {
 
 // At a scale where each cell of a large kernel holds well under one unit,
 // a copy still carries its light to the nearest unit, in aperture-shaped and
-// in small Gaussian kernels alike.
+// in small Gaussian kernels alike: here the darkest copy summed in band units
+// at hardness 6, under an 80 × 80 kernel.
 TEST(KernelScale, DarkCopiesKeepTheirTotalInLargeKernels) {
-  std::vector<uint8_t> bytes(40 * 40, 255);
-  const PatternCopy pattern = GreyPattern(40, 40, bytes);
+  std::vector<uint8_t> bytes(80 * 80, 255);
+  const PatternCopy pattern = GreyPattern(80, 80, bytes);
   const KernelTone tone = PrepareKernelTone(pattern, 6.0, 1.0, 256);
-  ASSERT_GT(tone.band_shift, 0);
-  const double light60 = std::ldexp(ToneLight(60, 6.0) * kLightUnit, -tone.band_shift);
-  ASSERT_LT(light60, 40.0 * 40.0);  // below one unit per cell
-  ASSERT_EQ(tone.copy_shift[60], 0);
-  const KernelSet large = Build(pattern, tone, 40, 40, 12);
-  EXPECT_NEAR(static_cast<double>(CopyTotal(large, 60)), light60 * (39.0 / 40.0) * (39.0 / 40.0),
-              1.0);
-  const KernelSet small = Build(pattern, tone, 1, 1, 9, 9 * 40 / 256.0);
-  EXPECT_NEAR(static_cast<double>(CopyTotal(small, 60)), light60, 1.5);
+  ASSERT_TRUE(tone.has_fine);
+  int dim = 0;
+  while (tone.fine[dim]) ++dim;
+  ASSERT_EQ(tone.copy_shift[dim], 0);
+  const double light = std::ldexp(ToneLight(dim, 6.0) * kLightUnit, -tone.band_shift);
+  ASSERT_LT(light, 80.0 * 80.0);  // below one unit per cell
+  const KernelSet large = Build(pattern, tone, 80, 80, 12);
+  EXPECT_NEAR(static_cast<double>(CopyTotal(large, dim)), light, 1.0);
+  const KernelSet small = Build(pattern, tone, 1, 1, 9, 9 * 80 / 256.0);
+  EXPECT_NEAR(static_cast<double>(CopyTotal(small, dim)), light, 1.5);
 }
 
 }  // namespace

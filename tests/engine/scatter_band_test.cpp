@@ -149,7 +149,7 @@ TEST(BandRows, WholeRegionUpTo512ThenTwicePatternAtLeast256) {
 struct FlushFixture : ::testing::Test {
   void SetUp() override {
     BufferAllocator allocator;
-    ASSERT_TRUE(AllocateBand(3, 2, allocator, &band));
+    ASSERT_TRUE(AllocateBand(3, 2, false, allocator, &band));
     output.assign(4 * 2 * 3, 9);
     target.base = output.data();
     target.row_stride = 2 * 3;
