@@ -11,12 +11,7 @@ set(CMAKE_C_COMPILER ${ULVO_TRIPLE}-gcc)
 set(CMAKE_CXX_COMPILER ${ULVO_TRIPLE}-g++)
 include(${CMAKE_CURRENT_LIST_DIR}/UlvoSse2Float.cmake)
 
-include(${CMAKE_CURRENT_LIST_DIR}/UlvoDepsPrefix.cmake)
-set(CMAKE_FIND_ROOT_PATH /usr/${ULVO_TRIPLE} ${ULVO_DEPS_PREFIX}/${ULVO_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/UlvoCrossRoot.cmake)
 
 # Programs are linked statically: qemu-i386 then needs no 32-bit C library
 # installed where the kernel's loader would look for it.

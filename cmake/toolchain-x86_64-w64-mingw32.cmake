@@ -9,12 +9,7 @@ set(CMAKE_RC_COMPILER ${ULVO_TRIPLE}-windres)
 
 # Our own Windows builds of the dependencies live in a prefix outside the build
 # trees (scripts/setup builds them).
-include(${CMAKE_CURRENT_LIST_DIR}/UlvoDepsPrefix.cmake)
-set(CMAKE_FIND_ROOT_PATH /usr/${ULVO_TRIPLE} ${ULVO_DEPS_PREFIX}/${ULVO_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/UlvoCrossRoot.cmake)
 
 # Test programs run through Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine/wine-run)

@@ -290,7 +290,8 @@ void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
   const bool simd = in_.options.simd;
   const DepthView& depth = in_.depth;
   const KernelTone& tone = *setup_.tone;
-  uint64_t* const weight_sums = stripe.band.plane(kWeightPlane);
+  uint64_t* sums[kMaxBandPlanes] = {};
+  for (int p = 0; p < planes_; ++p) sums[p] = stripe.band.plane(p);
   uint64_t cells = 0;
 
   for (int x = x_begin; x < x_end; ++x) {
@@ -311,9 +312,9 @@ void FastDriver::ScatterRow(Stripe& stripe, int y, int x_begin, int x_end) {
       colour[k] = set.Copy(intensity, plane);
       weight[k] = set.Weight(plane);
       shift[k] = tone.copy_shift[intensity];
-      band[k] = stripe.band.plane(ColourPlane(k, tone.fine[intensity]));
+      band[k] = sums[ColourPlane(k, tone.fine[intensity])];
     }
-    band[kWeightPlane] = weight_sums;
+    band[kWeightPlane] = sums[kWeightPlane];
 
     if (level == 0 && set.width == 1 && set.height == 1) {
       const size_t at = static_cast<size_t>(y % band_rows) * width + x;
