@@ -21,4 +21,8 @@ void ShowDepthTransferred();
 // Full path of the host's executable (the process's main module).
 std::string HostExecutablePath();
 
+// Full path of the file this code was loaded from: the module (or, in a test
+// program, the program itself).
+std::string ModuleFilePath();
+
 }  // namespace ulvo

@@ -11,6 +11,7 @@
 #include "src/editor/editor_window.h"
 #include "src/editor/script/automation_script.h"
 #include "src/editor/window_messages.h"
+#include "src/settings/profile_store.h"
 
 namespace ulvo {
 
@@ -85,6 +86,9 @@ class EditorPlatform {
   virtual std::string StringResource(int id) = 0;
 
   virtual std::string HostExecutablePath() = 0;
+
+  // Where the editor's settings persist for this run.
+  virtual ProfileStore& Profile() = 0;
 };
 
 // The platform of this build, for one editor run or dialog.

@@ -5,16 +5,21 @@
 namespace ulvo {
 
 CUlvoFilterView::CUlvoFilterView(EditorPlatform& platform, ActiveValues& active)
-    : platform_(platform), active_(active) {}
+    : platform_(platform),
+      active_(active),
+      settings_(DefaultPluginSettings(HostFolder(platform.HostExecutablePath()))) {}
 
 void CUlvoFilterView::OnInitialUpdate(WindowId frameWindow) {
   // The window can be left only by finishing or cancelling.
   platform_.DisableCloseMenuItem(frameWindow);
+  LoadPluginSettings(platform_.Profile(), settings_);
+  active_.ActiveFocusDepth = static_cast<uint8_t>(settings_.OnFocusDepth & 0xff);
 }
 
 void CUlvoFilterView::TakeOverJob() {
   if (job_ == nullptr) return;
   display_.TakeIn(*job_);
+  settings_.SaveMemory = 0;
   platform_.Invalidate(window(), true);
 }
 
@@ -53,7 +58,7 @@ void CUlvoFilterView::Finish() {
 }
 
 void CUlvoFilterView::Cancel() {
-  if (!quickQuit_) {
+  if (settings_.QuickQuit == 0) {
     const DialogButton answer =
         platform_.ShowMessageBox(window(), platform_.StringResource(IDS_ULVO_CONFIRM_DISCARD),
                                  "Quitting", MessageBoxButtons::kOkCancel);

@@ -12,6 +12,7 @@
 #include "src/editor/editor_platform.h"
 #include "src/editor/editor_window.h"
 #include "src/host/filter_job.h"
+#include "src/settings/plugin_settings.h"
 
 namespace ulvo {
 
@@ -50,8 +51,8 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   DisplayImage& display() { return display_; }
   int32_t zoomPercent() const { return zoomPercent_; }
   Point scrollOrigin() const { return scrollOrigin_; }
-  bool quickQuit() const { return quickQuit_; }
-  void setQuickQuit(bool quickQuit) { quickQuit_ = quickQuit; }
+  const PluginSettings& settings() const { return settings_; }
+  PluginSettings& settings() { return settings_; }
 
  private:
   void OnKeyDown(uint32_t vk);
@@ -66,8 +67,7 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   int32_t zoomPercent_ = 100;
   Point scrollOrigin_;
   bool ctrlHeld_ = false;
-  // Cancel without asking; the persisted settings record replaces this.
-  bool quickQuit_ = true;
+  PluginSettings settings_;  // defaults until the start-up loads them
 };
 
 }  // namespace ulvo

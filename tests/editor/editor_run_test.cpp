@@ -11,6 +11,7 @@
 #include "src/editor/headless/headless_platform.h"
 #include "src/editor/run_editor.h"
 #include "src/editor/ulvo_pi_frame.h"
+#include "src/settings/memory_profile_store.h"
 
 namespace ulvo {
 namespace {
@@ -184,7 +185,7 @@ std::string CancelWithQuestion(const std::string& script, FilterJob& job, size_t
   CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform), active);
   EXPECT_TRUE(frame.Create());
   CUlvoFilterView& view = *frame.GetActiveView();
-  view.setQuickQuit(false);
+  view.settings().QuickQuit = 0;
   DepthBuffer depth;
   view.SetJob(&job, &depth);
   EXPECT_TRUE(frame.RouteCommand(40003));
@@ -218,6 +219,35 @@ TEST(EditorRun, CancelAsksFirstWhenQuickQuitIsOff) {
   log = CancelWithQuestion("answer yes\n", job, ends);
   EXPECT_NE(log.find("does not fit"), std::string::npos);
   EXPECT_NE(log.find(question + "ok"), std::string::npos);
+}
+
+// The view's start-up takes the stored settings before any command can run;
+// the focus depth becomes the working one (its low 8 bits), and taking in
+// an image clears "SaveMemory". Nothing is written back.
+TEST(EditorRun, StartUpLoadsTheStoredSettings) {
+  MemoryProfileStore store;
+  store.values["OnFocusDepth"] = 300;
+  store.values["QuickQuit"] = 0;
+  store.values["SaveMemory"] = 5;
+  std::ostringstream log;
+  HeadlessOptions options;
+  options.profile = &store;
+  HeadlessPlatform platform("", log, options);
+  EditorApp app(platform);
+  ActiveValues active;
+  CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform), active);
+  ASSERT_TRUE(frame.Create());
+  CUlvoFilterView& view = *frame.GetActiveView();
+  EXPECT_EQ(active.ActiveFocusDepth, 44);
+  EXPECT_EQ(view.settings().OnFocusDepth, 300);
+  EXPECT_EQ(view.settings().QuickQuit, 0);
+  EXPECT_EQ(view.settings().SaveMemory, 5);
+  EditorSession session;
+  view.SetJob(&session.job, &session.depth);
+  view.TakeOverJob();
+  EXPECT_EQ(view.settings().SaveMemory, 0);
+  EXPECT_TRUE(store.writes.empty());
+  frame.Destroy();
 }
 
 TEST(EditorRun, ScreenshotWritesTheDisplayedImage) {

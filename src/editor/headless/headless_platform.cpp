@@ -9,6 +9,7 @@
 #include "src/editor/editor.h"
 #include "src/editor/headless/headless_strings.h"
 #include "src/editor/headless/snapshot_writer.h"
+#include "src/settings/memory_profile_store.h"
 
 namespace ulvo {
 
@@ -57,18 +58,25 @@ HeadlessPlatform::HeadlessPlatform(std::string_view script, std::ostream& log,
 
 std::unique_ptr<HeadlessPlatform> HeadlessPlatform::FromEnvironment(std::ostream& log) {
   const char* path = std::getenv("ULVO_EDITOR_SCRIPT");
-  if (path == nullptr || *path == '\0')
-    return std::make_unique<HeadlessPlatform>(kDefaultEditorScript, log);
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();
-  if (!in) {
-    // An unreadable script ends the editor as a script that ran out would:
-    // nothing is accepted by accident.
-    log << "ui: cannot read script " << path << std::endl;
-    return std::make_unique<HeadlessPlatform>("", log);
+  std::unique_ptr<HeadlessPlatform> platform;
+  if (path == nullptr || *path == '\0') {
+    platform = std::make_unique<HeadlessPlatform>(kDefaultEditorScript, log);
+  } else {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (in) text << in.rdbuf();
+    if (in) {
+      platform = std::make_unique<HeadlessPlatform>(text.str(), log);
+    } else {
+      // An unreadable script ends the editor as a script that ran out would:
+      // nothing is accepted by accident.
+      log << "ui: cannot read script " << path << std::endl;
+      platform = std::make_unique<HeadlessPlatform>("", log);
+    }
   }
-  return std::make_unique<HeadlessPlatform>(text.str(), log);
+  // The module's own settings, as on Windows under the module's file name.
+  platform->ownProfile_ = OpenUserProfileStore(FileBaseName(ModuleFilePath()));
+  return platform;
 }
 
 void HeadlessPlatform::Log(std::string_view line) {
@@ -360,6 +368,12 @@ std::string HeadlessPlatform::StringResource(int id) {
 
 std::string HeadlessPlatform::HostExecutablePath() {
   return ulvo::HostExecutablePath();
+}
+
+ProfileStore& HeadlessPlatform::Profile() {
+  if (options_.profile != nullptr) return *options_.profile;
+  if (ownProfile_ == nullptr) ownProfile_ = std::make_unique<MemoryProfileStore>();
+  return *ownProfile_;
 }
 
 }  // namespace ulvo

@@ -20,6 +20,8 @@ namespace ulvo {
 struct HeadlessOptions {
   bool failFrameCreation = false;  // tests: the frame window cannot be created
   bool failViewCreation = false;   // tests: the view window cannot be created
+  // The settings store; without one the run keeps its settings in memory.
+  ProfileStore* profile = nullptr;
 };
 
 class HeadlessPlatform : public EditorPlatform {
@@ -54,6 +56,7 @@ class HeadlessPlatform : public EditorPlatform {
   void ShowDialog(WindowId owner, int dialogId) override;
   std::string StringResource(int id) override;
   std::string HostExecutablePath() override;
+  ProfileStore& Profile() override;
 
   // Sends a message straight to a window, with default processing.
   intptr_t Send(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
@@ -95,6 +98,7 @@ class HeadlessPlatform : public EditorPlatform {
 
   std::ostream& log_;
   HeadlessOptions options_;
+  std::unique_ptr<ProfileStore> ownProfile_;  // used when options_ names none
   std::deque<ScriptStep> script_;
   std::deque<Message> queue_;
   std::map<WindowId, WindowEntry> windows_;

@@ -5,8 +5,8 @@
 
 #include "src/editor/editor.h"
 #include "src/editor/editor_platform.h"
-#include "src/editor/win32/text_convert.h"
 #include "src/editor/win32/win32_platform.h"
+#include "src/win32/text_convert.h"
 
 namespace ulvo {
 
@@ -14,10 +14,13 @@ std::unique_ptr<EditorPlatform> CreateEditorPlatform() {
   return std::make_unique<win32::Win32Platform>();
 }
 
-std::string HostExecutablePath() {
+namespace {
+
+// The full path of a module's file (the process's executable for null).
+std::string ModulePath(HMODULE module) {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD n = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
     if (n == 0) return {};
     if (n < path.size()) {
       path.resize(n);
@@ -26,6 +29,16 @@ std::string HostExecutablePath() {
     if (path.size() >= 32768) return {};
     path.resize(path.size() * 2);
   }
+}
+
+}  // namespace
+
+std::string HostExecutablePath() {
+  return ModulePath(nullptr);
+}
+
+std::string ModuleFilePath() {
+  return ModulePath(win32::ModuleInstance());
 }
 
 }  // namespace ulvo

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <list>
+#include <memory>
 #include <string>
 
 #include "src/editor/editor_platform.h"
@@ -44,6 +45,7 @@ class Win32Platform : public EditorPlatform {
   void ShowDialog(WindowId owner, int dialogId) override;
   std::string StringResource(int id) override;
   std::string HostExecutablePath() override;
+  ProfileStore& Profile() override;
 
   // What a window procedure finds in its window: the portable object and the
   // platform that created it.
@@ -60,6 +62,8 @@ class Win32Platform : public EditorPlatform {
   void LayoutFrame();
 
   HINSTANCE instance_;
+  // The registry under the module's file name, opened with the platform.
+  std::unique_ptr<ProfileStore> profile_;
   WindowClassRegistration frameClass_;
   WindowClassRegistration viewClass_;
   std::list<Binding> bindings_;  // stable addresses for the windows' user data

@@ -6,8 +6,8 @@
 // clang-format on
 
 #include "src/editor/editor.h"
-#include "src/editor/win32/text_convert.h"
 #include "src/editor/win32/win32_platform.h"
+#include "src/win32/text_convert.h"
 
 namespace ulvo::win32 {
 
@@ -344,6 +344,11 @@ std::string Win32Platform::StringResource(int id) {
 
 std::string Win32Platform::HostExecutablePath() {
   return ulvo::HostExecutablePath();
+}
+
+ProfileStore& Win32Platform::Profile() {
+  if (profile_ == nullptr) profile_ = OpenUserProfileStore(FileBaseName(ulvo::ModuleFilePath()));
+  return *profile_;
 }
 
 LRESULT Win32Platform::FrameProc(Binding& binding, HWND window, UINT msg, WPARAM wParam,

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "src/editor/win32/text_convert.h"
+#include "src/win32/text_convert.h"
 
 namespace ulvo::win32 {
 
