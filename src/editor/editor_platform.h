@@ -9,23 +9,13 @@
 
 #include "src/editor/bitmap_header.h"
 #include "src/editor/editor_window.h"
+#include "src/editor/geometry.h"
 #include "src/editor/script/automation_script.h"
+#include "src/editor/view_model.h"
 #include "src/editor/window_messages.h"
 #include "src/settings/profile_store.h"
 
 namespace ulvo {
-
-struct Point {
-  int32_t x = 0;
-  int32_t y = 0;
-};
-
-struct Rect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t width = 0;
-  int32_t height = 0;
-};
 
 // A device to draw on during a paint.
 class Canvas {
@@ -36,8 +26,10 @@ class Canvas {
   // Stretches the part src of a 24-bit bottom-up bitmap onto dst (source copy).
   virtual void StretchBitmap(const BitmapInfoHeader& header, const uint8_t* bits, Rect dst,
                              Rect src) = 0;
-  // The device's viewport origin (negative while the view is scrolled).
+  // The device's viewport origin (negative while the view is scrolled):
+  // where the drawing's (0, 0) lands in the window.
   virtual Point ViewportOrigin() const = 0;
+  virtual void SetViewportOrigin(Point origin) = 0;
 };
 
 // DialogButton (the buttons a message box returns) comes with the automation
@@ -62,6 +54,9 @@ class EditorPlatform {
   // Greys the Close item of the window's system menu.
   virtual void DisableCloseMenuItem(WindowId frame) = 0;
   virtual void Invalidate(WindowId window, bool erase) = 0;
+  // Shows the window's scroll bars as described (hidden where all fits).
+  virtual void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
+                             const ScrollBarState& vertical) = 0;
   // Shows a text in a pane of the frame's status bar.
   virtual void SetStatusText(WindowId frame, int pane, const std::string& text) = 0;
 

@@ -1,5 +1,7 @@
 #include "src/editor/ulvo_filter_view.h"
 
+#include <cstdlib>
+
 #include "src/resources/editor_ids.h"
 
 namespace ulvo {
@@ -20,7 +22,14 @@ void CUlvoFilterView::TakeOverJob() {
   if (job_ == nullptr) return;
   display_.TakeIn(*job_);
   settings_.SaveMemory = 0;
-  platform_.Invalidate(window(), true);
+  model_.SetImageSize({display_.width(), display_.height()});
+  Refresh(true);
+}
+
+void CUlvoFilterView::Refresh(bool repaint) {
+  platform_.SetScrollBars(window(), model_.bar(ScrollAxis::kHorizontal),
+                          model_.bar(ScrollAxis::kVertical));
+  if (repaint) platform_.Invalidate(window(), true);
 }
 
 void CUlvoFilterView::RestoreDisplay() {
@@ -37,6 +46,16 @@ bool CUlvoFilterView::OnCommand(uint32_t id) {
     case ID_ULVO_CANCEL:
     case ID_ULVO_CANCEL_TOOLBAR:
       Cancel();
+      return true;
+    // Zoom from the menu and the toolbar keeps the middle of the view.
+    case ID_ULVO_ZOOM_IN:
+      Refresh(model_.ZoomIn(model_.centre()));
+      return true;
+    case ID_ULVO_ZOOM_OUT:
+      Refresh(model_.ZoomOut(model_.centre()));
+      return true;
+    case ID_ULVO_ZOOM_ACTUAL:
+      Refresh(model_.ActualSize(model_.centre()));
       return true;
     default:
       return false;
@@ -81,9 +100,54 @@ void CUlvoFilterView::OnKeyDown(uint32_t vk) {
   if (ctrlHeld_ && (vk == kVkEnd || vk == kVkE)) Finish();
 }
 
+void CUlvoFilterView::OnScroll(ScrollAxis axis, uintptr_t wParam, intptr_t lParam) {
+  const auto request = static_cast<ScrollRequest>(LowWord(wParam));
+  if (model_.Scroll(axis, request, static_cast<int32_t>(lParam))) Refresh(true);
+}
+
+// The wheel scrolls a line a notch (sideways with Shift); with Ctrl it zooms
+// a step a notch about the point under the pointer.
+void CUlvoFilterView::OnWheel(bool horizontal, uintptr_t wParam, intptr_t lParam) {
+  const int32_t turn = static_cast<int16_t>(HighWord(wParam));
+  const uintptr_t keys = LowWord(wParam);
+  if ((keys & kMkControl) != 0 && !horizontal) {
+    const Point pointer{static_cast<int16_t>(LowWord(static_cast<uintptr_t>(lParam))),
+                        static_cast<int16_t>(HighWord(static_cast<uintptr_t>(lParam)))};
+    bool changed = false;
+    for (int32_t notch = 0; notch < std::abs(turn / kWheelNotch); ++notch)
+      changed |= turn > 0 ? model_.ZoomIn(pointer) : model_.ZoomOut(pointer);
+    Refresh(changed);
+    return;
+  }
+  // Turning away from the user (positive) moves the picture down, as
+  // scrolling up does; sideways turns to the right move it left.
+  const int32_t pixels = turn * ViewModel::kLine / kWheelNotch;
+  const bool sideways = horizontal || (keys & kMkShift) != 0;
+  const bool moved =
+      sideways ? model_.ScrollBy(horizontal ? pixels : -pixels, 0) : model_.ScrollBy(0, -pixels);
+  if (moved) Refresh(true);
+}
+
 std::optional<intptr_t> CUlvoFilterView::OnMessage(uint32_t msg, uintptr_t wParam,
-                                                   intptr_t /*lParam*/) {
+                                                   intptr_t lParam) {
   switch (msg) {
+    case kMsgSize:
+      model_.SetClientSize({static_cast<int32_t>(LowWord(static_cast<uintptr_t>(lParam))),
+                            static_cast<int32_t>(HighWord(static_cast<uintptr_t>(lParam)))});
+      Refresh(false);
+      return std::nullopt;
+    case kMsgHScroll:
+      OnScroll(ScrollAxis::kHorizontal, wParam, lParam);
+      return 0;
+    case kMsgVScroll:
+      OnScroll(ScrollAxis::kVertical, wParam, lParam);
+      return 0;
+    case kMsgMouseWheel:
+      OnWheel(false, wParam, lParam);
+      return 0;
+    case kMsgMouseHWheel:
+      OnWheel(true, wParam, lParam);
+      return 0;
     case kMsgKeyDown:
       OnKeyDown(static_cast<uint32_t>(wParam));
       return std::nullopt;  // default processing follows
@@ -96,19 +160,16 @@ std::optional<intptr_t> CUlvoFilterView::OnMessage(uint32_t msg, uintptr_t wPara
 }
 
 void CUlvoFilterView::Paint(Canvas& canvas) {
-  const int32_t zoom = zoomPercent_ > 0 ? zoomPercent_ : 100;
+  canvas.SetViewportOrigin(model_.viewportOrigin());
   if (job_ != nullptr && job_->inData != nullptr && !display_.empty()) {
-    const int32_t width = display_.width();
-    const int32_t height = display_.height();
-    const int32_t scaledWidth = static_cast<int32_t>(static_cast<int64_t>(width) * zoom / 100);
-    const int32_t scaledHeight = static_cast<int32_t>(static_cast<int64_t>(height) * zoom / 100);
+    const Size scaled = model_.content();
     canvas.SetHalftone();
     canvas.StretchBitmap(display_.header(), display_.pixels(),
-                         Rect{0, 0, scaledWidth, scaledHeight}, Rect{0, 0, width, height});
+                         Rect{0, 0, scaled.width, scaled.height},
+                         Rect{0, 0, display_.width(), display_.height()});
   }
   // Recorded on every paint: clicks map through the origin of the last paint.
-  const Point origin = canvas.ViewportOrigin();
-  scrollOrigin_ = Point{origin.x * 100 / zoom, origin.y * 100 / zoom};
+  model_.RecordPaintOrigin(canvas.ViewportOrigin());
 }
 
 }  // namespace ulvo

@@ -11,6 +11,7 @@
 #include "src/editor/display_image.h"
 #include "src/editor/editor_platform.h"
 #include "src/editor/editor_window.h"
+#include "src/editor/view_model.h"
 #include "src/host/filter_job.h"
 #include "src/settings/plugin_settings.h"
 
@@ -49,13 +50,19 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
 
   const DisplayImage& display() const { return display_; }
   DisplayImage& display() { return display_; }
-  int32_t zoomPercent() const { return zoomPercent_; }
-  Point scrollOrigin() const { return scrollOrigin_; }
+  int32_t zoomPercent() const { return model_.zoom(); }
+  // The viewport origin of the last paint, in image pixels.
+  Point scrollOrigin() const { return model_.paintOrigin(); }
+  const ViewModel& model() const { return model_; }
   const PluginSettings& settings() const { return settings_; }
   PluginSettings& settings() { return settings_; }
 
  private:
   void OnKeyDown(uint32_t vk);
+  void OnScroll(ScrollAxis axis, uintptr_t wParam, intptr_t lParam);
+  void OnWheel(bool horizontal, uintptr_t wParam, intptr_t lParam);
+  // Shows the model's scroll bars; repaints (with erase) when `repaint`.
+  void Refresh(bool repaint);
   void PostEndMessage();
 
   EditorPlatform& platform_;
@@ -64,8 +71,7 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   FilterJob* job_ = nullptr;
   const DepthBuffer* depth_ = nullptr;
   DisplayImage display_;
-  int32_t zoomPercent_ = 100;
-  Point scrollOrigin_;
+  ViewModel model_;
   bool ctrlHeld_ = false;
   PluginSettings settings_;  // defaults until the start-up loads them
 };

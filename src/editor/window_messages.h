@@ -12,6 +12,7 @@ namespace ulvo {
 using WindowId = uintptr_t;
 
 inline constexpr uint32_t kMsgNull = 0x0000;
+inline constexpr uint32_t kMsgSize = 0x0005;  // second parameter: client width, height
 inline constexpr uint32_t kMsgClose = 0x0010;
 inline constexpr uint32_t kMsgQuit = 0x0012;
 inline constexpr uint32_t kMsgKeyDown = 0x0100;
@@ -22,10 +23,19 @@ inline constexpr uint32_t kMsgSysKeyUp = 0x0105;
 inline constexpr uint32_t kMsgCommand = 0x0111;
 inline constexpr uint32_t kMsgSysCommand = 0x0112;
 inline constexpr uint32_t kMsgTimer = 0x0113;
+// Scroll bar requests: first parameter's low word the request (ScrollRequest);
+// the platforms hand the thumb position, at full 32-bit width, in the second.
+inline constexpr uint32_t kMsgHScroll = 0x0114;
+inline constexpr uint32_t kMsgVScroll = 0x0115;
 inline constexpr uint32_t kMsgLButtonDown = 0x0201;
 inline constexpr uint32_t kMsgLButtonUp = 0x0202;
 inline constexpr uint32_t kMsgRButtonDown = 0x0204;
 inline constexpr uint32_t kMsgRButtonUp = 0x0205;
+// Wheel turns: first parameter's high word the signed turn (120 a notch), low
+// word the key flags; the platforms hand the pointer in client coordinates.
+inline constexpr uint32_t kMsgMouseWheel = 0x020A;
+inline constexpr uint32_t kMsgMouseHWheel = 0x020E;
+inline constexpr int32_t kWheelNotch = 120;
 
 // Private messages of the editor.
 inline constexpr uint32_t kMsgEndEditor = 0x0405;           // ends the modal loop

@@ -25,7 +25,8 @@ class CaptureCanvas : public Canvas {
     bits_ = bits;
     dst_ = dst;
   }
-  Point ViewportOrigin() const override { return {}; }
+  Point ViewportOrigin() const override { return origin_; }
+  void SetViewportOrigin(Point origin) override { origin_ = origin; }
 
   Snapshot Take() const {
     if (bits_ == nullptr || header_.bitCount != 24 || header_.height <= 0) return {};
@@ -37,6 +38,7 @@ class CaptureCanvas : public Canvas {
   BitmapInfoHeader header_;
   const uint8_t* bits_ = nullptr;
   Rect dst_;
+  Point origin_;
 };
 
 // The low half of a key message's second parameter: repeat count 1; key-up
@@ -114,6 +116,8 @@ WindowId HeadlessPlatform::CreateViewWindow(EditorWindow& view, WindowId frame) 
   windows_[id] = WindowEntry{&view, frame};
   view.AttachWindow(id);
   view_ = id;
+  // The view is laid out in the frame at once, as a real frame does.
+  Send(id, kMsgSize, 0, PackPoint(options_.viewSize.width, options_.viewSize.height));
   return id;
 }
 
@@ -147,6 +151,13 @@ void HeadlessPlatform::DisableCloseMenuItem(WindowId frame) {
 }
 
 void HeadlessPlatform::Invalidate(WindowId /*window*/, bool /*erase*/) {}
+
+void HeadlessPlatform::SetScrollBars(WindowId window, const ScrollBarState& horizontal,
+                                     const ScrollBarState& vertical) {
+  if (window != view_ || view_ == 0) return;
+  scrollBars_[0] = horizontal;
+  scrollBars_[1] = vertical;
+}
 
 void HeadlessPlatform::SetStatusText(WindowId frame, int pane, const std::string& text) {
   if (frame == 0 || frame != frame_) return;

@@ -22,6 +22,8 @@ struct HeadlessOptions {
   bool failViewCreation = false;   // tests: the view window cannot be created
   // The settings store; without one the run keeps its settings in memory.
   ProfileStore* profile = nullptr;
+  // The view's client size once the frame has laid it out.
+  Size viewSize{640, 480};
 };
 
 class HeadlessPlatform : public EditorPlatform {
@@ -41,6 +43,8 @@ class HeadlessPlatform : public EditorPlatform {
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
   void Invalidate(WindowId window, bool erase) override;
+  void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
+                     const ScrollBarState& vertical) override;
   void SetStatusText(WindowId frame, int pane, const std::string& text) override;
   // Headless time stands still except in the script's sleep steps, which let
   // the timers that fall due in them fire (once each, as coalesced timer
@@ -69,6 +73,10 @@ class HeadlessPlatform : public EditorPlatform {
   bool windowExists(WindowId window) const { return windows_.count(window) != 0; }
   size_t pendingMessages() const { return queue_.size(); }
   size_t remainingSteps() const { return script_.size(); }
+  // The view's scroll bars as last shown.
+  const ScrollBarState& scrollBar(ScrollAxis axis) const {
+    return scrollBars_[axis == ScrollAxis::kHorizontal ? 0 : 1];
+  }
 
  private:
   struct Timer {
@@ -113,6 +121,7 @@ class HeadlessPlatform : public EditorPlatform {
   bool scriptEnded_ = false;
   uint64_t now_ = 0;
   std::vector<Timer> timers_;
+  ScrollBarState scrollBars_[2];
 };
 
 }  // namespace ulvo

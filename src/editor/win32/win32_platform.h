@@ -33,6 +33,8 @@ class Win32Platform : public EditorPlatform {
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
   void Invalidate(WindowId window, bool erase) override;
+  void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
+                     const ScrollBarState& vertical) override;
   void SetStatusText(WindowId frame, int pane, const std::string& text) override;
   bool SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) override;
   void KillTimer(WindowId window, uintptr_t timerId) override;

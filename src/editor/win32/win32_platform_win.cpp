@@ -5,6 +5,8 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <algorithm>
+
 #include "src/editor/editor.h"
 #include "src/editor/win32/win32_platform.h"
 #include "src/win32/text_convert.h"
@@ -106,6 +108,22 @@ WindowClassRegistration RegisterEditorClass(HINSTANCE instance, const wchar_t* n
   return WindowClassRegistration(instance, name, atom);
 }
 
+// The thumb position of a scroll message from a window's own scroll bar. The
+// message carries only its low 16 bits; while the thumb is dragged the
+// system knows it at full width.
+LPARAM ThumbPosition(HWND window, int bar, WPARAM wParam) {
+  const int16_t request = static_cast<int16_t>(LOWORD(wParam));
+  if (request != SB_THUMBTRACK && request != SB_THUMBPOSITION) return 0;
+  const int low = HIWORD(wParam);
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_TRACKPOS;
+  if (GetScrollInfo(window, bar, &info) && (info.nTrackPos & 0xFFFF) == low) {
+    return info.nTrackPos;
+  }
+  return low;  // a message posted by another program
+}
+
 // Draws on the device context of one paint.
 class GdiCanvas : public Canvas {
  public:
@@ -136,6 +154,9 @@ class GdiCanvas : public Canvas {
     POINT origin{};
     GetViewportOrgEx(dc_, &origin);
     return Point{origin.x, origin.y};
+  }
+  void SetViewportOrigin(Point origin) override {
+    SetViewportOrgEx(dc_, origin.x, origin.y, nullptr);
   }
 
  private:
@@ -209,8 +230,9 @@ WindowId Win32Platform::CreateViewWindow(EditorWindow& view, WindowId frame) {
   if (frame == 0 || ToHwnd(frame) != frame_) return 0;
   Binding& binding = bindings_.emplace_back(Binding{this, &view, false});
   HWND window = CreateWindowExW(
-      WS_EX_CLIENTEDGE, kViewClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-      frame_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kViewId)), instance_, &binding);
+      WS_EX_CLIENTEDGE, kViewClass, L"",
+      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL, 0, 0, 0, 0, frame_,
+      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kViewId)), instance_, &binding);
   if (window == nullptr) {
     view.AttachWindow(0);
     return 0;
@@ -257,6 +279,24 @@ void Win32Platform::DisableCloseMenuItem(WindowId frame) {
 
 void Win32Platform::Invalidate(WindowId window, bool erase) {
   if (window != 0) InvalidateRect(ToHwnd(window), nullptr, erase ? TRUE : FALSE);
+}
+
+void Win32Platform::SetScrollBars(WindowId window, const ScrollBarState& horizontal,
+                                  const ScrollBarState& vertical) {
+  if (window == 0) return;
+  // A bar whose whole range fits in its page is hidden by the system.
+  const auto show = [&](int bar, const ScrollBarState& state) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    info.nMax = std::max(state.maximum, 0);
+    info.nPage = static_cast<UINT>(std::max(state.page, 0));
+    info.nPos = state.position;
+    SetScrollInfo(ToHwnd(window), bar, &info, TRUE);
+  };
+  show(SB_HORZ, horizontal);
+  show(SB_VERT, vertical);
 }
 
 void Win32Platform::SetStatusText(WindowId frame, int pane, const std::string& text) {
@@ -388,6 +428,21 @@ LRESULT Win32Platform::ViewProc(Binding& binding, HWND window, UINT msg, WPARAM 
     case WM_RBUTTONDOWN:
       SetFocus(window);
       break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      // The view's own scroll bars: the thumb position at full width.
+      if (lParam == 0) {
+        lParam = ThumbPosition(window, msg == WM_HSCROLL ? SB_HORZ : SB_VERT, wParam);
+      }
+      break;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: {
+      // The portable view wants the pointer in its client coordinates.
+      POINT pointer{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+      ScreenToClient(window, &pointer);
+      lParam = MAKELPARAM(pointer.x, pointer.y);
+      break;
+    }
     case WM_NCDESTROY:
       if (window == view_) view_ = nullptr;
       Unbind(binding, window);
