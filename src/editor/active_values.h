@@ -9,6 +9,8 @@ namespace ulvo {
 struct ActiveValues {
   int32_t ActivePlanes = 0;  // copy of FilterJob::planes, for the frame
   int32_t ActiveRepeat = 0;  // copy of FilterJob::repeat, for the frame
+  // A depth map exists: the image's fourth plane or the hand-off file's data.
+  bool DepthAvailable = false;
   uint8_t ActiveFocusDepth = 0;
   float ActiveHardness = 1.0f;
   float ActiveBrightness = 1.0f;

@@ -49,12 +49,18 @@ bool CUlvoFilterView::OnCommand(uint32_t id) {
       return true;
     // Zoom from the menu and the toolbar keeps the middle of the view.
     case ID_ULVO_ZOOM_IN:
+    case ID_ULVO_TB_ZOOM_IN:
+    case ID_ULVO_POPUP_ZOOM_IN:
       Refresh(model_.ZoomIn(model_.centre()));
       return true;
     case ID_ULVO_ZOOM_OUT:
+    case ID_ULVO_TB_ZOOM_OUT:
+    case ID_ULVO_POPUP_ZOOM_OUT:
       Refresh(model_.ZoomOut(model_.centre()));
       return true;
     case ID_ULVO_ZOOM_ACTUAL:
+    case ID_ULVO_TB_ZOOM_ACTUAL:
+    case ID_ULVO_POPUP_ZOOM_ACTUAL:
       Refresh(model_.ActualSize(model_.centre()));
       return true;
     default:

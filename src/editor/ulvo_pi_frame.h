@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "src/editor/active_values.h"
 #include "src/editor/editor_app.h"
@@ -17,7 +18,7 @@
 
 namespace ulvo {
 
-class CUlvoPiFrame : public EditorWindow {
+class CUlvoPiFrame : public EditorWindow, public CommandTarget {
  public:
   CUlvoPiFrame(EditorPlatform& platform, EditorApp& app, std::unique_ptr<CUlvoPiDoc> doc,
                ActiveValues& active);
@@ -42,6 +43,18 @@ class CUlvoPiFrame : public EditorWindow {
 
   // Routes a command: view, document, frame, application. True when handled.
   bool RouteCommand(uint32_t id);
+  // The frame's own commands: the toolbar and status bar switches.
+  bool OnCommand(uint32_t id) override;
+
+  // Shows the focus depth in the toolbar's field, when there is depth.
+  void RefreshFocusField();
+  // Shows a pattern's short name in the status bar.
+  void ShowPatternName(const std::string& shortName);
+
+  int hardnessIndex() const { return hardnessIndex_; }
+  int brightnessIndex() const { return brightnessIndex_; }
+  WindowId toolbar() const { return toolbar_; }
+  WindowId statusBar() const { return statusBar_; }
 
   std::optional<intptr_t> OnMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
   void OnWindowDestroyed() override;
@@ -50,12 +63,25 @@ class CUlvoPiFrame : public EditorWindow {
   CUlvoPiDoc& document() const { return *doc_; }
 
  private:
+  // The toolbar with the tone controls and the status bar; a control that
+  // cannot be made leaves the frame without it and those after it.
+  void CreateBars();
+  void OnFocusFieldUpdated();
+
   EditorPlatform& platform_;
   EditorApp& app_;
   ActiveValues& active_;
   std::unique_ptr<CUlvoPiDoc> doc_;
   std::unique_ptr<CUlvoFilterView> view_;
   ModalLoop loop_;
+  int32_t focusValue_ = 0;  // last value taken from the focus field
+  int hardnessIndex_ = 0;
+  int brightnessIndex_ = 0;
+  WindowId toolbar_ = 0;
+  WindowId hardnessList_ = 0;
+  WindowId brightnessList_ = 0;
+  WindowId focusField_ = 0;
+  WindowId statusBar_ = 0;
 };
 
 }  // namespace ulvo

@@ -30,3 +30,33 @@
 #define ID_ULVO_FINISH 57665
 #define ID_ULVO_VIEW_TOOLBAR 59392
 #define ID_ULVO_VIEW_STATUS_BAR 59393
+
+// Toolbar resource 101 (with bitmap 101): its buttons. The two label buttons
+// have no command; three places are taken by the tone controls.
+#define ID_ULVO_TB_LOAD_PATTERN 32778
+#define ID_ULVO_TB_HARDNESS_LABEL 32787
+#define ID_ULVO_TB_HARDNESS_PLACE 32777
+#define ID_ULVO_TB_BRIGHTNESS_LABEL 32788
+#define ID_ULVO_TB_BRIGHTNESS_PLACE 32776
+#define ID_ULVO_TB_RESTORE 32780
+#define ID_ULVO_TB_ZOOM_OUT 32794
+#define ID_ULVO_TB_ZOOM_ACTUAL 32796
+#define ID_ULVO_TB_ZOOM_IN 32793
+#define ID_ULVO_TB_SETTINGS 32781
+#define ID_ULVO_TB_PATTERN_WINDOW 32789
+#define ID_ULVO_TB_RUN 32779
+#define ID_ULVO_TB_FOCUS_PICK 40013
+#define ID_ULVO_TB_FOCUS_PLACE 40014
+
+// Right-click menu commands of the zoom.
+#define ID_ULVO_POPUP_ZOOM_OUT 32807
+#define ID_ULVO_POPUP_ZOOM_ACTUAL 32808
+#define ID_ULVO_POPUP_ZOOM_IN 32809
+
+// The tone controls in the toolbar and the frame's bars.
+#define IDC_ULVO_HARDNESS 1005
+#define IDC_ULVO_BRIGHTNESS 1004
+#define IDC_ULVO_FOCUS 1020
+#define ID_ULVO_INDICATOR_PATTERN 40005
+#define ID_ULVO_TOOLBAR 0xE800
+#define ID_ULVO_STATUS_BAR 0xE801

@@ -128,6 +128,12 @@ TEST(AutomationScript, MalformedLinesAreSkippedOrRefused) {
       "screenshot # a comment, not a file",
       "screenshot#shot.png",
       "screenshot a\0b.png"s,
+      "choose 1005",
+      "choose 0 1",
+      "choose 1005 -1",
+      "type 0x10000 text",
+      "type x 12",
+      "type 1020 a\0b"s,
       "launch rockets",
       "quit now",
       "wait-editor now",
@@ -149,6 +155,29 @@ TEST(AutomationScript, MalformedLinesAreSkippedOrRefused) {
     EXPECT_EQ(error, "line 2: " + lenient.problems[0].reason);
     EXPECT_TRUE(steps.empty()) << line;
   }
+}
+
+// A field's text is the rest of its line, spaces and '#' included.
+TEST(AutomationScript, ChooseAndTypeNameTheirControl) {
+  const std::string text =
+      "choose 1005 16\n"
+      "type 1020 300\n"
+      "type 0x3FA C:\\My Patterns # 2 \n"
+      "type 1013\n";
+  std::vector<ScriptStep> s;
+  std::string error;
+  ASSERT_TRUE(ParseScriptStrictly(text, s, error)) << error;
+  ASSERT_EQ(s.size(), 4u);
+  EXPECT_EQ(s[0].op, ScriptOp::kChoose);
+  EXPECT_EQ(s[0].control, 1005);
+  EXPECT_EQ(s[0].index, 16);
+  EXPECT_EQ(s[1].op, ScriptOp::kType);
+  EXPECT_EQ(s[1].control, 1020);
+  EXPECT_EQ(s[1].text, "300");
+  EXPECT_EQ(s[2].control, 1018);
+  EXPECT_EQ(s[2].text, "C:\\My Patterns # 2");
+  EXPECT_EQ(s[3].text, "");  // empties the field
+  EXPECT_EQ(s[3].line, 4);
 }
 
 TEST(AutomationScript, CountsLinesAcrossCommentsBlanksAndLineEnds) {

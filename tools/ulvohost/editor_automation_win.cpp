@@ -126,6 +126,97 @@ HWND EditorAutomation::Dialog(int buttonId) const {
   return search.found;
 }
 
+namespace {
+
+struct ControlSearch {
+  int id = 0;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchControl(HWND window, LPARAM lparam) {
+  auto* search = reinterpret_cast<ControlSearch*>(lparam);
+  if (GetDlgCtrlID(window) == search->id && IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK SearchTopLevel(HWND window, LPARAM lparam) {
+  auto* search = reinterpret_cast<ControlSearch*>(lparam);
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  // Dialogs first: their controls are what a user works with while they show.
+  if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
+    EnumChildWindows(window, &MatchControl, lparam);
+  }
+  return search->found == nullptr;
+}
+
+std::string ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return Narrow(name);
+}
+
+}  // namespace
+
+HWND EditorAutomation::Control(int id) const {
+  ControlSearch search{id};
+  EnumThreadWindows(mainThreadId_, &SearchTopLevel, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) {
+    if (HWND frame = Frame())
+      EnumChildWindows(frame, &MatchControl, reinterpret_cast<LPARAM>(&search));
+  }
+  return search.found;
+}
+
+// A list entry is picked as a user picks it: the list shows it and tells its
+// window that the selection changed.
+bool EditorAutomation::Choose(const ScriptStep& command) {
+  HWND list = WaitForWindow([&] { return Control(command.control); }, "the control");
+  if (!list) return stopped_;  // a run that ended meanwhile is no failure
+  const std::string kind = ClassOf(list);
+  const std::string id = std::to_string(command.control);
+  if (_stricmp(kind.c_str(), "ComboBox") != 0) return Fail("choose " + id + ": not a list");
+  DWORD_PTR count = 0;
+  SendMessageTimeoutW(list, CB_GETCOUNT, 0, 0, SMTO_BLOCK, kWaitMs, &count);
+  if (command.index >= static_cast<int32_t>(count)) {
+    Say("ui: choose " + id + ": no entry " + std::to_string(command.index));
+    return true;
+  }
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(list, CB_SETCURSEL, command.index, 0, SMTO_BLOCK, kWaitMs, &ignored);
+  wchar_t text[256] = {};
+  SendMessageTimeoutW(list, CB_GETLBTEXT, command.index, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                      kWaitMs, &ignored);
+  Say("ui: choose " + id + " \"" + Narrow(text) + "\"");
+  return PostAndSettle(GetParent(list), WM_COMMAND, MAKEWPARAM(command.control, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(list));
+}
+
+// A field's text is replaced as by typing: the field itself tells its window.
+bool EditorAutomation::Type(const ScriptStep& command) {
+  HWND field = WaitForWindow([&] { return Control(command.control); }, "the control");
+  if (!field) return stopped_;
+  const std::string id = std::to_string(command.control);
+  if (_stricmp(ClassOf(field).c_str(), "Edit") != 0) return Fail("type " + id + ": not a field");
+  if ((GetWindowLongW(field, GWL_STYLE) & ES_READONLY) != 0) {
+    Say("ui: type " + id + ": the field is read-only");
+    return true;
+  }
+  DWORD_PTR limit = 0;
+  SendMessageTimeoutW(field, EM_GETLIMITTEXT, 0, 0, SMTO_BLOCK, kWaitMs, &limit);
+  std::wstring text = Widen(command.text);
+  if (limit > 0 && text.size() > limit) text.resize(limit);  // typing stops at the limit
+  Say("ui: type " + id + " \"" + Narrow(text) + "\"");
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_BLOCK,
+                      kWaitMs, &ignored);
+  Settle(field);
+  return true;
+}
+
 template <typename Find>
 HWND EditorAutomation::WaitForWindow(Find find, const char* what) {
   const ULONGLONG deadline = GetTickCount64() + kWaitMs;
@@ -290,6 +381,10 @@ bool EditorAutomation::Execute(const ScriptStep& command) {
       Say("ui: screenshot " + command.file);
       return true;
     }
+    case ScriptOp::kChoose:
+      return Choose(command);
+    case ScriptOp::kType:
+      return Type(command);
     case ScriptOp::kExpectOpen: {
       Settle(Frame());
       if (!Frame())

@@ -39,6 +39,11 @@ class EditorAutomation {
   bool PostAndSettle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   bool Answer(const ScriptStep& command);
   bool Key(const ScriptStep& command);
+  // A control of the module's windows by its id: in a dialog of the main
+  // thread first, then in the editor frame.
+  HWND Control(int id) const;
+  bool Choose(const ScriptStep& command);
+  bool Type(const ScriptStep& command);
   bool Fail(const std::string& message);
   void GiveUp();
 

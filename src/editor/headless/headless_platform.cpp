@@ -136,6 +136,7 @@ void HeadlessPlatform::DestroyEditorWindow(WindowId window) {
   for (const WindowId child : children) DestroyEditorWindow(child);
   EditorWindow* object = windows_[window].object;
   windows_.erase(window);
+  controls_.erase(window);
   std::erase_if(timers_, [&](const Timer& t) { return t.window == window; });
   if (window == frame_) {
     frame_ = 0;
@@ -152,6 +153,114 @@ void HeadlessPlatform::DisableCloseMenuItem(WindowId frame) {
 
 void HeadlessPlatform::Invalidate(WindowId /*window*/, bool /*erase*/) {}
 
+WindowId HeadlessPlatform::CreateControl(const ControlDescription& description) {
+  const auto parent = windows_.find(description.parent);
+  if (parent == windows_.end()) return 0;
+  const WindowId id = nextWindow_++;
+  windows_[id] = WindowEntry{nullptr, description.parent};
+  Control& control = controls_[id];
+  control.description = description;
+  // Controls in a toolbar report to the toolbar's window, which passes
+  // their notifications on to the frame.
+  const auto bar = controls_.find(description.parent);
+  control.notify = bar != controls_.end() ? bar->second.notify : description.parent;
+  return id;
+}
+
+void HeadlessPlatform::SetListItems(WindowId list, const std::vector<std::string>& items,
+                                    int selected) {
+  const auto it = controls_.find(list);
+  if (it == controls_.end()) return;
+  it->second.items = items;
+  it->second.selected = selected >= 0 && selected < static_cast<int>(items.size()) ? selected : -1;
+}
+
+int HeadlessPlatform::ListSelection(WindowId list) {
+  const auto it = controls_.find(list);
+  return it == controls_.end() ? -1 : it->second.selected;
+}
+
+void HeadlessPlatform::SetControlText(WindowId window, const std::string& text) {
+  const auto it = controls_.find(window);
+  if (it == controls_.end()) return;
+  it->second.text = text;
+  // As an edit control does, whoever changed the text.
+  if (it->second.description.kind == ControlKind::kEdit) {
+    Send(it->second.notify, kMsgCommand,
+         (static_cast<uintptr_t>(kEditUpdated) << 16) |
+             static_cast<uint32_t>(it->second.description.id),
+         static_cast<intptr_t>(window));
+  }
+}
+
+std::string HeadlessPlatform::ControlText(WindowId window) {
+  const auto it = controls_.find(window);
+  return it == controls_.end() ? std::string() : it->second.text;
+}
+
+void HeadlessPlatform::SetReadOnly(WindowId field, bool readOnly) {
+  const auto it = controls_.find(field);
+  if (it != controls_.end()) it->second.readOnly = readOnly;
+}
+
+void HeadlessPlatform::ShowBar(WindowId bar, bool show) {
+  const auto it = controls_.find(bar);
+  if (it == controls_.end() || it->second.shown == show) return;
+  it->second.shown = show;
+  Log("bar " + std::to_string(it->second.description.id) + (show ? " shown" : " hidden"));
+}
+
+bool HeadlessPlatform::BarShown(WindowId bar) {
+  const auto it = controls_.find(bar);
+  return it != controls_.end() && it->second.shown;
+}
+
+WindowId HeadlessPlatform::FindControl(int id) const {
+  WindowId found = 0;
+  for (const auto& [window, control] : controls_) {
+    if (control.description.id == id) found = window;
+  }
+  return found;
+}
+
+void HeadlessPlatform::Choose(const ScriptStep& step) {
+  const WindowId window = FindControl(step.control);
+  const auto it = controls_.find(window);
+  if (it == controls_.end() || it->second.description.kind != ControlKind::kDropDownList) {
+    Log("choose " + std::to_string(step.control) + ": no such list");
+    return;
+  }
+  Control& list = it->second;
+  if (step.index >= static_cast<int32_t>(list.items.size())) {
+    Log("choose " + std::to_string(step.control) + ": no entry " + std::to_string(step.index));
+    return;
+  }
+  list.selected = step.index;
+  Log("choose " + std::to_string(step.control) + " \"" + list.items[step.index] + "\"");
+  Post(list.notify, kMsgCommand,
+       (static_cast<uintptr_t>(kListSelectionChanged) << 16) | static_cast<uint32_t>(step.control),
+       static_cast<intptr_t>(window));
+}
+
+void HeadlessPlatform::Type(const ScriptStep& step) {
+  const WindowId window = FindControl(step.control);
+  const auto it = controls_.find(window);
+  if (it == controls_.end() || it->second.description.kind != ControlKind::kEdit) {
+    Log("type " + std::to_string(step.control) + ": no such field");
+    return;
+  }
+  if (it->second.readOnly) {
+    Log("type " + std::to_string(step.control) + ": the field is read-only");
+    return;
+  }
+  // Typing stops at the field's limit.
+  const int limit = it->second.description.maxChars;
+  std::string text = step.text;
+  if (limit > 0 && static_cast<int>(text.size()) > limit) text.resize(static_cast<size_t>(limit));
+  Log("type " + std::to_string(step.control) + " \"" + text + "\"");
+  SetControlText(window, text);
+}
+
 void HeadlessPlatform::SetScrollBars(WindowId window, const ScrollBarState& horizontal,
                                      const ScrollBarState& vertical) {
   if (window != view_ || view_ == 0) return;
@@ -161,6 +270,7 @@ void HeadlessPlatform::SetScrollBars(WindowId window, const ScrollBarState& hori
 
 void HeadlessPlatform::SetStatusText(WindowId frame, int pane, const std::string& text) {
   if (frame == 0 || frame != frame_) return;
+  if (pane >= 0 && pane < 2) statusTexts_[pane] = text;
   Log("status " + std::to_string(pane) + " \"" + text + "\"");
 }
 
@@ -260,6 +370,12 @@ void HeadlessPlatform::Execute(const ScriptStep& step) {
       break;
     case ScriptOp::kScreenshot:
       Screenshot(step.file);
+      break;
+    case ScriptOp::kChoose:
+      Choose(step);
+      break;
+    case ScriptOp::kType:
+      Type(step);
       break;
   }
 }

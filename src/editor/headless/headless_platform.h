@@ -45,6 +45,14 @@ class HeadlessPlatform : public EditorPlatform {
   void Invalidate(WindowId window, bool erase) override;
   void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
                      const ScrollBarState& vertical) override;
+  WindowId CreateControl(const ControlDescription& description) override;
+  void SetListItems(WindowId list, const std::vector<std::string>& items, int selected) override;
+  int ListSelection(WindowId list) override;
+  void SetControlText(WindowId control, const std::string& text) override;
+  std::string ControlText(WindowId control) override;
+  void SetReadOnly(WindowId field, bool readOnly) override;
+  void ShowBar(WindowId bar, bool show) override;
+  bool BarShown(WindowId bar) override;
   void SetStatusText(WindowId frame, int pane, const std::string& text) override;
   // Headless time stands still except in the script's sleep steps, which let
   // the timers that fall due in them fire (once each, as coalesced timer
@@ -73,6 +81,15 @@ class HeadlessPlatform : public EditorPlatform {
   bool windowExists(WindowId window) const { return windows_.count(window) != 0; }
   size_t pendingMessages() const { return queue_.size(); }
   size_t remainingSteps() const { return script_.size(); }
+  // A control of the editor by its id (the newest with that id), or 0.
+  WindowId FindControl(int id) const;
+  const std::vector<std::string>& listItems(WindowId list) const {
+    return controls_.at(list).items;
+  }
+  bool readOnly(WindowId field) const { return controls_.at(field).readOnly; }
+  std::string statusText(int pane) const {
+    return pane >= 0 && pane < 2 ? statusTexts_[pane] : std::string();
+  }
   // The view's scroll bars as last shown.
   const ScrollBarState& scrollBar(ScrollAxis axis) const {
     return scrollBars_[axis == ScrollAxis::kHorizontal ? 0 : 1];
@@ -91,6 +108,18 @@ class HeadlessPlatform : public EditorPlatform {
     EditorWindow* object = nullptr;
     WindowId parent = 0;
   };
+  // What a control holds; its window is an entry of windows_ without object.
+  struct Control {
+    ControlDescription description;
+    WindowId notify = 0;  // the window its notifications go to
+    std::vector<std::string> items;
+    int selected = -1;
+    std::string text;
+    bool readOnly = false;
+    bool shown = true;
+  };
+  void Choose(const ScriptStep& step);
+  void Type(const ScriptStep& step);
 
   void Log(std::string_view line);
   // Turns one script step into queued messages or immediate actions.
@@ -122,6 +151,8 @@ class HeadlessPlatform : public EditorPlatform {
   uint64_t now_ = 0;
   std::vector<Timer> timers_;
   ScrollBarState scrollBars_[2];
+  std::map<WindowId, Control> controls_;
+  std::string statusTexts_[2];
 };
 
 }  // namespace ulvo

@@ -163,9 +163,21 @@ std::string ParseStep(const std::vector<std::string_view>& w, ScriptStep& step) 
     step.op = ScriptOp::kAnswer;
     return {};
   }
+  if (name == "choose") {
+    if (args != 2) return "needs ID INDEX";
+    const auto id = number(1, 1, 0xFFFF);
+    if (!id) return "bad control id";
+    const auto index = number(2, 0, 0xFFFF);
+    if (!index) return "bad index";
+    step.op = ScriptOp::kChoose;
+    step.control = static_cast<int32_t>(*id);
+    step.index = static_cast<int32_t>(*index);
+    return {};
+  }
   // A screenshot line with a file name never gets here; one whose rest is
   // only a comment does.
   if (name == "screenshot") return "needs FILE";
+  if (name == "type") return "needs ID [TEXT]";
   return "unknown command";
 }
 
@@ -203,6 +215,33 @@ ParsedScript ParseScript(std::string_view text) {
       step.op = ScriptOp::kScreenshot;
       step.line = lineNumber;
       step.file = std::string(file);
+      script.steps.push_back(std::move(step));
+      continue;
+    }
+    // A field's new text is the rest of the line after the control id, so it
+    // may hold spaces and '#' too.
+    constexpr std::string_view kType = "type";
+    if (line.substr(0, kType.size()) == kType && line.size() > kType.size() &&
+        IsSpace(line[kType.size()])) {
+      const std::string_view rest = Trim(line.substr(kType.size()));
+      size_t idEnd = 0;
+      while (idEnd < rest.size() && !IsSpace(rest[idEnd])) ++idEnd;
+      const std::string_view idWord = rest.substr(0, idEnd);
+      const std::string_view text = Trim(rest.substr(idEnd));
+      const auto id = ParseNumber(idWord, 1, 0xFFFF);
+      if (!id) {
+        script.problems.push_back({lineNumber, "type: bad control id"});
+        continue;
+      }
+      if (text.find('\0') != std::string_view::npos) {
+        script.problems.push_back({lineNumber, "type: contains a NUL byte"});
+        continue;
+      }
+      ScriptStep step;
+      step.op = ScriptOp::kType;
+      step.line = lineNumber;
+      step.control = static_cast<int32_t>(*id);
+      step.text = std::string(text);
       script.steps.push_back(std::move(step));
       continue;
     }

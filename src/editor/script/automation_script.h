@@ -27,6 +27,8 @@ enum class ScriptOp {
   kQuit,
   kScreenshot,
   kExpectOpen,
+  kChoose,  // pick an entry of a list, or a radio button
+  kType,    // replace the text of a field
 };
 
 enum class PostTarget { kFrame, kView, kThread };
@@ -44,6 +46,9 @@ struct ScriptStep {
   bool right = false;                             // click
   DialogButton button = DialogButton::kOk;        // answer
   std::string file;                               // screenshot
+  int32_t control = 0;                            // choose, type: control id
+  int32_t index = 0;                              // choose: entry
+  std::string text;                               // type: the new text
 };
 
 struct ScriptProblem {

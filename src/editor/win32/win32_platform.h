@@ -9,6 +9,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "src/editor/editor_platform.h"
 #include "src/editor/win32/win32_handles.h"
@@ -36,6 +37,14 @@ class Win32Platform : public EditorPlatform {
   void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
                      const ScrollBarState& vertical) override;
   void SetStatusText(WindowId frame, int pane, const std::string& text) override;
+  WindowId CreateControl(const ControlDescription& description) override;
+  void SetListItems(WindowId list, const std::vector<std::string>& items, int selected) override;
+  int ListSelection(WindowId list) override;
+  void SetControlText(WindowId control, const std::string& text) override;
+  std::string ControlText(WindowId control) override;
+  void SetReadOnly(WindowId field, bool readOnly) override;
+  void ShowBar(WindowId bar, bool show) override;
+  bool BarShown(WindowId bar) override;
   bool SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) override;
   void KillTimer(WindowId window, uintptr_t timerId) override;
   bool NextMessage(Message& msg, int& quitCode) override;
@@ -62,6 +71,9 @@ class Win32Platform : public EditorPlatform {
 
  private:
   void LayoutFrame();
+  HWND CreateToolbar(HWND parent, const ControlDescription& description);
+  HWND CreateToolbarControl(HWND bar, const ControlDescription& description);
+  bool OnBarNotify(NMHDR& header);
 
   HINSTANCE instance_;
   // The registry under the module's file name, opened with the platform.
@@ -72,6 +84,9 @@ class Win32Platform : public EditorPlatform {
   HWND frame_ = nullptr;
   HWND view_ = nullptr;
   HWND statusBar_ = nullptr;
+  HWND toolbar_ = nullptr;
+  std::vector<UniqueGdiObject> fonts_;  // of the toolbar's lists, while they live
+  std::wstring tipText_;                // the tooltip being shown
   MSG lastMessage_{};
 };
 

@@ -17,9 +17,7 @@ namespace {
 
 constexpr wchar_t kFrameClass[] = L"UlvoPiFrame";
 constexpr wchar_t kViewClass[] = L"UlvoFilterView";
-constexpr UINT kStatusBarId = 0xE801;  // the framework's standard status bar id
-constexpr UINT kViewId = 0xE900;       // the framework's first pane id
-constexpr int kStatusPaneWidth = 150;
+constexpr UINT kViewId = 0xE900;  // the framework's first pane id
 
 HWND ToHwnd(WindowId window) {
   return reinterpret_cast<HWND>(window);
@@ -176,8 +174,9 @@ HINSTANCE ModuleInstance() {
 Win32Platform::Win32Platform() : instance_(ModuleInstance()) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
+  // The frame shows only behind its bars, which take the button face.
   frameClass_ = RegisterEditorClass(instance_, kFrameClass, FrameWindowProc,
-                                    reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
+                                    reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   viewClass_ = RegisterEditorClass(instance_, kViewClass, ViewWindowProc,
                                    reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
 }
@@ -214,16 +213,173 @@ WindowId Win32Platform::CreateFrameWindow(EditorWindow& frame, int menuId) {
     return 0;
   }
   menu.release();  // the window owns its menu now
-
-  statusBar_ = CreateWindowExW(
-      0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window.get(),
-      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kStatusBarId)), instance_, nullptr);
-  if (statusBar_ != nullptr) {
-    int edges[2] = {kStatusPaneWidth, 2 * kStatusPaneWidth};
-    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
-  }
   frame_ = window.release();
   return ToId(frame_);
+}
+
+WindowId Win32Platform::CreateControl(const ControlDescription& d) {
+  HWND parent = ToHwnd(d.parent);
+  if (parent == nullptr || !IsWindow(parent)) return 0;
+  HMENU id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(d.id));
+  HWND control = nullptr;
+  switch (d.kind) {
+    case ControlKind::kToolbar:
+      control = CreateToolbar(parent, d);
+      if (control != nullptr) toolbar_ = control;
+      break;
+    case ControlKind::kStatusBar: {
+      control = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0,
+                                0, 0, 0, parent, id, instance_, nullptr);
+      if (control == nullptr) break;
+      std::vector<int> edges;
+      int right = 0;
+      for (int width : d.panes) edges.push_back(right += width);
+      SendMessageW(control, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+      statusBar_ = control;
+      break;
+    }
+    case ControlKind::kDropDownList:
+    case ControlKind::kEdit:
+      control = CreateToolbarControl(parent, d);
+      break;
+  }
+  if (control == nullptr) return 0;
+  LayoutFrame();
+  return ToId(control);
+}
+
+// Buttons from the toolbar resource (ids, 0 for a separator) with pictures
+// from the bitmap of the same id, as the framework's toolbars load them.
+HWND Win32Platform::CreateToolbar(HWND parent, const ControlDescription& d) {
+  HRSRC found = FindResourceW(instance_, MAKEINTRESOURCEW(d.resource), MAKEINTRESOURCEW(241));
+  HGLOBAL loaded = found != nullptr ? LoadResource(instance_, found) : nullptr;
+  const auto* data = loaded != nullptr ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+  const DWORD bytes = found != nullptr ? SizeofResource(instance_, found) : 0;
+  // version 1, button width, height, count, ids
+  if (data == nullptr || bytes < 8 || data[0] != 1 || bytes < 8 + 2u * data[3]) return nullptr;
+  const int imageWidth = data[1];
+  const int imageHeight = data[2];
+  const int count = data[3];
+  HWND bar = CreateWindowExW(
+      0, TOOLBARCLASSNAMEW, L"",
+      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+          CCS_TOP,
+      0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(d.id)), instance_, nullptr);
+  if (bar == nullptr) return nullptr;
+  SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELONG(imageWidth, imageHeight));
+  std::vector<TBBUTTON> buttons;
+  int images = 0;
+  for (int i = 0; i < count; ++i) {
+    TBBUTTON button{};
+    button.idCommand = data[4 + i];
+    if (button.idCommand == 0) {
+      button.fsStyle = BTNS_SEP;
+    } else {
+      const auto listed = [&](const std::vector<int>& ids) {
+        return std::find(ids.begin(), ids.end(), button.idCommand) != ids.end();
+      };
+      button.iBitmap = images++;
+      button.fsState = listed(d.disabled) ? 0 : TBSTATE_ENABLED;
+      if (listed(d.indeterminate)) button.fsState |= TBSTATE_INDETERMINATE;
+      button.fsStyle = BTNS_BUTTON;
+    }
+    buttons.push_back(button);
+  }
+  TBADDBITMAP pictures{instance_, static_cast<UINT_PTR>(d.resource)};
+  SendMessageW(bar, TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&pictures));
+  SendMessageW(bar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  SendMessageW(bar, TB_AUTOSIZE, 0, 0);
+  return bar;
+}
+
+// A list or field at the place of a toolbar button, which becomes a
+// separator as wide as the control.
+HWND Win32Platform::CreateToolbarControl(HWND bar, const ControlDescription& d) {
+  const LRESULT index = SendMessageW(bar, TB_COMMANDTOINDEX, d.placeholder, 0);
+  if (index < 0) return nullptr;
+  TBBUTTONINFOW info{};
+  info.cbSize = sizeof(info);
+  info.dwMask = TBIF_STYLE | TBIF_SIZE | TBIF_IMAGE;
+  info.fsStyle = BTNS_SEP;
+  info.cx = static_cast<WORD>(d.width);
+  info.iImage = d.width;  // a separator's width
+  SendMessageW(bar, TB_SETBUTTONINFOW, d.placeholder, reinterpret_cast<LPARAM>(&info));
+  RECT place{};
+  SendMessageW(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&place));
+  HMENU id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(d.id));
+  HWND control = nullptr;
+  if (d.kind == ControlKind::kDropDownList) {
+    // Its height is that of the dropped-down list.
+    control = CreateWindowExW(
+        0, WC_COMBOBOXW, L"",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_AUTOHSCROLL | CBS_HASSTRINGS,
+        place.left, place.top, place.right - place.left, d.dropHeight, bar, id, instance_, nullptr);
+  } else {
+    control = CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_EDITW, L"",
+        WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | (d.rightAligned ? ES_RIGHT : ES_LEFT), place.left,
+        place.top, place.right - place.left, place.bottom - place.top, bar, id, instance_, nullptr);
+    if (control != nullptr) {
+      if (d.maxChars > 0) SendMessageW(control, EM_LIMITTEXT, d.maxChars, 0);
+      SendMessageW(control, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                   MAKELONG(d.margins, d.margins));
+    }
+  }
+  if (control == nullptr) return nullptr;
+  if (!d.fontFace.empty()) {
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(d.fontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    fonts_.emplace_back(CreateFontW(
+        height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, Widen(d.fontFace).c_str()));
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.back().get()), TRUE);
+  }
+  return control;
+}
+
+void Win32Platform::SetListItems(WindowId list, const std::vector<std::string>& items,
+                                 int selected) {
+  HWND control = ToHwnd(list);
+  if (control == nullptr) return;
+  SendMessageW(control, CB_RESETCONTENT, 0, 0);
+  for (const std::string& item : items) {
+    SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+  }
+  SendMessageW(control, CB_SETCURSEL, selected, 0);
+}
+
+int Win32Platform::ListSelection(WindowId list) {
+  HWND control = ToHwnd(list);
+  return control == nullptr ? -1 : static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
+}
+
+void Win32Platform::SetControlText(WindowId window, const std::string& text) {
+  if (window != 0) SetWindowTextW(ToHwnd(window), Widen(text).c_str());
+}
+
+std::string Win32Platform::ControlText(WindowId window) {
+  HWND control = ToHwnd(window);
+  if (control == nullptr) return {};
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), length + 1)));
+  return Narrow(text);
+}
+
+void Win32Platform::SetReadOnly(WindowId field, bool readOnly) {
+  if (field != 0) SendMessageW(ToHwnd(field), EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+}
+
+void Win32Platform::ShowBar(WindowId bar, bool show) {
+  if (bar == 0) return;
+  ShowWindow(ToHwnd(bar), show ? SW_SHOW : SW_HIDE);
+  LayoutFrame();
+}
+
+bool Win32Platform::BarShown(WindowId bar) {
+  return bar != 0 && IsWindowVisible(ToHwnd(bar));
 }
 
 WindowId Win32Platform::CreateViewWindow(EditorWindow& view, WindowId frame) {
@@ -246,15 +402,18 @@ void Win32Platform::LayoutFrame() {
   if (frame_ == nullptr) return;
   RECT client{};
   GetClientRect(frame_, &client);
-  int statusHeight = 0;
-  if (statusBar_ != nullptr) {
-    SendMessageW(statusBar_, WM_SIZE, 0, 0);
-    RECT bar{};
-    GetWindowRect(statusBar_, &bar);
-    statusHeight = bar.bottom - bar.top;
-  }
+  // The bars size themselves along the frame's edges; the view takes the rest.
+  const auto height = [](HWND bar, UINT resize) {
+    if (bar == nullptr || !IsWindowVisible(bar)) return 0L;
+    SendMessageW(bar, resize, 0, 0);
+    RECT place{};
+    GetWindowRect(bar, &place);
+    return place.bottom - place.top;
+  };
+  const LONG top = height(toolbar_, TB_AUTOSIZE);
+  const LONG bottom = height(statusBar_, WM_SIZE);
   if (view_ != nullptr)
-    MoveWindow(view_, 0, 0, client.right, std::max<LONG>(0, client.bottom - statusHeight), TRUE);
+    MoveWindow(view_, 0, top, client.right, std::max<LONG>(0, client.bottom - top - bottom), TRUE);
 }
 
 void Win32Platform::ShowFrameWindow(WindowId frame) {
@@ -302,8 +461,9 @@ void Win32Platform::SetScrollBars(WindowId window, const ScrollBarState& horizon
 void Win32Platform::SetStatusText(WindowId frame, int pane, const std::string& text) {
   if (statusBar_ == nullptr || ToHwnd(frame) != frame_) return;
   const std::wstring wide = Widen(text);
-  SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(pane),
-               reinterpret_cast<LPARAM>(wide.c_str()));
+  // The first pane stands out, as the pattern name it shows should.
+  const WPARAM where = static_cast<WPARAM>(pane) | (pane == 0 ? SBT_POPOUT : 0);
+  SendMessageW(statusBar_, SB_SETTEXTW, where, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 bool Win32Platform::SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) {
@@ -400,10 +560,15 @@ LRESULT Win32Platform::FrameProc(Binding& binding, HWND window, UINT msg, WPARAM
     case WM_SETFOCUS:
       if (view_ != nullptr) SetFocus(view_);
       return 0;
+    case WM_NOTIFY:
+      if (OnBarNotify(*reinterpret_cast<NMHDR*>(lParam))) return 0;
+      break;
     case WM_NCDESTROY:
       if (window == frame_) {
         frame_ = nullptr;
         statusBar_ = nullptr;
+        toolbar_ = nullptr;
+        fonts_.clear();
       }
       Unbind(binding, window);
       return DefWindowProcW(window, msg, wParam, lParam);
@@ -411,6 +576,30 @@ LRESULT Win32Platform::FrameProc(Binding& binding, HWND window, UINT msg, WPARAM
       break;
   }
   return ForwardToObject(binding, window, msg, wParam, lParam);
+}
+
+// Tooltips and the fly-by help of the toolbar's buttons, from the string
+// table: the prompt before the line break, the tooltip after it.
+bool Win32Platform::OnBarNotify(NMHDR& header) {
+  if (header.code == TTN_GETDISPINFOW) {
+    auto& tip = reinterpret_cast<NMTTDISPINFOW&>(header);
+    const std::string text = StringResource(static_cast<int>(tip.hdr.idFrom));
+    const size_t cut = text.find('\n');
+    tipText_ = cut == std::string::npos ? std::wstring() : Widen(text.substr(cut + 1));
+    tip.lpszText = tipText_.data();
+    return true;
+  }
+  if (header.code == static_cast<UINT>(TBN_HOTITEMCHANGE) && header.hwndFrom == toolbar_ &&
+      statusBar_ != nullptr) {
+    const auto& hot = reinterpret_cast<const NMTBHOTITEM&>(header);
+    std::wstring prompt;
+    if ((hot.dwFlags & HICF_LEAVING) == 0) {
+      const std::string text = StringResource(hot.idNew);
+      prompt = Widen(text.substr(0, text.find('\n')));
+    }
+    SendMessageW(statusBar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(prompt.c_str()));
+  }
+  return false;
 }
 
 LRESULT Win32Platform::ViewProc(Binding& binding, HWND window, UINT msg, WPARAM wParam,

@@ -1,0 +1,167 @@
+// The frame's tone controls: the lists, the selection a run starts with, the
+// focus field's reading and the pattern name of the status bar; then the
+// controls at work in a headless editor run.
+#include "src/editor/tone_controls.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "src/editor/editor_app.h"
+#include "src/editor/headless/headless_platform.h"
+#include "src/editor/ulvo_pi_frame.h"
+#include "src/resources/editor_ids.h"
+#include "src/settings/memory_profile_store.h"
+
+namespace ulvo {
+namespace {
+
+TEST(ToneControls, ListsHoldTheToolbarValues) {
+  const std::vector<std::string> hardness = HardnessTexts();
+  ASSERT_EQ(hardness.size(), 20u);
+  EXPECT_EQ(hardness.front(), "0.5");
+  EXPECT_EQ(hardness[11], "1.6");
+  EXPECT_EQ(hardness.back(), "6.0");
+  EXPECT_EQ(BrightnessTexts(), (std::vector<std::string>{"0.3", "0.5", "1.0", "1.5", "2.0", "2.5",
+                                                         "3.0", "3.5", "4.0"}));
+  EXPECT_EQ(HardnessValue(11), 1.6f);
+  EXPECT_GE(HardnessValue(11), 1.55f);  // the exponential curve from here on
+  EXPECT_LT(HardnessValue(10), 1.55f);
+  EXPECT_EQ(HardnessValue(kDefaultHardnessIndex), 1.0f);
+  EXPECT_EQ(BrightnessValue(kDefaultBrightnessIndex), 1.0f);
+}
+
+TEST(ToneControls, OnlyARepeatedRunStartsWithTheStoredSelection) {
+  EXPECT_EQ(StartIndex(true, 11, kHardnessCount, 5), 11);
+  EXPECT_EQ(StartIndex(false, 11, kHardnessCount, 5), 5);
+  EXPECT_EQ(StartIndex(true, 12, kBrightnessCount, 2), 2);
+  EXPECT_EQ(StartIndex(true, -1, kBrightnessCount, 2), 2);
+  EXPECT_EQ(StartIndex(true, std::nullopt, kBrightnessCount, 2), 2);
+}
+
+TEST(ToneControls, FocusFieldIsReadLikePercentDAndHeldToADepth) {
+  EXPECT_EQ(ReadFocusField("300", 7).value, 255);
+  EXPECT_TRUE(ReadFocusField("300", 7).rewrite);
+  EXPECT_EQ(ReadFocusField("-5", 7).value, 0);
+  EXPECT_TRUE(ReadFocusField("-5", 7).rewrite);
+  EXPECT_EQ(ReadFocusField("12x", 7).value, 12);
+  EXPECT_FALSE(ReadFocusField("12x", 7).rewrite);
+  EXPECT_EQ(ReadFocusField("abc", 7).value, 7);
+  EXPECT_EQ(ReadFocusField("", 7).value, 7);
+  EXPECT_EQ(ReadFocusField("99999", 7).value, 255);  // only three characters are read: 999
+}
+
+TEST(ToneControls, PatternNameIsItsFolderAndFile) {
+  EXPECT_EQ(ShortPatternName("C:\\patterns\\disc\\f2.tif"), "disc\\f2.tif");
+  EXPECT_EQ(ShortPatternName("C:\\f2.tif"), "C:\\f2.tif");
+  EXPECT_EQ(ShortPatternName("f2.tif"), "f2.tif");
+  EXPECT_EQ(ShortPatternName("/home/me/patterns/hex.tif"), "patterns/hex.tif");
+  EXPECT_EQ(ShortPatternName(""), "");
+}
+
+// A headless editor run on a frame built by hand, so that its state can be
+// looked at; the script ends it by finishing.
+struct FrameRun {
+  explicit FrameRun(bool repeated = false, bool depth = true) {
+    active.ActiveRepeat = repeated ? 1 : 0;
+    active.DepthAvailable = depth;
+  }
+  void Go(const std::string& script) {
+    HeadlessOptions options;
+    options.profile = &store;
+    std::ostringstream out;
+    HeadlessPlatform platform(script + "\ncommand 57665\n", out, options);
+    EditorApp app(platform);
+    CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform), active);
+    ASSERT_TRUE(frame.Create());
+    startHardness = frame.hardnessIndex();
+    startBrightness = frame.brightnessIndex();
+    const WindowId field = platform.FindControl(IDC_ULVO_FOCUS);
+    readOnly = platform.readOnly(field);
+    fieldAtStart = platform.ControlText(field);
+    hardnessItems = platform.listItems(platform.FindControl(IDC_ULVO_HARDNESS)).size();
+    statusPane = platform.statusText(0);
+    frame.RunModalLoop();
+    field_ = platform.ControlText(field);
+    toolbarShown = platform.BarShown(frame.toolbar());
+    frame.Destroy();
+    log = out.str();
+  }
+  MemoryProfileStore store;
+  ActiveValues active;
+  int startHardness = -1, startBrightness = -1;
+  bool readOnly = false, toolbarShown = true;
+  std::string fieldAtStart, field_, statusPane, log;
+  size_t hardnessItems = 0;
+};
+
+TEST(FrameToneControls, ARepeatedRunTakesUpTheStoredSelections) {
+  FrameRun repeated(true);
+  repeated.store.values["NomKatasa"] = 11;
+  repeated.store.values["NomAkarusa"] = 12;  // not an entry: the default
+  repeated.Go("");
+  EXPECT_EQ(repeated.startHardness, 11);
+  EXPECT_EQ(repeated.startBrightness, 2);
+  EXPECT_EQ(repeated.active.ActiveHardness, 1.6f);
+  EXPECT_EQ(repeated.hardnessItems, 20u);
+
+  FrameRun fresh(false);
+  fresh.store.values["NomKatasa"] = 11;
+  fresh.Go("");
+  EXPECT_EQ(fresh.startHardness, 5);
+  EXPECT_EQ(fresh.active.ActiveHardness, 1.0f);
+}
+
+TEST(FrameToneControls, ChoosingSetsTheToneAndIsKeptForTheNextRun) {
+  FrameRun run;
+  run.Go("choose 1005 16\nchoose 1004 7");
+  EXPECT_EQ(run.active.ActiveHardness, 3.0f);
+  EXPECT_EQ(run.active.ActiveBrightness, 3.5f);
+  EXPECT_EQ(std::get<int32_t>(run.store.values["NomKatasa"]), 16);
+  EXPECT_EQ(std::get<int32_t>(run.store.values["NomAkarusa"]), 7);
+  EXPECT_NE(run.log.find("ui: choose 1005 \"3.0\""), std::string::npos) << run.log;
+}
+
+TEST(FrameToneControls, TheFocusFieldHoldsDepthsAndShowsWhatItHeld) {
+  FrameRun high;
+  high.store.values["OnFocusDepth"] = 40;
+  high.Go("type 1020 300");
+  EXPECT_EQ(high.fieldAtStart, "40");
+  EXPECT_EQ(high.active.ActiveFocusDepth, 255);
+  EXPECT_EQ(high.field_, "255");
+
+  FrameRun low;
+  low.Go("type 1020 -5");
+  EXPECT_EQ(low.active.ActiveFocusDepth, 0);
+  EXPECT_EQ(low.field_, "0");
+
+  FrameRun plain;
+  plain.Go("type 1020 77");
+  EXPECT_EQ(plain.active.ActiveFocusDepth, 77);
+  EXPECT_EQ(plain.field_, "77");
+}
+
+TEST(FrameToneControls, WithoutDepthTheFocusFieldIsEmptyAndReadOnly) {
+  FrameRun run(false, false);
+  run.store.values["OnFocusDepth"] = 90;
+  run.Go("type 1020 12");
+  EXPECT_TRUE(run.readOnly);
+  EXPECT_EQ(run.fieldAtStart, "");
+  EXPECT_EQ(run.field_, "");
+  EXPECT_EQ(run.active.ActiveFocusDepth, 90);
+  EXPECT_NE(run.log.find("ui: type 1020: the field is read-only"), std::string::npos);
+}
+
+TEST(FrameToneControls, StatusBarShowsThePatternAndBarsCanBeSwitched) {
+  FrameRun run;
+  run.store.values["OldPatName"] = std::string("C:\\patterns\\disc\\f2.tif");
+  run.Go("command 59392");
+  EXPECT_EQ(run.statusPane, "disc\\f2.tif");
+  EXPECT_FALSE(run.toolbarShown);
+  EXPECT_NE(run.log.find("ui: bar 59392 hidden"), std::string::npos) << run.log;
+}
+
+}  // namespace
+}  // namespace ulvo
