@@ -1,7 +1,9 @@
 #include "src/editor/ulvo_filter_view.h"
 
 #include <cstdlib>
+#include <new>
 
+#include "src/editor/selection_overlay.h"
 #include "src/resources/editor_ids.h"
 
 namespace ulvo {
@@ -21,6 +23,16 @@ void CUlvoFilterView::OnInitialUpdate(WindowId frameWindow) {
 void CUlvoFilterView::TakeOverJob() {
   if (job_ == nullptr) return;
   display_.TakeIn(*job_);
+  // A selection gets a picture of its own to draw; without the memory for
+  // it the view shows the image without the whitening.
+  overlay_.clear();
+  if (JobHasMask(*job_) && !display_.empty()) {
+    try {
+      overlay_.assign(display_.byteSize(), 0);
+    } catch (const std::bad_alloc&) {
+      overlay_.clear();
+    }
+  }
   settings_.SaveMemory = 0;
   model_.SetImageSize({display_.width(), display_.height()});
   Refresh(true);
@@ -170,8 +182,13 @@ void CUlvoFilterView::Paint(Canvas& canvas) {
   if (job_ != nullptr && job_->inData != nullptr && !display_.empty()) {
     const Size scaled = model_.content();
     canvas.SetHalftone();
-    canvas.StretchBitmap(display_.header(), display_.pixels(),
-                         Rect{0, 0, scaled.width, scaled.height},
+    // The selection is recomputed from the display on every paint.
+    const uint8_t* picture = display_.pixels();
+    if (!overlay_.empty() && JobHasMask(*job_)) {
+      ComposeSelectionOverlay(display_, *job_, overlay_.data());
+      picture = overlay_.data();
+    }
+    canvas.StretchBitmap(display_.header(), picture, Rect{0, 0, scaled.width, scaled.height},
                          Rect{0, 0, display_.width(), display_.height()});
   }
   // Recorded on every paint: clicks map through the origin of the last paint.

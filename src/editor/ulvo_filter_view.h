@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "src/editor/active_values.h"
 #include "src/editor/command_target.h"
@@ -71,6 +72,7 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   FilterJob* job_ = nullptr;
   const DepthBuffer* depth_ = nullptr;
   DisplayImage display_;
+  std::vector<uint8_t> overlay_;  // what is drawn while the job has a selection
   ViewModel model_;
   bool ctrlHeld_ = false;
   PluginSettings settings_;  // defaults until the start-up loads them
