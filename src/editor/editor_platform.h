@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "src/editor/bitmap_header.h"
+#include "src/editor/dialog.h"
 #include "src/editor/editor_window.h"
 #include "src/editor/geometry.h"
 #include "src/editor/script/automation_script.h"
@@ -123,6 +124,9 @@ class EditorPlatform {
   virtual DialogButton ShowMessageBox(WindowId owner, const std::string& text,
                                       const std::string& caption, MessageBoxButtons buttons) = 0;
   virtual void ShowDialog(WindowId owner, int dialogId) = 0;
+  // Shows a portable dialog modally from its template until OK (once the
+  // dialog accepts its values) or Cancel; kFailed when it cannot be shown.
+  virtual DialogResult RunDialog(WindowId owner, DialogHandler& dialog) = 0;
 
   // A string of the editor's string table (UTF-8); empty when it is missing.
   virtual std::string StringResource(int id) = 0;

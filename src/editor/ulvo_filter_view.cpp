@@ -3,7 +3,10 @@
 #include <cstdlib>
 #include <new>
 
+#include "src/editor/editor.h"
 #include "src/editor/selection_overlay.h"
+#include "src/editor/settings_dialog.h"
+#include "src/editor/ulvo_pi_frame.h"
 #include "src/resources/editor_ids.h"
 
 namespace ulvo {
@@ -59,6 +62,11 @@ bool CUlvoFilterView::OnCommand(uint32_t id) {
     case ID_ULVO_CANCEL_TOOLBAR:
       Cancel();
       return true;
+    case ID_ULVO_PREFERENCES:
+    case ID_ULVO_TB_SETTINGS:
+    case ID_ULVO_POPUP_SETTINGS:
+      OpenSettings();
+      return true;
     // Zoom from the menu and the toolbar keeps the middle of the view.
     case ID_ULVO_ZOOM_IN:
     case ID_ULVO_TB_ZOOM_IN:
@@ -103,6 +111,28 @@ void CUlvoFilterView::Cancel() {
   }
   if (job_ != nullptr) job_->accepted = 0;
   PostEndMessage();
+}
+
+void CUlvoFilterView::OpenSettings() {
+  const std::string caption = FileBaseName(ModuleFilePath());
+  const auto tell = [&](const std::string& message) {
+    platform_.ShowMessageBox(0, message, caption, MessageBoxButtons::kOk);
+  };
+  // Without a pattern (none is loaded yet) the maximum blur is bounded by
+  // the widest blur the engine takes.
+  SettingsDialog dialog(
+      SettingsDialogOpening(settings_, active_.ActiveFocusDepth, SettingsBlurLimit(0, 0)),
+      ValidationTexts{platform_.StringResource(IDS_ULVO_PARSE_INT),
+                      platform_.StringResource(IDS_ULVO_PARSE_INT_RANGE)},
+      tell);
+  if (platform_.RunDialog(window(), dialog) != DialogResult::kOk) return;
+  ApplySettingsDialog(dialog.values(), settings_, active_.ActiveFocusDepth);
+  if (frame_ != nullptr) frame_->RefreshFocusField();
+  if (dialog.values().save != 0) {
+    tell(SaveAllPluginSettings(platform_.Profile(), settings_, active_.ActiveFocusDepth).message());
+  }
+  // Written whether or not the settings are kept for the next start.
+  platform_.Profile().WriteInt("KeepPattern", settings_.KeepPattern);
 }
 
 void CUlvoFilterView::PostEndMessage() {

@@ -60,6 +60,8 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
 
  private:
   void OnKeyDown(uint32_t vk);
+  // The settings dialog; its values take effect at once when confirmed.
+  void OpenSettings();
   void OnScroll(ScrollAxis axis, uintptr_t wParam, intptr_t lParam);
   void OnWheel(bool horizontal, uintptr_t wParam, intptr_t lParam);
   // Shows the model's scroll bars; repaints (with erase) when `repaint`.

@@ -13,11 +13,22 @@
 #define IDS_ULVO_PROGRESS_CAPTION 105
 #define IDS_ULVO_CONFIRM_DISCARD 32783
 #define IDS_ULVO_CONFIRM_ABORT 57666
+// The framework's validation messages of dialog fields.
+#define IDS_ULVO_PARSE_INT 61712
+#define IDS_ULVO_PARSE_INT_RANGE 61715
+
+// The settings dialog.
+#define IDD_ULVO_SETTINGS 135
+// Dialog texts and frames that nothing addresses.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 
 // Commands of the main menu and toolbar.
 #define ID_ULVO_LOAD_PATTERN 32771
 #define ID_ULVO_RUN_FILTER 32772
 #define ID_ULVO_PREFERENCES 32790
+#define ID_ULVO_POPUP_SETTINGS 32802
 #define ID_ULVO_HELP_HTML 32791
 #define ID_ULVO_HELP_WEB 32792
 #define ID_ULVO_ZOOM_IN 32797

@@ -128,6 +128,9 @@ TEST(AutomationScript, MalformedLinesAreSkippedOrRefused) {
       "screenshot # a comment, not a file",
       "screenshot#shot.png",
       "screenshot a\0b.png"s,
+      "check 1021",
+      "check 1021 yes",
+      "check 0 on",
       "choose 1005",
       "choose 0 1",
       "choose 1005 -1",
@@ -163,11 +166,17 @@ TEST(AutomationScript, ChooseAndTypeNameTheirControl) {
       "choose 1005 16\n"
       "type 1020 300\n"
       "type 0x3FA C:\\My Patterns # 2 \n"
-      "type 1013\n";
+      "type 1013\n"
+      "check 1021 on\n"
+      "check 1004 off\n";
   std::vector<ScriptStep> s;
   std::string error;
   ASSERT_TRUE(ParseScriptStrictly(text, s, error)) << error;
-  ASSERT_EQ(s.size(), 4u);
+  ASSERT_EQ(s.size(), 6u);
+  EXPECT_EQ(s[4].op, ScriptOp::kCheck);
+  EXPECT_EQ(s[4].control, 1021);
+  EXPECT_EQ(s[4].index, 1);
+  EXPECT_EQ(s[5].index, 0);
   EXPECT_EQ(s[0].op, ScriptOp::kChoose);
   EXPECT_EQ(s[0].control, 1005);
   EXPECT_EQ(s[0].index, 16);

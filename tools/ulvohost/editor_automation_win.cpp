@@ -195,6 +195,31 @@ bool EditorAutomation::Choose(const ScriptStep& command) {
                        reinterpret_cast<LPARAM>(list));
 }
 
+// A check box or radio button is set as by clicking it, if it is not as
+// wanted already; a radio button cannot be clicked off, so it is just cleared.
+bool EditorAutomation::Check(const ScriptStep& command) {
+  HWND button = WaitForWindow([&] { return Control(command.control); }, "the control");
+  if (!button) return stopped_;
+  const std::string id = std::to_string(command.control);
+  if (_stricmp(ClassOf(button).c_str(), "Button") != 0)
+    return Fail("check " + id + ": not a button");
+  const bool wanted = command.index != 0;
+  Say("ui: check " + id + (wanted ? " on" : " off"));
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_BLOCK, kWaitMs, &state);
+  if ((state == BST_CHECKED) == wanted) return true;
+  const LONG style = GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK;
+  const bool radio = style == BS_AUTORADIOBUTTON || style == BS_RADIOBUTTON;
+  DWORD_PTR ignored = 0;
+  if (radio && !wanted) {
+    SendMessageTimeoutW(button, BM_SETCHECK, BST_UNCHECKED, 0, SMTO_BLOCK, kWaitMs, &ignored);
+  } else {
+    SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_BLOCK, kWaitMs, &ignored);
+  }
+  Settle(button);
+  return true;
+}
+
 // A field's text is replaced as by typing: the field itself tells its window.
 bool EditorAutomation::Type(const ScriptStep& command) {
   HWND field = WaitForWindow([&] { return Control(command.control); }, "the control");
@@ -250,9 +275,15 @@ bool EditorAutomation::Answer(const ScriptStep& command) {
   answered_.insert(dialog);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-  // The same window may not be answered twice; wait until it has gone.
+  // The same window may not be answered twice; wait until it has gone, or
+  // until it shows a message of its own (a field that failed validation):
+  // then it stays open, to be answered again after that message.
   const ULONGLONG deadline = GetTickCount64() + kWaitMs;
   while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+    if (Dialog(0) != nullptr) {
+      answered_.erase(dialog);
+      return true;
+    }
     if (GetTickCount64() >= deadline) {
       Fail("the dialog did not close within 20 s");
       GiveUp();
@@ -383,6 +414,8 @@ bool EditorAutomation::Execute(const ScriptStep& command) {
     }
     case ScriptOp::kChoose:
       return Choose(command);
+    case ScriptOp::kCheck:
+      return Check(command);
     case ScriptOp::kType:
       return Type(command);
     case ScriptOp::kExpectOpen: {

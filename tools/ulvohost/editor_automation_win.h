@@ -44,6 +44,7 @@ class EditorAutomation {
   HWND Control(int id) const;
   bool Choose(const ScriptStep& command);
   bool Type(const ScriptStep& command);
+  bool Check(const ScriptStep& command);
   bool Fail(const std::string& message);
   void GiveUp();
 

@@ -1,5 +1,6 @@
 #include "src/editor/headless/headless_platform.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -377,6 +378,9 @@ void HeadlessPlatform::Execute(const ScriptStep& step) {
     case ScriptOp::kType:
       Type(step);
       break;
+    case ScriptOp::kCheck:
+      Log("check " + std::to_string(step.control) + ": no dialog is open");
+      break;
   }
 }
 
@@ -487,6 +491,84 @@ void HeadlessPlatform::ShowDialog(WindowId /*owner*/, int dialogId) {
   const DialogTexts texts = HeadlessDialogTexts(dialogId);
   // Escape closes a dialog as its OK button does, so cancel is an answer too.
   Answer(texts.title, texts.text, true, false);
+}
+
+namespace {
+
+// The controls of a dialog as the script leaves them; radio buttons behave
+// as auto radio buttons of their groups do.
+class ScriptedControls : public DialogControls {
+ public:
+  explicit ScriptedControls(std::vector<std::vector<int>> groups) : groups_(std::move(groups)) {}
+  std::string Text(int id) override { return texts_[id]; }
+  void SetText(int id, const std::string& text) override { texts_[id] = text; }
+  bool Checked(int id) override { return checks_[id]; }
+  void SetChecked(int id, bool checked) override {
+    if (checked) {
+      for (const std::vector<int>& group : groups_) {
+        if (std::find(group.begin(), group.end(), id) == group.end()) continue;
+        for (int other : group) checks_[other] = false;
+      }
+    }
+    checks_[id] = checked;
+  }
+  void Focus(int id) override { focus = id; }
+  int focus = 0;
+
+ private:
+  std::vector<std::vector<int>> groups_;
+  std::map<int, std::string> texts_;
+  std::map<int, bool> checks_;
+};
+
+}  // namespace
+
+DialogResult HeadlessPlatform::RunDialog(WindowId /*owner*/, DialogHandler& dialog) {
+  const std::string name = "dialog " + std::to_string(dialog.resource());
+  ScriptedControls controls(dialog.radioGroups());
+  dialog.OnInit(controls);
+  Log(name + " opened");
+  while (!script_.empty()) {
+    const ScriptStep step = script_.front();
+    script_.pop_front();
+    const std::string control = std::to_string(step.control);
+    switch (step.op) {
+      case ScriptOp::kType:
+        controls.SetText(step.control, step.text);
+        Log("type " + control + " \"" + step.text + "\"");
+        break;
+      case ScriptOp::kCheck:
+        controls.SetChecked(step.control, step.index != 0);
+        Log("check " + control + (step.index != 0 ? " on" : " off"));
+        break;
+      case ScriptOp::kSleep:
+        AdvanceTime(static_cast<uint64_t>(step.value));
+        break;
+      case ScriptOp::kWaitEditor:
+      case ScriptOp::kExpectOpen:
+        break;
+      case ScriptOp::kAnswer:
+        if (step.button == DialogButton::kCancel) {
+          Log(name + " -> cancel");
+          return DialogResult::kCancel;
+        }
+        if (step.button == DialogButton::kOk) {
+          if (dialog.OnOk(controls)) {
+            Log(name + " -> ok");
+            return DialogResult::kOk;
+          }
+          Log(name + " stays open, focus on " + std::to_string(controls.focus));
+          break;
+        }
+        Log(std::string("answer ") + ButtonName(step.button) + " does not fit " + name);
+        break;
+      default:
+        Log("script line " + std::to_string(step.line) + " skipped: " + name + " is open");
+        break;
+    }
+  }
+  Log("script ended with " + name + " open, cancelled");
+  return DialogResult::kCancel;
 }
 
 std::string HeadlessPlatform::StringResource(int id) {

@@ -66,6 +66,10 @@ class HeadlessPlatform : public EditorPlatform {
   DialogButton ShowMessageBox(WindowId owner, const std::string& text, const std::string& caption,
                               MessageBoxButtons buttons) override;
   void ShowDialog(WindowId owner, int dialogId) override;
+  // Plays the dialog from the script: type, check and choose steps fill its
+  // controls, answer presses OK or Cancel; other steps are skipped while it
+  // is open, and a script that ends cancels it.
+  DialogResult RunDialog(WindowId owner, DialogHandler& dialog) override;
   std::string StringResource(int id) override;
   std::string HostExecutablePath() override;
   ProfileStore& Profile() override;

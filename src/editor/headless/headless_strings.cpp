@@ -14,6 +14,10 @@ std::string HeadlessStringResource(int id) {
       return "変更を破棄して戻りますか？";
     case IDS_ULVO_CONFIRM_ABORT:
       return "本当にフィルタ作業を中止しますか？";
+    case IDS_ULVO_PARSE_INT:
+      return "整数を入力してください。";
+    case IDS_ULVO_PARSE_INT_RANGE:
+      return "%1 から %2 までの整数を入力してください。";
     default:
       return {};
   }

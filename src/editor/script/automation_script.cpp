@@ -163,6 +163,16 @@ std::string ParseStep(const std::vector<std::string_view>& w, ScriptStep& step) 
     step.op = ScriptOp::kAnswer;
     return {};
   }
+  if (name == "check") {
+    if (args != 2) return "needs ID on|off";
+    const auto id = number(1, 1, 0xFFFF);
+    if (!id) return "bad control id";
+    if (w[2] != "on" && w[2] != "off") return "needs on or off";
+    step.op = ScriptOp::kCheck;
+    step.control = static_cast<int32_t>(*id);
+    step.index = w[2] == "on" ? 1 : 0;
+    return {};
+  }
   if (name == "choose") {
     if (args != 2) return "needs ID INDEX";
     const auto id = number(1, 1, 0xFFFF);

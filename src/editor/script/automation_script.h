@@ -27,8 +27,9 @@ enum class ScriptOp {
   kQuit,
   kScreenshot,
   kExpectOpen,
-  kChoose,  // pick an entry of a list, or a radio button
+  kChoose,  // pick an entry of a list
   kType,    // replace the text of a field
+  kCheck,   // tick or untick a check box, or choose a radio button
 };
 
 enum class PostTarget { kFrame, kView, kThread };
@@ -47,7 +48,7 @@ struct ScriptStep {
   DialogButton button = DialogButton::kOk;        // answer
   std::string file;                               // screenshot
   int32_t control = 0;                            // choose, type: control id
-  int32_t index = 0;                              // choose: entry
+  int32_t index = 0;                              // choose: entry; check: 1 on, 0 off
   std::string text;                               // type: the new text
 };
 

@@ -54,6 +54,7 @@ class Win32Platform : public EditorPlatform {
   DialogButton ShowMessageBox(WindowId owner, const std::string& text, const std::string& caption,
                               MessageBoxButtons buttons) override;
   void ShowDialog(WindowId owner, int dialogId) override;
+  DialogResult RunDialog(WindowId owner, DialogHandler& dialog) override;
   std::string StringResource(int id) override;
   std::string HostExecutablePath() override;
   ProfileStore& Profile() override;

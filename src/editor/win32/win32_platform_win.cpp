@@ -86,6 +86,64 @@ INT_PTR CALLBACK PlainDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM /*
   return FALSE;
 }
 
+// The controls of a dialog window for a portable dialog.
+class DialogWindowControls : public DialogControls {
+ public:
+  explicit DialogWindowControls(HWND dialog) : dialog_(dialog) {}
+  std::string Text(int id) override {
+    HWND control = GetDlgItem(dialog_, id);
+    if (control == nullptr) return {};
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return Narrow(text);
+  }
+  void SetText(int id, const std::string& text) override {
+    SetDlgItemTextW(dialog_, id, Widen(text).c_str());
+  }
+  bool Checked(int id) override { return IsDlgButtonChecked(dialog_, id) == BST_CHECKED; }
+  void SetChecked(int id, bool checked) override {
+    CheckDlgButton(dialog_, id, checked ? BST_CHECKED : BST_UNCHECKED);
+  }
+  void Focus(int id) override {
+    if (HWND control = GetDlgItem(dialog_, id)) {
+      // As the dialog's own keyboard handling does: focus, text selected.
+      SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    }
+  }
+
+ private:
+  HWND dialog_;
+};
+
+// A portable dialog's window: it fills the controls when it opens and
+// closes on OK only when the dialog takes the values. Nothing thrown may
+// leave the callback: a failure closes the dialog as cancelled.
+INT_PTR CALLBACK PortableDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+  auto* handler = reinterpret_cast<DialogHandler*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (handler == nullptr) return FALSE;
+  try {
+    DialogWindowControls controls(dialog);
+    if (msg == WM_INITDIALOG) {
+      handler->OnInit(controls);
+      return TRUE;  // the system sets the focus
+    }
+    if (msg == WM_COMMAND && LOWORD(wParam) == IDOK) {
+      if (handler->OnOk(controls)) EndDialog(dialog, IDOK);
+      return TRUE;
+    }
+    if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+      EndDialog(dialog, IDCANCEL);
+      return TRUE;
+    }
+  } catch (...) {
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
+  }
+  return FALSE;
+}
+
 WindowClassRegistration RegisterEditorClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc,
                                             HBRUSH background) {
   WNDCLASSEXW wc{};
@@ -531,6 +589,14 @@ DialogButton Win32Platform::ShowMessageBox(WindowId owner, const std::string& te
 void Win32Platform::ShowDialog(WindowId owner, int dialogId) {
   HWND parent = owner != 0 ? ToHwnd(owner) : GetActiveWindow();
   DialogBoxParamW(instance_, MAKEINTRESOURCEW(dialogId), parent, PlainDialogProc, 0);
+}
+
+DialogResult Win32Platform::RunDialog(WindowId owner, DialogHandler& dialog) {
+  HWND parent = owner != 0 ? ToHwnd(owner) : GetActiveWindow();
+  const INT_PTR result = DialogBoxParamW(instance_, MAKEINTRESOURCEW(dialog.resource()), parent,
+                                         PortableDialogProc, reinterpret_cast<LPARAM>(&dialog));
+  if (result == IDOK) return DialogResult::kOk;
+  return result == IDCANCEL ? DialogResult::kCancel : DialogResult::kFailed;
 }
 
 std::string Win32Platform::StringResource(int id) {
