@@ -32,6 +32,8 @@ class Canvas {
   // where the drawing's (0, 0) lands in the window.
   virtual Point ViewportOrigin() const = 0;
   virtual void SetViewportOrigin(Point origin) = 0;
+  // Copies the top-left `size` of a bitmap resource to `at` (straight copy).
+  virtual void DrawBitmapResource(int id, Point at, Size size) = 0;
 };
 
 // Controls of the editor's windows, described by the portable code and made
@@ -94,6 +96,17 @@ class EditorPlatform {
                              const ScrollBarState& vertical) = 0;
   // Shows a text in a pane of the frame's status bar.
   virtual void SetStatusText(WindowId frame, int pane, const std::string& text) = 0;
+
+  // A modeless dialog from its template for the object, owned by `owner`;
+  // 0 when it cannot be made.
+  virtual WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) = 0;
+  // A window's place on the screen, and moving it there.
+  virtual Rect WindowRect(WindowId window) = 0;
+  virtual void MoveWindowTo(WindowId window, Rect place, bool repaint) = 0;
+  virtual void ActivateWindow(WindowId window) = 0;
+  // Shows submenu `index` of a menu resource at a screen point; what the
+  // user picks comes to `owner` as a command.
+  virtual void ShowPopupMenu(WindowId owner, int menu, int index, Point screen) = 0;
 
   // Makes a control; 0 when it cannot be made.
   virtual WindowId CreateControl(const ControlDescription& description) = 0;

@@ -21,6 +21,21 @@ void CUlvoFilterView::OnInitialUpdate(WindowId frameWindow) {
   platform_.DisableCloseMenuItem(frameWindow);
   LoadPluginSettings(platform_.Profile(), settings_);
   active_.ActiveFocusDepth = static_cast<uint8_t>(settings_.OnFocusDepth & 0xff);
+  // The pattern window opens a moment after the editor when it is kept open.
+  if (settings_.KeepPattern != 0) platform_.SetTimer(window(), kTimerPatternWindow, 1000);
+}
+
+WindowId CUlvoFilterView::MainWindow() const {
+  return frame_ != nullptr ? frame_->window() : 0;
+}
+
+void CUlvoFilterView::OnTimer(uintptr_t id) {
+  if (id == kTimerPatternWindow) {
+    platform_.KillTimer(window(), id);
+    patternWindow_.Toggle(MainWindow());
+    // The keyboard stays with the editor.
+    if (MainWindow() != 0) platform_.ActivateWindow(MainWindow());
+  }
 }
 
 void CUlvoFilterView::TakeOverJob() {
@@ -67,6 +82,9 @@ bool CUlvoFilterView::OnCommand(uint32_t id) {
     case ID_ULVO_POPUP_SETTINGS:
       OpenSettings();
       return true;
+    case ID_ULVO_TB_PATTERN_WINDOW:
+      patternWindow_.Toggle(MainWindow());
+      return true;
     // Zoom from the menu and the toolbar keeps the middle of the view.
     case ID_ULVO_ZOOM_IN:
     case ID_ULVO_TB_ZOOM_IN:
@@ -99,6 +117,7 @@ void CUlvoFilterView::Finish() {
     }
     job_->accepted = 1;
   }
+  patternWindow_.SavePosition();
   PostEndMessage();
 }
 
@@ -109,6 +128,7 @@ void CUlvoFilterView::Cancel() {
                                  "Quitting", MessageBoxButtons::kOkCancel);
     if (answer != DialogButton::kOk) return;
   }
+  patternWindow_.SavePosition();
   if (job_ != nullptr) job_->accepted = 0;
   PostEndMessage();
 }
@@ -133,6 +153,13 @@ void CUlvoFilterView::OpenSettings() {
   }
   // Written whether or not the settings are kept for the next start.
   platform_.Profile().WriteInt("KeepPattern", settings_.KeepPattern);
+  // The pattern window follows the box: opened where its template puts it,
+  // or closed without saving its place.
+  if (settings_.KeepPattern != 0 && !patternWindow_.open()) {
+    patternWindow_.Open(MainWindow());
+  } else if (settings_.KeepPattern == 0 && patternWindow_.open()) {
+    patternWindow_.Close();
+  }
 }
 
 void CUlvoFilterView::PostEndMessage() {
@@ -179,6 +206,12 @@ void CUlvoFilterView::OnWheel(bool horizontal, uintptr_t wParam, intptr_t lParam
 std::optional<intptr_t> CUlvoFilterView::OnMessage(uint32_t msg, uintptr_t wParam,
                                                    intptr_t lParam) {
   switch (msg) {
+    case kMsgTimer:
+      OnTimer(wParam);
+      return 0;
+    case kMsgClosePatternWindow:
+      patternWindow_.Close();  // whatever button asked, and without saving its place
+      return 0;
     case kMsgSize:
       model_.SetClientSize({static_cast<int32_t>(LowWord(static_cast<uintptr_t>(lParam))),
                             static_cast<int32_t>(HighWord(static_cast<uintptr_t>(lParam)))});

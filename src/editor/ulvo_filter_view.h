@@ -12,6 +12,7 @@
 #include "src/editor/display_image.h"
 #include "src/editor/editor_platform.h"
 #include "src/editor/editor_window.h"
+#include "src/editor/pattern_window.h"
 #include "src/editor/view_model.h"
 #include "src/host/filter_job.h"
 #include "src/settings/plugin_settings.h"
@@ -55,6 +56,7 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   // The viewport origin of the last paint, in image pixels.
   Point scrollOrigin() const { return model_.paintOrigin(); }
   const ViewModel& model() const { return model_; }
+  PatternWindow& patternWindow() { return patternWindow_; }
   const PluginSettings& settings() const { return settings_; }
   PluginSettings& settings() { return settings_; }
 
@@ -62,6 +64,9 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   void OnKeyDown(uint32_t vk);
   // The settings dialog; its values take effect at once when confirmed.
   void OpenSettings();
+  // The frame's window, which owns the pattern window (0 before it is known).
+  WindowId MainWindow() const;
+  void OnTimer(uintptr_t id);
   void OnScroll(ScrollAxis axis, uintptr_t wParam, intptr_t lParam);
   void OnWheel(bool horizontal, uintptr_t wParam, intptr_t lParam);
   // Shows the model's scroll bars; repaints (with erase) when `repaint`.
@@ -76,6 +81,7 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   DisplayImage display_;
   std::vector<uint8_t> overlay_;  // what is drawn while the job has a selection
   ViewModel model_;
+  PatternWindow patternWindow_{platform_, *this};
   bool ctrlHeld_ = false;
   PluginSettings settings_;  // defaults until the start-up loads them
 };

@@ -37,6 +37,9 @@ inline constexpr uint32_t kMsgMouseWheel = 0x020A;
 inline constexpr uint32_t kMsgMouseHWheel = 0x020E;
 inline constexpr int32_t kWheelNotch = 120;
 
+// The view's timers: the pattern window's opening.
+inline constexpr uintptr_t kTimerPatternWindow = 1;
+
 // Private messages of the editor.
 inline constexpr uint32_t kMsgEndEditor = 0x0405;           // ends the modal loop
 inline constexpr uint32_t kMsgClosePatternWindow = 0x0406;  // view: close the pattern window

@@ -4,6 +4,10 @@
 
 // Frame template: menu, title string.
 #define IDR_ULVO_MAINFRAME 101
+// The view's right-click menu (its first submenu).
+#define IDR_ULVO_POPUP 147
+// The aperture pattern window: dialog and background bitmap.
+#define IDD_ULVO_PATTERN_WINDOW 150
 
 // Dialogs shown by the editor (their templates live with the module's resources).
 #define IDD_ULVO_ABOUT 133

@@ -9,10 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "src/editor/editor_app.h"
-#include "src/editor/headless/headless_platform.h"
-#include "src/editor/ulvo_pi_frame.h"
-#include "src/settings/memory_profile_store.h"
+#include "tests/editor/frame_run.h"
 
 namespace ulvo {
 namespace {
@@ -104,29 +101,17 @@ TEST(SettingsDialog, RefusesTheFirstBadFieldAndTakesNothing) {
 
 // The dialog in a headless editor run, from the settings command to what
 // the view and the store hold afterwards.
-struct SettingsRun {
+struct SettingsRun : FrameRun {
   void Go(const std::string& script) {
-    HeadlessOptions options;
-    options.profile = &store;
-    std::ostringstream out;
-    HeadlessPlatform platform(script + "\ncommand 57665\n", out, options);
-    EditorApp app(platform);
-    ActiveValues active;
-    active.DepthAvailable = true;
-    CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform), active);
-    ASSERT_TRUE(frame.Create());
-    frame.GetActiveView()->SetFrame(&frame);
-    frame.RunModalLoop();
-    settings = frame.GetActiveView()->settings();
-    focus = active.ActiveFocusDepth;
-    field = platform.ControlText(platform.FindControl(1020));
-    frame.Destroy();
-    log = out.str();
+    FrameRun::Go(script, {}, [&](HeadlessPlatform& platform, CUlvoPiFrame& frame) {
+      settings = frame.GetActiveView()->settings();
+      focus = active.ActiveFocusDepth;
+      field = platform.ControlText(platform.FindControl(1020));
+    });
   }
-  MemoryProfileStore store;
   PluginSettings settings;
   uint8_t focus = 0;
-  std::string field, log;
+  std::string field;
 };
 
 TEST(SettingsDialogRun, OkAppliesAtOnceAndWritesOnlyKeepPattern) {

@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "src/editor/editor_app.h"
-#include "src/editor/headless/headless_platform.h"
-#include "src/editor/ulvo_pi_frame.h"
 #include "src/resources/editor_ids.h"
-#include "src/settings/memory_profile_store.h"
+#include "tests/editor/frame_run.h"
 
 namespace ulvo {
 namespace {
@@ -61,44 +58,37 @@ TEST(ToneControls, PatternNameIsItsFolderAndFile) {
   EXPECT_EQ(ShortPatternName(""), "");
 }
 
-// A headless editor run on a frame built by hand, so that its state can be
-// looked at; the script ends it by finishing.
-struct FrameRun {
-  explicit FrameRun(bool repeated = false, bool depth = true) {
+// What the tone controls showed at the start of a run and at its end.
+struct ToneRun : FrameRun {
+  explicit ToneRun(bool repeated = false, bool depth = true) {
     active.ActiveRepeat = repeated ? 1 : 0;
     active.DepthAvailable = depth;
   }
   void Go(const std::string& script) {
-    HeadlessOptions options;
-    options.profile = &store;
-    std::ostringstream out;
-    HeadlessPlatform platform(script + "\ncommand 57665\n", out, options);
-    EditorApp app(platform);
-    CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform), active);
-    ASSERT_TRUE(frame.Create());
-    startHardness = frame.hardnessIndex();
-    startBrightness = frame.brightnessIndex();
-    const WindowId field = platform.FindControl(IDC_ULVO_FOCUS);
-    readOnly = platform.readOnly(field);
-    fieldAtStart = platform.ControlText(field);
-    hardnessItems = platform.listItems(platform.FindControl(IDC_ULVO_HARDNESS)).size();
-    statusPane = platform.statusText(0);
-    frame.RunModalLoop();
-    field_ = platform.ControlText(field);
-    toolbarShown = platform.BarShown(frame.toolbar());
-    frame.Destroy();
-    log = out.str();
+    FrameRun::Go(
+        script,
+        [&](HeadlessPlatform& platform, CUlvoPiFrame& frame) {
+          startHardness = frame.hardnessIndex();
+          startBrightness = frame.brightnessIndex();
+          const WindowId field = platform.FindControl(IDC_ULVO_FOCUS);
+          readOnly = platform.readOnly(field);
+          fieldAtStart = platform.ControlText(field);
+          hardnessItems = platform.listItems(platform.FindControl(IDC_ULVO_HARDNESS)).size();
+          statusPane = platform.statusText(0);
+        },
+        [&](HeadlessPlatform& platform, CUlvoPiFrame& frame) {
+          field_ = platform.ControlText(platform.FindControl(IDC_ULVO_FOCUS));
+          toolbarShown = platform.BarShown(frame.toolbar());
+        });
   }
-  MemoryProfileStore store;
-  ActiveValues active;
   int startHardness = -1, startBrightness = -1;
   bool readOnly = false, toolbarShown = true;
-  std::string fieldAtStart, field_, statusPane, log;
+  std::string fieldAtStart, field_, statusPane;
   size_t hardnessItems = 0;
 };
 
 TEST(FrameToneControls, ARepeatedRunTakesUpTheStoredSelections) {
-  FrameRun repeated(true);
+  ToneRun repeated(true);
   repeated.store.values["NomKatasa"] = 11;
   repeated.store.values["NomAkarusa"] = 12;  // not an entry: the default
   repeated.Go("");
@@ -107,7 +97,7 @@ TEST(FrameToneControls, ARepeatedRunTakesUpTheStoredSelections) {
   EXPECT_EQ(repeated.active.ActiveHardness, 1.6f);
   EXPECT_EQ(repeated.hardnessItems, 20u);
 
-  FrameRun fresh(false);
+  ToneRun fresh(false);
   fresh.store.values["NomKatasa"] = 11;
   fresh.Go("");
   EXPECT_EQ(fresh.startHardness, 5);
@@ -115,7 +105,7 @@ TEST(FrameToneControls, ARepeatedRunTakesUpTheStoredSelections) {
 }
 
 TEST(FrameToneControls, ChoosingSetsTheToneAndIsKeptForTheNextRun) {
-  FrameRun run;
+  ToneRun run;
   run.Go("choose 1005 16\nchoose 1004 7");
   EXPECT_EQ(run.active.ActiveHardness, 3.0f);
   EXPECT_EQ(run.active.ActiveBrightness, 3.5f);
@@ -125,26 +115,26 @@ TEST(FrameToneControls, ChoosingSetsTheToneAndIsKeptForTheNextRun) {
 }
 
 TEST(FrameToneControls, TheFocusFieldHoldsDepthsAndShowsWhatItHeld) {
-  FrameRun high;
+  ToneRun high;
   high.store.values["OnFocusDepth"] = 40;
   high.Go("type 1020 300");
   EXPECT_EQ(high.fieldAtStart, "40");
   EXPECT_EQ(high.active.ActiveFocusDepth, 255);
   EXPECT_EQ(high.field_, "255");
 
-  FrameRun low;
+  ToneRun low;
   low.Go("type 1020 -5");
   EXPECT_EQ(low.active.ActiveFocusDepth, 0);
   EXPECT_EQ(low.field_, "0");
 
-  FrameRun plain;
+  ToneRun plain;
   plain.Go("type 1020 77");
   EXPECT_EQ(plain.active.ActiveFocusDepth, 77);
   EXPECT_EQ(plain.field_, "77");
 }
 
 TEST(FrameToneControls, WithoutDepthTheFocusFieldIsEmptyAndReadOnly) {
-  FrameRun run(false, false);
+  ToneRun run(false, false);
   run.store.values["OnFocusDepth"] = 90;
   run.Go("type 1020 12");
   EXPECT_TRUE(run.readOnly);
@@ -155,7 +145,7 @@ TEST(FrameToneControls, WithoutDepthTheFocusFieldIsEmptyAndReadOnly) {
 }
 
 TEST(FrameToneControls, StatusBarShowsThePatternAndBarsCanBeSwitched) {
-  FrameRun run;
+  ToneRun run;
   run.store.values["OldPatName"] = std::string("C:\\patterns\\disc\\f2.tif");
   run.Go("command 59392");
   EXPECT_EQ(run.statusPane, "disc\\f2.tif");

@@ -23,6 +23,7 @@ class RecordingCanvas : public Canvas {
   }
   Point ViewportOrigin() const override { return origin; }
   void SetViewportOrigin(Point o) override { origin = o; }
+  void DrawBitmapResource(int, Point, Size) override {}
   Point origin;
   Rect drawn;
 };

@@ -28,6 +28,7 @@ class CaptureCanvas : public Canvas {
   }
   Point ViewportOrigin() const override { return origin_; }
   void SetViewportOrigin(Point origin) override { origin_ = origin; }
+  void DrawBitmapResource(int /*id*/, Point /*at*/, Size /*size*/) override {}
 
   Snapshot Take() const {
     if (bits_ == nullptr || header_.bitCount != 24 || header_.height <= 0) return {};
@@ -102,7 +103,7 @@ WindowId HeadlessPlatform::CreateFrameWindow(EditorWindow& frame, int /*menuId*/
     return 0;
   }
   const WindowId id = nextWindow_++;
-  windows_[id] = WindowEntry{&frame, 0};
+  windows_[id] = WindowEntry{&frame, 0, 0, Rect{}};
   frame.AttachWindow(id);
   frame_ = id;
   return id;
@@ -114,7 +115,7 @@ WindowId HeadlessPlatform::CreateViewWindow(EditorWindow& view, WindowId frame) 
     return 0;
   }
   const WindowId id = nextWindow_++;
-  windows_[id] = WindowEntry{&view, frame};
+  windows_[id] = WindowEntry{&view, frame, 0, Rect{}};
   view.AttachWindow(id);
   view_ = id;
   // The view is laid out in the frame at once, as a real frame does.
@@ -136,6 +137,8 @@ void HeadlessPlatform::DestroyEditorWindow(WindowId window) {
     if (entry.parent == window) children.push_back(id);
   for (const WindowId child : children) DestroyEditorWindow(child);
   EditorWindow* object = windows_[window].object;
+  if (windows_[window].dialog != 0)
+    Log("dialog " + std::to_string(windows_[window].dialog) + " closed");
   windows_.erase(window);
   controls_.erase(window);
   std::erase_if(timers_, [&](const Timer& t) { return t.window == window; });
@@ -154,11 +157,44 @@ void HeadlessPlatform::DisableCloseMenuItem(WindowId frame) {
 
 void HeadlessPlatform::Invalidate(WindowId /*window*/, bool /*erase*/) {}
 
+WindowId HeadlessPlatform::CreateModelessDialog(EditorWindow& dialog, int resource,
+                                                WindowId owner) {
+  if (windows_.count(owner) == 0) return 0;
+  const WindowId id = nextWindow_++;
+  windows_[id] = WindowEntry{&dialog, owner, resource, Rect{}};
+  dialog.AttachWindow(id);
+  Log("dialog " + std::to_string(resource) + " opened");
+  return id;
+}
+
+Rect HeadlessPlatform::WindowRect(WindowId window) {
+  const auto it = windows_.find(window);
+  return it == windows_.end() ? Rect{} : it->second.place;
+}
+
+void HeadlessPlatform::MoveWindowTo(WindowId window, Rect place, bool /*repaint*/) {
+  const auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  it->second.place = place;
+  Log("window " + std::to_string(it->second.dialog) + " at " + std::to_string(place.left) + "," +
+      std::to_string(place.top) + " " + std::to_string(place.width) + "x" +
+      std::to_string(place.height));
+}
+
+void HeadlessPlatform::ActivateWindow(WindowId window) {
+  if (window == frame_ && frame_ != 0) Log("editor activated");
+}
+
+void HeadlessPlatform::ShowPopupMenu(WindowId /*owner*/, int menu, int index, Point screen) {
+  Log("menu " + std::to_string(menu) + "/" + std::to_string(index) + " at " +
+      std::to_string(screen.x) + "," + std::to_string(screen.y));
+}
+
 WindowId HeadlessPlatform::CreateControl(const ControlDescription& description) {
   const auto parent = windows_.find(description.parent);
   if (parent == windows_.end()) return 0;
   const WindowId id = nextWindow_++;
-  windows_[id] = WindowEntry{nullptr, description.parent};
+  windows_[id] = WindowEntry{nullptr, description.parent, 0, Rect{}};
   Control& control = controls_[id];
   control.description = description;
   // Controls in a toolbar report to the toolbar's window, which passes

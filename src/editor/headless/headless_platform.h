@@ -45,6 +45,11 @@ class HeadlessPlatform : public EditorPlatform {
   void Invalidate(WindowId window, bool erase) override;
   void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
                      const ScrollBarState& vertical) override;
+  WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) override;
+  Rect WindowRect(WindowId window) override;
+  void MoveWindowTo(WindowId window, Rect place, bool repaint) override;
+  void ActivateWindow(WindowId window) override;
+  void ShowPopupMenu(WindowId owner, int menu, int index, Point screen) override;
   WindowId CreateControl(const ControlDescription& description) override;
   void SetListItems(WindowId list, const std::vector<std::string>& items, int selected) override;
   int ListSelection(WindowId list) override;
@@ -111,6 +116,8 @@ class HeadlessPlatform : public EditorPlatform {
   struct WindowEntry {
     EditorWindow* object = nullptr;
     WindowId parent = 0;
+    int dialog = 0;  // the template of a modeless dialog
+    Rect place;      // on the screen
   };
   // What a control holds; its window is an entry of windows_ without object.
   struct Control {

@@ -37,6 +37,11 @@ class Win32Platform : public EditorPlatform {
   void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
                      const ScrollBarState& vertical) override;
   void SetStatusText(WindowId frame, int pane, const std::string& text) override;
+  WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) override;
+  Rect WindowRect(WindowId window) override;
+  void MoveWindowTo(WindowId window, Rect place, bool repaint) override;
+  void ActivateWindow(WindowId window) override;
+  void ShowPopupMenu(WindowId owner, int menu, int index, Point screen) override;
   WindowId CreateControl(const ControlDescription& description) override;
   void SetListItems(WindowId list, const std::vector<std::string>& items, int selected) override;
   int ListSelection(WindowId list) override;
@@ -69,6 +74,8 @@ class Win32Platform : public EditorPlatform {
 
   LRESULT FrameProc(Binding& binding, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT ViewProc(Binding& binding, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  INT_PTR ModelessProc(Binding& binding, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  HINSTANCE instance() const { return instance_; }
 
  private:
   void LayoutFrame();

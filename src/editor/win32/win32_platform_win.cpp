@@ -6,6 +6,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <cstring>
 
 #include "src/editor/editor.h"
 #include "src/editor/win32/win32_platform.h"
@@ -84,6 +85,21 @@ INT_PTR CALLBACK PlainDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM /*
     return TRUE;
   }
   return FALSE;
+}
+
+// A modeless dialog of a portable object: the binding rides in the dialog's
+// user data from WM_INITDIALOG on.
+INT_PTR CALLBACK ModelessDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    auto* binding = reinterpret_cast<Win32Platform::Binding*>(lParam);
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    if (binding != nullptr && binding->object != nullptr)
+      binding->object->AttachWindow(ToId(dialog));
+    return TRUE;
+  }
+  auto* binding = reinterpret_cast<Win32Platform::Binding*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (binding == nullptr || binding->platform == nullptr) return FALSE;
+  return binding->platform->ModelessProc(*binding, dialog, msg, wParam, lParam);
 }
 
 // The controls of a dialog window for a portable dialog.
@@ -214,6 +230,14 @@ class GdiCanvas : public Canvas {
   void SetViewportOrigin(Point origin) override {
     SetViewportOrgEx(dc_, origin.x, origin.y, nullptr);
   }
+  void DrawBitmapResource(int id, Point at, Size size) override {
+    UniqueGdiObject bitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(id)));
+    UniqueMemoryDc memory(CreateCompatibleDC(dc_));
+    if (!bitmap || !memory) return;
+    HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
+    BitBlt(dc_, at.x, at.y, size.width, size.height, memory.get(), 0, 0, SRCCOPY);
+    SelectObject(memory.get(), previous);
+  }
 
  private:
   HDC dc_;
@@ -273,6 +297,106 @@ WindowId Win32Platform::CreateFrameWindow(EditorWindow& frame, int menuId) {
   menu.release();  // the window owns its menu now
   frame_ = window.release();
   return ToId(frame_);
+}
+
+// A modeless dialog is shown without taking the activation from the editor,
+// whose keyboard it must not take: it is made from a copy of its template
+// without the visible style and then shown inactive.
+WindowId Win32Platform::CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) {
+  HRSRC found = FindResourceW(instance_, MAKEINTRESOURCEW(resource), RT_DIALOG);
+  HGLOBAL loaded = found != nullptr ? LoadResource(instance_, found) : nullptr;
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  const DWORD bytes = found != nullptr ? SizeofResource(instance_, found) : 0;
+  if (data == nullptr || bytes < 16) return 0;
+  std::vector<uint8_t> copy(static_cast<const uint8_t*>(data),
+                            static_cast<const uint8_t*>(data) + bytes);
+  // An extended template (signature 0xFFFF) keeps its style after version,
+  // signature, help id and extended style; a plain one starts with it.
+  const bool extended = copy[2] == 0xFF && copy[3] == 0xFF;
+  DWORD style = 0;
+  std::memcpy(&style, copy.data() + (extended ? 12 : 0), sizeof(style));
+  const bool visible = (style & WS_VISIBLE) != 0;
+  style &= ~static_cast<DWORD>(WS_VISIBLE);
+  std::memcpy(copy.data() + (extended ? 12 : 0), &style, sizeof(style));
+
+  Binding& binding = bindings_.emplace_back(Binding{this, &dialog, false});
+  HWND window = CreateDialogIndirectParamW(
+      instance_, reinterpret_cast<const DLGTEMPLATE*>(copy.data()), ToHwnd(owner),
+      ModelessDialogProc, reinterpret_cast<LPARAM>(&binding));
+  if (window == nullptr) {
+    dialog.AttachWindow(0);
+    return 0;
+  }
+  if (visible) ShowWindow(window, SW_SHOWNOACTIVATE);
+  return ToId(window);
+}
+
+INT_PTR Win32Platform::ModelessProc(Binding& binding, HWND window, UINT msg, WPARAM wParam,
+                                    LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: {
+      PaintDc dc(window);
+      if (binding.object != nullptr && dc.get() != nullptr) {
+        GdiCanvas canvas(dc.get());
+        binding.object->Paint(canvas);
+      }
+      return TRUE;
+    }
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, DWLP_USER, 0);
+      if (binding.object != nullptr) binding.object->OnWindowDestroyed();
+      binding.object = nullptr;
+      return FALSE;
+    default:
+      break;
+  }
+  if (binding.object == nullptr) return FALSE;
+  const auto result = binding.object->OnMessage(msg, wParam, static_cast<intptr_t>(lParam));
+  if (!result) return FALSE;
+  SetWindowLongPtrW(window, DWLP_MSGRESULT, static_cast<LONG_PTR>(*result));
+  return TRUE;
+}
+
+Rect Win32Platform::WindowRect(WindowId window) {
+  RECT place{};
+  if (window != 0) GetWindowRect(ToHwnd(window), &place);
+  return Rect{place.left, place.top, place.right - place.left, place.bottom - place.top};
+}
+
+void Win32Platform::MoveWindowTo(WindowId window, Rect place, bool repaint) {
+  if (window != 0) {
+    MoveWindow(ToHwnd(window), place.left, place.top, place.width, place.height,
+               repaint ? TRUE : FALSE);
+  }
+}
+
+namespace {
+
+// Puts a visible window owned by the window in `lParam` back above it.
+BOOL CALLBACK RaiseOwned(HWND window, LPARAM owner) {
+  if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void Win32Platform::ActivateWindow(WindowId window) {
+  if (window == 0) return;
+  HWND target = ToHwnd(window);
+  SetActiveWindow(target);
+  // Owned windows stay above their owner; not every window manager keeps
+  // them there when the owner is activated.
+  EnumThreadWindows(GetCurrentThreadId(), RaiseOwned, reinterpret_cast<LPARAM>(target));
+}
+
+void Win32Platform::ShowPopupMenu(WindowId owner, int menu, int index, Point screen) {
+  UniqueMenu loaded(LoadMenuW(instance_, MAKEINTRESOURCEW(menu)));
+  HMENU popup = loaded ? GetSubMenu(loaded.get(), index) : nullptr;
+  if (popup == nullptr) return;
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, ToHwnd(owner),
+                 nullptr);
 }
 
 WindowId Win32Platform::CreateControl(const ControlDescription& d) {
