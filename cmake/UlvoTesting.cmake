@@ -7,5 +7,8 @@ function(ulvo_add_gtest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  # Editor runs keep their settings in the build tree, never in the settings
+  # of the user running the tests (the Windows builds' go to the Wine prefix).
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600
+                       ENVIRONMENT "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-settings/${name}")
 endfunction()

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,33 @@ TEST_F(HostileInput, BadDepthFilesAreIgnoredByTheColourRun) {
     // The hostile file is read, never rewritten, by a colour run.
     EXPECT_EQ(ReadBytes(dir_.File("alpha.dat")), c.bytes);
   }
+}
+
+// Stored settings of the wrong type, negative, out of range or far too
+// long: the editor opens as usual and the run ends with its result.
+TEST_F(HostileInput, DamagedSettingsStillOpenTheEditor) {
+  const Target& target = TargetFromEnvironment();
+  const std::string huge(30000, 'x');
+  if (target.windows()) {
+    ASSERT_TRUE(SettingsSandbox::SetRegistryValue("PrevSkip", "REG_SZ", "fast"));
+    ASSERT_TRUE(SettingsSandbox::SetRegistryValue("PatDir", "REG_DWORD", "7"));
+    ASSERT_TRUE(SettingsSandbox::SetRegistryValue("Ndepth", "REG_DWORD", "4294967295"));
+    ASSERT_TRUE(SettingsSandbox::SetRegistryValue("NomKatasa", "REG_DWORD", "99"));
+    ASSERT_TRUE(SettingsSandbox::SetRegistryValue("OldPatName", "REG_SZ", huge));
+  } else {
+    const std::filesystem::path file = SettingsSandbox::NativeFile();
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary)
+        << "[UlvoFilter]\nPrevSkip=fast\nNdepth=-1\nNomKatasa=99\nMaxDMapSize=99999999999\n"
+        << "OldPatName=" << huge << "\n=\n[UlvoFilter\n\x01\x02\n";
+  }
+  const Image colour = MakeImage(30, 20, 3);
+  SaveImage(dir_, "rgb.png", colour);
+  WriteScript(dir_, "finish.txt", "wait-editor\nexpect-open\ncommand 57665\n");
+  const HostReport report =
+      RunHost(target, dir_, {"--image", "rgb.png", "--out", "out.png", "--script", "finish.txt"});
+  ExpectCleanExit(report);
+  EXPECT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
 }
 
 TEST_F(HostileInput, NullRecordWritesNoResult) {

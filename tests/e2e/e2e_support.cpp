@@ -37,6 +37,65 @@ const Target& TargetFromEnvironment() {
   return target;
 }
 
+namespace {
+
+// The registry key of the Windows modules' settings.
+constexpr char kSettingsKey[] = "HKCU\\Software\\UlvoSoft";
+
+// Runs Wine's `reg` tool through the host command's Wine launcher.
+bool RunReg(const std::vector<std::string>& args) {
+  const Target& target = TargetFromEnvironment();
+  if (!target.windows() || target.hostCommand.size() < 2) return false;
+  std::vector<std::string> argv = {target.hostCommand.front(), "reg"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const ProcessResult result = RunProcess(argv, ".", 120);
+  return result.started && !result.timedOut && result.exitCode == 0;
+}
+
+// Set up once for the whole test program, before any test runs.
+class SettingsEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    const Target& target = TargetFromEnvironment();
+    if (!target.valid()) return;
+    if (target.windows()) {
+      RunReg({"delete", kSettingsKey, "/f"});  // fails harmlessly when there is none
+      return;
+    }
+    std::error_code ec;
+    folder_ =
+        (fs::temp_directory_path(ec) / ("ulvo-e2e-config-" + std::to_string(getpid()))).string();
+    fs::remove_all(folder_, ec);
+    fs::create_directories(folder_, ec);
+    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    if (!folder_.empty()) fs::remove_all(folder_, ec);
+  }
+
+ private:
+  std::string folder_;
+};
+
+const auto* const kSettingsEnvironment =
+    ::testing::AddGlobalTestEnvironment(new SettingsEnvironment);
+
+}  // namespace
+
+std::string SettingsSandbox::NativeFile() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const std::string module = fs::path(TargetFromEnvironment().module).stem().string();
+  return std::string(config != nullptr ? config : ".") + "/UlvoSoft/" + module + ".ini";
+}
+
+bool SettingsSandbox::SetRegistryValue(const std::string& name, const std::string& type,
+                                       const std::string& data) {
+  const std::string module = fs::path(TargetFromEnvironment().module).stem().string();
+  return RunReg({"add", std::string(kSettingsKey) + "\\" + module + "\\UlvoFilter", "/v", name,
+                 "/t", type, "/d", data, "/f"});
+}
+
 ScratchDir::ScratchDir() {
   std::error_code ec;
   std::string pattern = (fs::temp_directory_path(ec) / "ulvo-e2e-XXXXXX").string();

@@ -27,6 +27,21 @@ struct Target {
 
 const Target& TargetFromEnvironment();
 
+// Where the module keeps its settings during the tests, so that no run
+// reads or changes the settings of the user running them: a folder of the
+// test program for the native module (its XDG_CONFIG_HOME, which the host
+// inherits), the key below HKEY_CURRENT_USER of the Wine prefix for the
+// Windows modules. Both start empty.
+class SettingsSandbox {
+ public:
+  // The native module's settings file (UlvoSoft/<module name>.ini).
+  static std::string NativeFile();
+  // Stores a registry value in the Wine prefix with the `reg` tool:
+  // TYPE is REG_DWORD or REG_SZ.
+  static bool SetRegistryValue(const std::string& name, const std::string& type,
+                               const std::string& data);
+};
+
 // A fresh folder, removed again unless ULVO_E2E_KEEP is set.
 class ScratchDir {
  public:
