@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "src/editor/bitmap_header.h"
-#include "src/host/filter_job.h"
+#include "src/job/filter_job.h"
 
 namespace ulvo {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "src/host/filter_job.h"
+#include "src/job/filter_job.h"
 
 namespace ulvo {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "src/editor/editor_platform.h"
-#include "src/host/filter_job.h"
+#include "src/job/filter_job.h"
 
 namespace ulvo {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "src/editor/display_image.h"
-#include "src/host/filter_job.h"
+#include "src/job/filter_job.h"
 
 namespace ulvo {
 

@@ -14,7 +14,7 @@
 #include "src/editor/editor_window.h"
 #include "src/editor/pattern_window.h"
 #include "src/editor/view_model.h"
-#include "src/host/filter_job.h"
+#include "src/job/filter_job.h"
 #include "src/settings/plugin_settings.h"
 
 namespace ulvo {

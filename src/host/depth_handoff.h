@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "src/host/filter_job.h"
+#include "src/job/filter_job.h"
 
 namespace ulvo {
 

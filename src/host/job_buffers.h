@@ -1,8 +1,8 @@
 // In-place conversions of the host's buffers described by a FilterJob.
 #pragma once
 
-#include "src/host/filter_job.h"
 #include "src/host/filter_record.h"
+#include "src/job/filter_job.h"
 
 namespace ulvo {
 

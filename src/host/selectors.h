@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "src/host/filter_job.h"
 #include "src/host/filter_record.h"
 #include "src/host/host_kind.h"
+#include "src/job/filter_job.h"
 
 namespace ulvo {
 
