@@ -36,6 +36,21 @@ class Canvas {
   virtual void DrawBitmapResource(int id, Point at, Size size) = 0;
 };
 
+// The windows that have an object of the editor behind them, which receives
+// their messages and outlives them.
+enum class WindowKind {
+  kFrame,           // the top-level window: menu, icon and title from `resource`
+  kView,            // the frame's client area
+  kModelessDialog,  // a dialog from template `resource`, owned by `parent`
+};
+
+struct WindowDescription {
+  WindowKind kind = WindowKind::kFrame;
+  EditorWindow* object = nullptr;
+  WindowId parent = 0;  // view: the frame; dialog: its owner
+  int resource = 0;
+};
+
 // Controls of the editor's windows, described by the portable code and made
 // by the platform. They report to the window they belong to with command
 // messages: first parameter the control id and a notification code, second
@@ -72,6 +87,8 @@ inline constexpr uint32_t kEditUpdated = 0x0400;      // a field's new text, bef
 // DialogButton (the buttons a message box returns) comes with the automation
 // script, whose `answer` names them.
 enum class MessageBoxButtons { kOk, kOkCancel, kYesNo };
+// The picture beside a message box's text.
+enum class MessageBoxIcon { kNone, kWarning, kInformation };
 
 class EditorPlatform {
  public:
@@ -81,10 +98,9 @@ class EditorPlatform {
   virtual WindowId ActiveWindow() = 0;
   virtual void EnableHostWindow(WindowId window, bool enable) = 0;
 
-  // Creates the frame window (menu, status bar) for the frame object; 0 on failure.
-  virtual WindowId CreateFrameWindow(EditorWindow& frame, int menuId) = 0;
-  // Creates the view window as the frame's client; 0 on failure.
-  virtual WindowId CreateViewWindow(EditorWindow& view, WindowId frame) = 0;
+  // Makes a window for its object as described and tracks it by its id; 0
+  // when it cannot be made.
+  virtual WindowId CreateEditorWindow(const WindowDescription& description) = 0;
   virtual void ShowFrameWindow(WindowId frame) = 0;
   // Destroys a window and its children; their objects are told.
   virtual void DestroyEditorWindow(WindowId window) = 0;
@@ -97,9 +113,6 @@ class EditorPlatform {
   // Shows a text in a pane of the frame's status bar.
   virtual void SetStatusText(WindowId frame, int pane, const std::string& text) = 0;
 
-  // A modeless dialog from its template for the object, owned by `owner`;
-  // 0 when it cannot be made.
-  virtual WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) = 0;
   // A window's place on the screen, and moving it there.
   virtual Rect WindowRect(WindowId window) = 0;
   virtual void MoveWindowTo(WindowId window, Rect place, bool repaint) = 0;
@@ -107,6 +120,9 @@ class EditorPlatform {
   // Shows submenu `index` of a menu resource at a screen point; what the
   // user picks comes to `owner` as a command.
   virtual void ShowPopupMenu(WindowId owner, int menu, int index, Point screen) = 0;
+
+  // Shows a cursor resource of the module until the pointer next moves.
+  virtual void ShowCursorResource(int id) = 0;
 
   // Makes a control; 0 when it cannot be made.
   virtual WindowId CreateControl(const ControlDescription& description) = 0;
@@ -135,7 +151,8 @@ class EditorPlatform {
 
   // Modal message box and dialog, owned by owner (0: the active window).
   virtual DialogButton ShowMessageBox(WindowId owner, const std::string& text,
-                                      const std::string& caption, MessageBoxButtons buttons) = 0;
+                                      const std::string& caption, MessageBoxButtons buttons,
+                                      MessageBoxIcon icon) = 0;
   virtual void ShowDialog(WindowId owner, int dialogId) = 0;
   // Shows a portable dialog modally from its template until OK (once the
   // dialog accepts its values) or Cancel; kFailed when it cannot be shown.

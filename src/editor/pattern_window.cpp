@@ -32,7 +32,8 @@ void PatternWindow::SetPatternImage(const BitmapInfoHeader* header, const uint8_
 bool PatternWindow::Open(WindowId mainWindow) {
   if (open()) return true;
   mainWindow_ = mainWindow;
-  return platform_.CreateModelessDialog(*this, kResource, mainWindow) != 0;
+  const WindowDescription dialog{WindowKind::kModelessDialog, this, mainWindow, kResource};
+  return platform_.CreateEditorWindow(dialog) != 0;
 }
 
 void PatternWindow::Toggle(WindowId mainWindow) {

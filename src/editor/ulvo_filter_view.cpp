@@ -1,15 +1,34 @@
 #include "src/editor/ulvo_filter_view.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
 #include "src/editor/editor.h"
 #include "src/editor/selection_overlay.h"
 #include "src/editor/settings_dialog.h"
+#include "src/editor/tone_controls.h"
 #include "src/editor/ulvo_pi_frame.h"
 #include "src/resources/editor_ids.h"
 
 namespace ulvo {
+namespace {
+
+// What the pattern loader has to say, in a message box.
+class BoxMessages : public UserMessages {
+ public:
+  BoxMessages(EditorPlatform& platform, std::string caption)
+      : platform_(platform), caption_(std::move(caption)) {}
+  void ShowMessage(const std::string& text) override {
+    platform_.ShowMessageBox(0, text, caption_, MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
+  }
+
+ private:
+  EditorPlatform& platform_;
+  std::string caption_;
+};
+
+}  // namespace
 
 CUlvoFilterView::CUlvoFilterView(EditorPlatform& platform, ActiveValues& active)
     : platform_(platform),
@@ -21,8 +40,31 @@ void CUlvoFilterView::OnInitialUpdate(WindowId frameWindow) {
   platform_.DisableCloseMenuItem(frameWindow);
   LoadPluginSettings(platform_.Profile(), settings_);
   active_.ActiveFocusDepth = static_cast<uint8_t>(settings_.OnFocusDepth & 0xff);
+  // The stored pattern comes back without asking, once per opening.
+  if (settings_.UseOldPat != 0 && !settings_.OldPatName.empty()) {
+    firstLoad_ = false;
+    LoadPatternFile(settings_.OldPatName);
+  }
   // The pattern window opens a moment after the editor when it is kept open.
   if (settings_.KeepPattern != 0) platform_.SetTimer(window(), kTimerPatternWindow, 1000);
+}
+
+bool CUlvoFilterView::LoadPatternFile(const std::string& path) {
+  BoxMessages messages(platform_, MessageCaption());
+  PatternLoader loader(messages);
+  PatternDescription description = pattern_.description();
+  if (loader.ReadDescription(description, path) == 0) return false;
+  platform_.Profile().WriteString("OldPatName", path);
+  if (!pattern_.Adopt(description, loader, messages)) return false;
+  settings_.MaxDMapSize = std::max(pattern_.width(), pattern_.height()) - 1;
+  patternWindow_.SetPatternImage(&pattern_.header(), pattern_.pixels());
+  if (patternWindow_.open()) patternWindow_.Repaint();
+  if (frame_ != nullptr) frame_->ShowPatternName(ShortPatternName(path));
+  return true;
+}
+
+std::string CUlvoFilterView::MessageCaption() const {
+  return FileBaseName(ModuleFilePath());
 }
 
 WindowId CUlvoFilterView::MainWindow() const {
@@ -82,6 +124,9 @@ bool CUlvoFilterView::OnCommand(uint32_t id) {
     case ID_ULVO_POPUP_SETTINGS:
       OpenSettings();
       return true;
+    case ID_ULVO_TB_FOCUS_PICK:
+      ToggleFocusPick();
+      return true;
     case ID_ULVO_TB_PATTERN_WINDOW:
       patternWindow_.Toggle(MainWindow());
       return true;
@@ -106,6 +151,17 @@ bool CUlvoFilterView::OnCommand(uint32_t id) {
   }
 }
 
+void CUlvoFilterView::ToggleFocusPick() {
+  if (focusPick_) {
+    focusPick_ = false;
+    return;
+  }
+  // Picking needs a depth for the clicked pixel: a fourth plane or a map.
+  const bool depthKnown =
+      job_ != nullptr && (job_->planes >= 4 || (depth_ != nullptr && depth_->present()));
+  if (depthKnown) focusPick_ = true;
+}
+
 void CUlvoFilterView::Finish() {
   if (job_ != nullptr) {
     if (display_.empty()) {
@@ -125,7 +181,7 @@ void CUlvoFilterView::Cancel() {
   if (settings_.QuickQuit == 0) {
     const DialogButton answer =
         platform_.ShowMessageBox(window(), platform_.StringResource(IDS_ULVO_CONFIRM_DISCARD),
-                                 "Quitting", MessageBoxButtons::kOkCancel);
+                                 "Quitting", MessageBoxButtons::kOkCancel, MessageBoxIcon::kNone);
     if (answer != DialogButton::kOk) return;
   }
   patternWindow_.SavePosition();
@@ -134,14 +190,16 @@ void CUlvoFilterView::Cancel() {
 }
 
 void CUlvoFilterView::OpenSettings() {
-  const std::string caption = FileBaseName(ModuleFilePath());
+  const std::string caption = MessageCaption();
+  // A field the box refuses, or a failed save, is a warning.
   const auto tell = [&](const std::string& message) {
-    platform_.ShowMessageBox(0, message, caption, MessageBoxButtons::kOk);
+    platform_.ShowMessageBox(0, message, caption, MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
   };
-  // Without a pattern (none is loaded yet) the maximum blur is bounded by
+  // The maximum blur is bounded by the pattern's size; without a pattern by
   // the widest blur the engine takes.
   SettingsDialog dialog(
-      SettingsDialogOpening(settings_, active_.ActiveFocusDepth, SettingsBlurLimit(0, 0)),
+      SettingsDialogOpening(settings_, active_.ActiveFocusDepth,
+                            SettingsBlurLimit(pattern_.width(), pattern_.height())),
       ValidationTexts{platform_.StringResource(IDS_ULVO_PARSE_INT),
                       platform_.StringResource(IDS_ULVO_PARSE_INT_RANGE)},
       tell);
@@ -149,7 +207,10 @@ void CUlvoFilterView::OpenSettings() {
   ApplySettingsDialog(dialog.values(), settings_, active_.ActiveFocusDepth);
   if (frame_ != nullptr) frame_->RefreshFocusField();
   if (dialog.values().save != 0) {
-    tell(SaveAllPluginSettings(platform_.Profile(), settings_, active_.ActiveFocusDepth).message());
+    const SaveAllResult saved =
+        SaveAllPluginSettings(platform_.Profile(), settings_, active_.ActiveFocusDepth);
+    platform_.ShowMessageBox(0, saved.message(), caption, MessageBoxButtons::kOk,
+                             saved.ok() ? MessageBoxIcon::kInformation : MessageBoxIcon::kWarning);
   }
   // Written whether or not the settings are kept for the next start.
   platform_.Profile().WriteInt("KeepPattern", settings_.KeepPattern);
@@ -235,6 +296,10 @@ std::optional<intptr_t> CUlvoFilterView::OnMessage(uint32_t msg, uintptr_t wPara
     case kMsgKeyUp:
       if (wParam == kVkControl) ctrlHeld_ = false;
       return std::nullopt;
+    case kMsgSetCursor:
+      if (!focusPick_) return std::nullopt;  // the arrow
+      platform_.ShowCursorResource(IDC_ULVO_FOCUS_CURSOR);
+      return 1;
     default:
       return std::nullopt;
   }

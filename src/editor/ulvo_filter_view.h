@@ -14,6 +14,7 @@
 #include "src/editor/editor_window.h"
 #include "src/editor/pattern_window.h"
 #include "src/editor/view_model.h"
+#include "src/editor/view_pattern.h"
 #include "src/job/filter_job.h"
 #include "src/settings/plugin_settings.h"
 
@@ -57,13 +58,24 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   Point scrollOrigin() const { return model_.paintOrigin(); }
   const ViewModel& model() const { return model_; }
   PatternWindow& patternWindow() { return patternWindow_; }
+  const ViewPattern& pattern() const { return pattern_; }
+  // Loads an aperture pattern file without asking: the stored path is
+  // written, the maximum blur follows the pattern's size, the pattern window
+  // and the status bar show it. False (after a message) when it cannot be
+  // used; the previous pattern stays.
+  bool LoadPatternFile(const std::string& path);
+  bool focusPick() const { return focusPick_; }
   const PluginSettings& settings() const { return settings_; }
   PluginSettings& settings() { return settings_; }
 
  private:
   void OnKeyDown(uint32_t vk);
+  // Focus-pick mode on or off; it only goes on when a depth is known.
+  void ToggleFocusPick();
   // The settings dialog; its values take effect at once when confirmed.
   void OpenSettings();
+  // The caption of the view's message boxes.
+  std::string MessageCaption() const;
   // The frame's window, which owns the pattern window (0 before it is known).
   WindowId MainWindow() const;
   void OnTimer(uintptr_t id);
@@ -82,7 +94,10 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   std::vector<uint8_t> overlay_;  // what is drawn while the job has a selection
   ViewModel model_;
   PatternWindow patternWindow_{platform_, *this};
+  ViewPattern pattern_;
+  bool firstLoad_ = true;  // the stored pattern has not been taken yet
   bool ctrlHeld_ = false;
+  bool focusPick_ = false;   // the next click in the image picks the focus depth
   PluginSettings settings_;  // defaults until the start-up loads them
 };
 

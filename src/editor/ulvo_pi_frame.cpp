@@ -42,8 +42,8 @@ CUlvoPiFrame::~CUlvoPiFrame() {
 bool CUlvoPiFrame::Create() {
   view_ = std::make_unique<CUlvoFilterView>(platform_, active_);
   doc_->SetView(view_.get());
-  if (platform_.CreateFrameWindow(*this, IDR_ULVO_MAINFRAME) == 0 ||
-      platform_.CreateViewWindow(*view_, window()) == 0) {
+  if (platform_.CreateEditorWindow({WindowKind::kFrame, this, 0, IDR_ULVO_MAINFRAME}) == 0 ||
+      platform_.CreateEditorWindow({WindowKind::kView, view_.get(), window(), 0}) == 0) {
     Destroy();
     return false;
   }

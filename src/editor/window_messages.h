@@ -14,6 +14,9 @@ using WindowId = uintptr_t;
 inline constexpr uint32_t kMsgNull = 0x0000;
 inline constexpr uint32_t kMsgSize = 0x0005;  // second parameter: client width, height
 inline constexpr uint32_t kMsgClose = 0x0010;
+// The pointer moved over a window: answer 1 after showing a cursor, or let
+// default processing show the class cursor.
+inline constexpr uint32_t kMsgSetCursor = 0x0020;
 inline constexpr uint32_t kMsgQuit = 0x0012;
 inline constexpr uint32_t kMsgKeyDown = 0x0100;
 inline constexpr uint32_t kMsgKeyUp = 0x0101;

@@ -6,6 +6,7 @@
 #define IDR_ULVO_MAINFRAME 101
 // The view's right-click menu (its first submenu).
 #define IDR_ULVO_POPUP 147
+#define IDC_ULVO_FOCUS_CURSOR 141
 // The aperture pattern window: dialog and background bitmap.
 #define IDD_ULVO_PATTERN_WINDOW 150
 

@@ -134,6 +134,8 @@ TEST(AutomationScript, MalformedLinesAreSkippedOrRefused) {
       "choose 1005",
       "choose 0 1",
       "choose 1005 -1",
+      "drop",
+      "drop 1005 1",
       "type 0x10000 text",
       "type x 12",
       "type 1020 a\0b"s,
@@ -161,18 +163,21 @@ TEST(AutomationScript, MalformedLinesAreSkippedOrRefused) {
 }
 
 // A field's text is the rest of its line, spaces and '#' included.
-TEST(AutomationScript, ChooseAndTypeNameTheirControl) {
+TEST(AutomationScript, ControlStepsNameTheirControl) {
   const std::string text =
       "choose 1005 16\n"
       "type 1020 300\n"
       "type 0x3FA C:\\My Patterns # 2 \n"
       "type 1013\n"
       "check 1021 on\n"
-      "check 1004 off\n";
+      "check 1004 off\n"
+      "drop 1004\n";
   std::vector<ScriptStep> s;
   std::string error;
   ASSERT_TRUE(ParseScriptStrictly(text, s, error)) << error;
-  ASSERT_EQ(s.size(), 6u);
+  ASSERT_EQ(s.size(), 7u);
+  EXPECT_EQ(s[6].op, ScriptOp::kDrop);
+  EXPECT_EQ(s[6].control, 1004);
   EXPECT_EQ(s[4].op, ScriptOp::kCheck);
   EXPECT_EQ(s[4].control, 1021);
   EXPECT_EQ(s[4].index, 1);

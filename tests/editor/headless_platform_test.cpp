@@ -73,7 +73,7 @@ TEST(HeadlessTimers, FireOnlyWhenScriptTimePassesTheirDueTime) {
   std::ostringstream log;
   HeadlessPlatform platform("sleep 1000\nsleep 199\n", log);
   RecordingWindow window;
-  const WindowId id = platform.CreateFrameWindow(window, 101);
+  const WindowId id = platform.CreateEditorWindow({WindowKind::kFrame, &window, 0, 101});
   ASSERT_NE(id, 0u);
   ASSERT_TRUE(platform.SetTimer(id, 3, 1200));
   ASSERT_TRUE(platform.SetTimer(id, 1, 1000));
@@ -82,7 +82,7 @@ TEST(HeadlessTimers, FireOnlyWhenScriptTimePassesTheirDueTime) {
   // A long sleep delivers a due timer once; a killed timer never fires.
   HeadlessPlatform later("sleep 1\nsleep 5000\n", log);
   RecordingWindow other;
-  const WindowId otherId = later.CreateFrameWindow(other, 101);
+  const WindowId otherId = later.CreateEditorWindow({WindowKind::kFrame, &other, 0, 101});
   ASSERT_TRUE(later.SetTimer(otherId, 3, 1200));
   ASSERT_TRUE(later.SetTimer(otherId, 4, 10));
   later.KillTimer(otherId, 4);
@@ -95,7 +95,7 @@ TEST(ModalLoop, DispatchesTheEndMessageBeforeEndingAndFiltersFirst) {
   HeadlessPlatform platform("post frame 0x10\npost frame 0x404 5\npost frame 0x405 1 2\nsleep 1\n",
                             log);
   RecordingWindow window;
-  const WindowId id = platform.CreateFrameWindow(window, 101);
+  const WindowId id = platform.CreateEditorWindow({WindowKind::kFrame, &window, 0, 101});
   ModalLoop loop(
       platform, [](const Message& msg) { return msg.id == kMsgClose; }, kMsgEndEditor);
   EXPECT_EQ(loop.Run(), -1);

@@ -122,5 +122,28 @@ TEST_F(ScrolledView, PaintDrawsAtTheScrolledOriginAndRecordsIt) {
   EXPECT_EQ(view->scrollOrigin().y, canvas.origin.y * 100 / 120);
 }
 
+// The focus cursor only shows while picking, and picking only starts where
+// a clicked pixel has a depth: a fourth plane or a depth map.
+TEST_F(ScrolledView, FocusPickNeedsADepthAndShowsTheFocusCursor) {
+  frame->RouteCommand(ID_ULVO_TB_FOCUS_PICK);
+  EXPECT_FALSE(view->focusPick());  // three planes, no map
+  EXPECT_EQ(Send(kMsgSetCursor, 0, 1), 0);
+  EXPECT_EQ(log.str().find("cursor"), std::string::npos);
+
+  std::vector<uint8_t> map(800 * 600, 40);
+  depth = DepthBuffer{map.data(), static_cast<int32_t>(map.size()), 800};
+  frame->RouteCommand(ID_ULVO_TB_FOCUS_PICK);
+  EXPECT_TRUE(view->focusPick());
+  EXPECT_EQ(Send(kMsgSetCursor, 0, 1), 1);
+  EXPECT_NE(log.str().find("cursor 141"), std::string::npos);
+
+  frame->RouteCommand(ID_ULVO_TB_FOCUS_PICK);  // the same command ends it
+  EXPECT_FALSE(view->focusPick());
+  depth = DepthBuffer{};
+  job.planes = 4;
+  frame->RouteCommand(ID_ULVO_TB_FOCUS_PICK);
+  EXPECT_TRUE(view->focusPick());
+}
+
 }  // namespace
 }  // namespace ulvo

@@ -191,8 +191,24 @@ bool EditorAutomation::Choose(const ScriptStep& command) {
   SendMessageTimeoutW(list, CB_GETLBTEXT, command.index, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
                       kWaitMs, &ignored);
   Say("ui: choose " + id + " \"" + Narrow(text) + "\"");
+  // Picking closes a list that a drop step opened.
+  SendMessageTimeoutW(list, CB_SHOWDROPDOWN, FALSE, 0, SMTO_BLOCK, kWaitMs, &ignored);
   return PostAndSettle(GetParent(list), WM_COMMAND, MAKEWPARAM(command.control, CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(list));
+}
+
+// The list shows its entries until the next step closes it (a choice, a
+// click elsewhere, a key).
+bool EditorAutomation::Drop(const ScriptStep& command) {
+  HWND list = WaitForWindow([&] { return Control(command.control); }, "the control");
+  if (!list) return stopped_;
+  const std::string id = std::to_string(command.control);
+  if (_stricmp(ClassOf(list).c_str(), "ComboBox") != 0) return Fail("drop " + id + ": not a list");
+  Say("ui: drop " + id);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(list, CB_SHOWDROPDOWN, TRUE, 0, SMTO_BLOCK, kWaitMs, &ignored);
+  Settle(Frame());
+  return true;
 }
 
 // A check box or radio button is set as by clicking it, if it is not as
@@ -418,6 +434,8 @@ bool EditorAutomation::Execute(const ScriptStep& command) {
       return Check(command);
     case ScriptOp::kType:
       return Type(command);
+    case ScriptOp::kDrop:
+      return Drop(command);
     case ScriptOp::kExpectOpen: {
       Settle(Frame());
       if (!Frame())

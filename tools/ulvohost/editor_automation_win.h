@@ -43,6 +43,7 @@ class EditorAutomation {
   // thread first, then in the editor frame.
   HWND Control(int id) const;
   bool Choose(const ScriptStep& command);
+  bool Drop(const ScriptStep& command);
   bool Type(const ScriptStep& command);
   bool Check(const ScriptStep& command);
   bool Fail(const std::string& message);

@@ -97,6 +97,20 @@ void HeadlessPlatform::EnableHostWindow(WindowId window, bool enable) {
   Log(enable ? "host window enabled" : "host window disabled");
 }
 
+WindowId HeadlessPlatform::CreateEditorWindow(const WindowDescription& description) {
+  if (description.object == nullptr) return 0;
+  EditorWindow& object = *description.object;
+  switch (description.kind) {
+    case WindowKind::kFrame:
+      return CreateFrameWindow(object, description.resource);
+    case WindowKind::kView:
+      return CreateViewWindow(object, description.parent);
+    case WindowKind::kModelessDialog:
+      return CreateModelessDialog(object, description.resource, description.parent);
+  }
+  return 0;
+}
+
 WindowId HeadlessPlatform::CreateFrameWindow(EditorWindow& frame, int /*menuId*/) {
   if (options_.failFrameCreation) {
     Log("frame window creation failed");
@@ -188,6 +202,10 @@ void HeadlessPlatform::ActivateWindow(WindowId window) {
 void HeadlessPlatform::ShowPopupMenu(WindowId /*owner*/, int menu, int index, Point screen) {
   Log("menu " + std::to_string(menu) + "/" + std::to_string(index) + " at " +
       std::to_string(screen.x) + "," + std::to_string(screen.y));
+}
+
+void HeadlessPlatform::ShowCursorResource(int id) {
+  Log("cursor " + std::to_string(id));
 }
 
 WindowId HeadlessPlatform::CreateControl(const ControlDescription& description) {
@@ -417,6 +435,13 @@ void HeadlessPlatform::Execute(const ScriptStep& step) {
     case ScriptOp::kCheck:
       Log("check " + std::to_string(step.control) + ": no dialog is open");
       break;
+    case ScriptOp::kDrop: {
+      const auto it = controls_.find(FindControl(step.control));
+      const bool list =
+          it != controls_.end() && it->second.description.kind == ControlKind::kDropDownList;
+      Log("drop " + std::to_string(step.control) + (list ? "" : ": no such list"));
+      break;
+    }
   }
 }
 
@@ -517,8 +542,8 @@ DialogButton HeadlessPlatform::Answer(const std::string& caption, const std::str
 }
 
 DialogButton HeadlessPlatform::ShowMessageBox(WindowId /*owner*/, const std::string& text,
-                                              const std::string& caption,
-                                              MessageBoxButtons buttons) {
+                                              const std::string& caption, MessageBoxButtons buttons,
+                                              MessageBoxIcon /*icon*/) {
   return Answer(caption, text, buttons == MessageBoxButtons::kOkCancel,
                 buttons == MessageBoxButtons::kYesNo);
 }

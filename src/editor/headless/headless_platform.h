@@ -37,19 +37,18 @@ class HeadlessPlatform : public EditorPlatform {
 
   WindowId ActiveWindow() override;
   void EnableHostWindow(WindowId window, bool enable) override;
-  WindowId CreateFrameWindow(EditorWindow& frame, int menuId) override;
-  WindowId CreateViewWindow(EditorWindow& view, WindowId frame) override;
+  WindowId CreateEditorWindow(const WindowDescription& description) override;
   void ShowFrameWindow(WindowId frame) override;
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
   void Invalidate(WindowId window, bool erase) override;
   void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
                      const ScrollBarState& vertical) override;
-  WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) override;
   Rect WindowRect(WindowId window) override;
   void MoveWindowTo(WindowId window, Rect place, bool repaint) override;
   void ActivateWindow(WindowId window) override;
   void ShowPopupMenu(WindowId owner, int menu, int index, Point screen) override;
+  void ShowCursorResource(int id) override;
   WindowId CreateControl(const ControlDescription& description) override;
   void SetListItems(WindowId list, const std::vector<std::string>& items, int selected) override;
   int ListSelection(WindowId list) override;
@@ -69,7 +68,7 @@ class HeadlessPlatform : public EditorPlatform {
   bool Post(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
   void PostQuit(int exitCode) override;
   DialogButton ShowMessageBox(WindowId owner, const std::string& text, const std::string& caption,
-                              MessageBoxButtons buttons) override;
+                              MessageBoxButtons buttons, MessageBoxIcon icon) override;
   void ShowDialog(WindowId owner, int dialogId) override;
   // Plays the dialog from the script: type, check and choose steps fill its
   // controls, answer presses OK or Cancel; other steps are skipped while it
@@ -105,6 +104,9 @@ class HeadlessPlatform : public EditorPlatform {
   }
 
  private:
+  WindowId CreateFrameWindow(EditorWindow& frame, int menuId);
+  WindowId CreateViewWindow(EditorWindow& view, WindowId frame);
+  WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner);
   struct Timer {
     WindowId window = 0;
     uintptr_t id = 0;

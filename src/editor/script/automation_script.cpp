@@ -184,6 +184,14 @@ std::string ParseStep(const std::vector<std::string_view>& w, ScriptStep& step) 
     step.index = static_cast<int32_t>(*index);
     return {};
   }
+  if (name == "drop") {
+    if (args != 1) return "needs ID";
+    const auto id = number(1, 1, 0xFFFF);
+    if (!id) return "bad control id";
+    step.op = ScriptOp::kDrop;
+    step.control = static_cast<int32_t>(*id);
+    return {};
+  }
   // A screenshot line with a file name never gets here; one whose rest is
   // only a comment does.
   if (name == "screenshot") return "needs FILE";

@@ -30,6 +30,7 @@ enum class ScriptOp {
   kChoose,  // pick an entry of a list
   kType,    // replace the text of a field
   kCheck,   // tick or untick a check box, or choose a radio button
+  kDrop,    // show the entries of a list, as a click on its arrow does
 };
 
 enum class PostTarget { kFrame, kView, kThread };
@@ -47,7 +48,7 @@ struct ScriptStep {
   bool right = false;                             // click
   DialogButton button = DialogButton::kOk;        // answer
   std::string file;                               // screenshot
-  int32_t control = 0;                            // choose, type: control id
+  int32_t control = 0;                            // choose, type, check, drop: control id
   int32_t index = 0;                              // choose: entry; check: 1 on, 0 off
   std::string text;                               // type: the new text
 };

@@ -28,8 +28,7 @@ class Win32Platform : public EditorPlatform {
 
   WindowId ActiveWindow() override;
   void EnableHostWindow(WindowId window, bool enable) override;
-  WindowId CreateFrameWindow(EditorWindow& frame, int menuId) override;
-  WindowId CreateViewWindow(EditorWindow& view, WindowId frame) override;
+  WindowId CreateEditorWindow(const WindowDescription& description) override;
   void ShowFrameWindow(WindowId frame) override;
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
@@ -37,11 +36,11 @@ class Win32Platform : public EditorPlatform {
   void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
                      const ScrollBarState& vertical) override;
   void SetStatusText(WindowId frame, int pane, const std::string& text) override;
-  WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) override;
   Rect WindowRect(WindowId window) override;
   void MoveWindowTo(WindowId window, Rect place, bool repaint) override;
   void ActivateWindow(WindowId window) override;
   void ShowPopupMenu(WindowId owner, int menu, int index, Point screen) override;
+  void ShowCursorResource(int id) override;
   WindowId CreateControl(const ControlDescription& description) override;
   void SetListItems(WindowId list, const std::vector<std::string>& items, int selected) override;
   int ListSelection(WindowId list) override;
@@ -57,7 +56,7 @@ class Win32Platform : public EditorPlatform {
   bool Post(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
   void PostQuit(int exitCode) override;
   DialogButton ShowMessageBox(WindowId owner, const std::string& text, const std::string& caption,
-                              MessageBoxButtons buttons) override;
+                              MessageBoxButtons buttons, MessageBoxIcon icon) override;
   void ShowDialog(WindowId owner, int dialogId) override;
   DialogResult RunDialog(WindowId owner, DialogHandler& dialog) override;
   std::string StringResource(int id) override;
@@ -78,6 +77,9 @@ class Win32Platform : public EditorPlatform {
   HINSTANCE instance() const { return instance_; }
 
  private:
+  WindowId CreateFrameWindow(EditorWindow& frame, int menuId);
+  WindowId CreateViewWindow(EditorWindow& view, WindowId frame);
+  WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner);
   void LayoutFrame();
   HWND CreateToolbar(HWND parent, const ControlDescription& description);
   HWND CreateToolbarControl(HWND bar, const ControlDescription& description);

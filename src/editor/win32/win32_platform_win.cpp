@@ -281,6 +281,20 @@ void Win32Platform::EnableHostWindow(WindowId window, bool enable) {
   if (enable) SetActiveWindow(host);
 }
 
+WindowId Win32Platform::CreateEditorWindow(const WindowDescription& description) {
+  if (description.object == nullptr) return 0;
+  EditorWindow& object = *description.object;
+  switch (description.kind) {
+    case WindowKind::kFrame:
+      return CreateFrameWindow(object, description.resource);
+    case WindowKind::kView:
+      return CreateViewWindow(object, description.parent);
+    case WindowKind::kModelessDialog:
+      return CreateModelessDialog(object, description.resource, description.parent);
+  }
+  return 0;
+}
+
 WindowId Win32Platform::CreateFrameWindow(EditorWindow& frame, int menuId) {
   if (!frameClass_.registered() || !viewClass_.registered()) return 0;
   UniqueMenu menu(LoadMenuW(instance_, MAKEINTRESOURCEW(menuId)));
@@ -397,6 +411,12 @@ void Win32Platform::ShowPopupMenu(WindowId owner, int menu, int index, Point scr
   if (popup == nullptr) return;
   TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, ToHwnd(owner),
                  nullptr);
+}
+
+void Win32Platform::ShowCursorResource(int id) {
+  // A cursor loaded from a module is shared by the system and never destroyed.
+  HCURSOR cursor = LoadCursorW(instance_, MAKEINTRESOURCEW(id));
+  if (cursor != nullptr) SetCursor(cursor);
 }
 
 WindowId Win32Platform::CreateControl(const ControlDescription& d) {
@@ -693,10 +713,13 @@ void Win32Platform::PostQuit(int exitCode) {
 }
 
 DialogButton Win32Platform::ShowMessageBox(WindowId owner, const std::string& text,
-                                           const std::string& caption, MessageBoxButtons buttons) {
+                                           const std::string& caption, MessageBoxButtons buttons,
+                                           MessageBoxIcon icon) {
   UINT type = MB_OK;
   if (buttons == MessageBoxButtons::kOkCancel) type = MB_OKCANCEL;
   if (buttons == MessageBoxButtons::kYesNo) type = MB_YESNO;
+  if (icon == MessageBoxIcon::kWarning) type |= MB_ICONEXCLAMATION;
+  if (icon == MessageBoxIcon::kInformation) type |= MB_ICONINFORMATION;
   HWND parent = owner != 0 ? ToHwnd(owner) : GetActiveWindow();
   switch (MessageBoxW(parent, Widen(text).c_str(), Widen(caption).c_str(), type)) {
     case IDOK:
