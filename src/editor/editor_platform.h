@@ -90,6 +90,8 @@ enum class MessageBoxButtons { kOk, kOkCancel, kYesNo };
 // The picture beside a message box's text.
 enum class MessageBoxIcon { kNone, kWarning, kInformation };
 
+enum class PeekResult { kNone, kMessage, kQuit };
+
 class EditorPlatform {
  public:
   virtual ~EditorPlatform() = default;
@@ -145,6 +147,10 @@ class EditorPlatform {
   // Waits for the next message of the thread. Returns false when it is the
   // quit message (its exit code in quitCode).
   virtual bool NextMessage(Message& msg, int& quitCode) = 0;
+  // The next message if one is waiting, without waiting for one: kNone when
+  // the queue is empty, kQuit (with its code, taken off the queue) for the
+  // quit message.
+  virtual PeekResult PeekNextMessage(Message& msg, int& quitCode) = 0;
   virtual void Dispatch(const Message& msg) = 0;
   virtual bool Post(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
   virtual void PostQuit(int exitCode) = 0;

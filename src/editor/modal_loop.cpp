@@ -2,6 +2,24 @@
 
 namespace ulvo {
 
+bool PumpWaitingMessages(EditorPlatform& platform,
+                         const std::function<bool(const Message&)>& preTranslate) {
+  Message msg;
+  int quitCode = 0;
+  for (;;) {
+    switch (platform.PeekNextMessage(msg, quitCode)) {
+      case PeekResult::kNone:
+        return true;
+      case PeekResult::kQuit:
+        platform.PostQuit(quitCode);
+        return false;
+      case PeekResult::kMessage:
+        if (!preTranslate || !preTranslate(msg)) platform.Dispatch(msg);
+        break;
+    }
+  }
+}
+
 int ModalLoop::Run() {
   running_ = true;
   result_ = -1;

@@ -12,6 +12,13 @@
 
 namespace ulvo {
 
+// Hands out every message already waiting (the filter as in ModalLoop)
+// without waiting for more: for long work on the editor's thread that keeps
+// its windows alive. False when the quit message came; it is posted again
+// for the loop that owns the thread, and the caller should stop.
+bool PumpWaitingMessages(EditorPlatform& platform,
+                         const std::function<bool(const Message&)>& preTranslate);
+
 class ModalLoop {
  public:
   // Returns true when the message is consumed and must not be dispatched.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "src/editor/editor.h"
+#include "src/editor/modal_loop.h"
 #include "src/editor/win32/win32_platform.h"
 #include "src/resources/editor_ids.h"
 
@@ -181,6 +182,32 @@ TEST(EditorWindows, KeysReachTheView) {
   });
   ASSERT_TRUE(ctrlE.sawEditor);
   EXPECT_EQ(ctrlE.buffers.job.accepted, 1);
+}
+
+// The pump of long work takes what the thread's queue holds and returns at
+// once when it is empty; a quit stops it and is left for the thread's owner.
+TEST(EditorWindows, PumpTakesWaitingMessagesWithoutWaiting) {
+  win32::Win32Platform platform;
+  MSG drain;
+  while (PeekMessageW(&drain, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  PostThreadMessageW(GetCurrentThreadId(), WM_APP + 1, 5, 0);
+  std::vector<uintptr_t> seen;
+  const auto record = [&](const Message& msg) {
+    if (msg.id == WM_APP + 1) seen.push_back(msg.wParam);
+    return true;  // nothing to dispatch to
+  };
+  EXPECT_TRUE(PumpWaitingMessages(platform, record));
+  EXPECT_EQ(seen, std::vector<uintptr_t>{5});
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(PumpWaitingMessages(platform, record));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+
+  PostQuitMessage(4);
+  EXPECT_FALSE(PumpWaitingMessages(platform, record));
+  MSG quit{};
+  ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 4u);
 }
 
 TEST(EditorWindows, StringsComeFromTheResources) {

@@ -106,6 +106,34 @@ TEST(ModalLoop, DispatchesTheEndMessageBeforeEndingAndFiltersFirst) {
   EXPECT_TRUE(platform.windowExists(id));
 }
 
+// Long work pumps what is waiting and goes on: the script's steps count as
+// waiting input, an exhausted script does not end the editor there, and a
+// quit stops the pump and stays for the loop that owns the thread.
+TEST(ModalLoop, PumpHandsOutWhatIsWaitingWithoutEndingTheScript) {
+  std::ostringstream log;
+  HeadlessPlatform platform("post frame 0x404 7\nsleep 1\npost frame 0x10\n", log);
+  RecordingWindow window;
+  platform.CreateEditorWindow({WindowKind::kFrame, &window, 0, 101});
+  platform.Post(window.window(), 0x404, 3, 0);
+  const auto dropClose = [](const Message& msg) { return msg.id == kMsgClose; };
+  EXPECT_TRUE(PumpWaitingMessages(platform, dropClose));
+  const std::vector<std::pair<uint32_t, uintptr_t>> expected = {{0x404, 3}, {0x404, 7}};
+  EXPECT_EQ(window.received, expected);
+  EXPECT_EQ(platform.remainingSteps(), 0u);
+  EXPECT_EQ(log.str().find("script ended"), std::string::npos);
+  EXPECT_TRUE(PumpWaitingMessages(platform, dropClose));  // nothing more, no waiting
+
+  HeadlessPlatform quitting("post frame 0x404 1\nquit\npost frame 0x404 2\n", log);
+  RecordingWindow other;
+  quitting.CreateEditorWindow({WindowKind::kFrame, &other, 0, 101});
+  EXPECT_FALSE(PumpWaitingMessages(quitting, {}));
+  EXPECT_EQ(other.received.size(), 1u);
+  Message msg;
+  int code = -1;
+  EXPECT_FALSE(quitting.NextMessage(msg, code));  // the quit, posted again
+  EXPECT_EQ(msg.id, kMsgQuit);
+}
+
 // Scripts mixing real commands with junk, from a fixed seed: every run must
 // end, with the host window enabled again and the job either finished or not.
 TEST(HeadlessScript, RandomScriptsAlwaysEndCleanly) {

@@ -381,6 +381,18 @@ bool HeadlessPlatform::NextMessage(Message& msg, int& quitCode) {
   }
 }
 
+// Script steps count as input waiting to be read, as typing does while a
+// long task pumps; an exhausted script is left for the blocking loop to end.
+PeekResult HeadlessPlatform::PeekNextMessage(Message& msg, int& quitCode) {
+  while (queue_.empty() && !quitPending_ && !script_.empty()) {
+    const ScriptStep step = std::move(script_.front());
+    script_.pop_front();
+    Execute(step);
+  }
+  if (queue_.empty() && !quitPending_) return PeekResult::kNone;
+  return NextMessage(msg, quitCode) ? PeekResult::kMessage : PeekResult::kQuit;
+}
+
 void HeadlessPlatform::Execute(const ScriptStep& step) {
   switch (step.op) {
     case ScriptOp::kSleep:

@@ -64,6 +64,7 @@ class HeadlessPlatform : public EditorPlatform {
   bool SetTimer(WindowId window, uintptr_t timerId, uint32_t milliseconds) override;
   void KillTimer(WindowId window, uintptr_t timerId) override;
   bool NextMessage(Message& msg, int& quitCode) override;
+  PeekResult PeekNextMessage(Message& msg, int& quitCode) override;
   void Dispatch(const Message& msg) override;
   bool Post(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
   void PostQuit(int exitCode) override;

@@ -689,6 +689,15 @@ bool Win32Platform::NextMessage(Message& msg, int& quitCode) {
   return true;
 }
 
+PeekResult Win32Platform::PeekNextMessage(Message& msg, int& quitCode) {
+  if (!PeekMessageW(&lastMessage_, nullptr, 0, 0, PM_REMOVE)) return PeekResult::kNone;
+  msg = Message{ToId(lastMessage_.hwnd), lastMessage_.message, lastMessage_.wParam,
+                static_cast<intptr_t>(lastMessage_.lParam)};
+  if (lastMessage_.message != WM_QUIT) return PeekResult::kMessage;
+  quitCode = static_cast<int>(lastMessage_.wParam);
+  return PeekResult::kQuit;
+}
+
 void Win32Platform::Dispatch(const Message& msg) {
   MSG native = lastMessage_;
   if (ToId(native.hwnd) != msg.window || native.message != msg.id || native.wParam != msg.wParam ||
