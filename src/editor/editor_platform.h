@@ -102,7 +102,7 @@ class EditorPlatform {
 
   // Makes a window for its object as described and tracks it by its id; 0
   // when it cannot be made.
-  virtual WindowId CreateEditorWindow(const WindowDescription& description) = 0;
+  WindowId CreateEditorWindow(const WindowDescription& description);
   virtual void ShowFrameWindow(WindowId frame) = 0;
   // Destroys a window and its children; their objects are told.
   virtual void DestroyEditorWindow(WindowId window) = 0;
@@ -171,6 +171,12 @@ class EditorPlatform {
 
   // Where the editor's settings persist for this run.
   virtual ProfileStore& Profile() = 0;
+
+ protected:
+  // The kinds of CreateEditorWindow; each returns 0 on failure.
+  virtual WindowId CreateFrameWindow(EditorWindow& frame, int resource) = 0;
+  virtual WindowId CreateViewWindow(EditorWindow& view, WindowId frame) = 0;
+  virtual WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) = 0;
 };
 
 // The platform of this build, for one editor run or dialog.

@@ -97,20 +97,6 @@ void HeadlessPlatform::EnableHostWindow(WindowId window, bool enable) {
   Log(enable ? "host window enabled" : "host window disabled");
 }
 
-WindowId HeadlessPlatform::CreateEditorWindow(const WindowDescription& description) {
-  if (description.object == nullptr) return 0;
-  EditorWindow& object = *description.object;
-  switch (description.kind) {
-    case WindowKind::kFrame:
-      return CreateFrameWindow(object, description.resource);
-    case WindowKind::kView:
-      return CreateViewWindow(object, description.parent);
-    case WindowKind::kModelessDialog:
-      return CreateModelessDialog(object, description.resource, description.parent);
-  }
-  return 0;
-}
-
 WindowId HeadlessPlatform::CreateFrameWindow(EditorWindow& frame, int /*menuId*/) {
   if (options_.failFrameCreation) {
     Log("frame window creation failed");

@@ -37,7 +37,6 @@ class HeadlessPlatform : public EditorPlatform {
 
   WindowId ActiveWindow() override;
   void EnableHostWindow(WindowId window, bool enable) override;
-  WindowId CreateEditorWindow(const WindowDescription& description) override;
   void ShowFrameWindow(WindowId frame) override;
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
@@ -104,10 +103,12 @@ class HeadlessPlatform : public EditorPlatform {
     return scrollBars_[axis == ScrollAxis::kHorizontal ? 0 : 1];
   }
 
+ protected:
+  WindowId CreateFrameWindow(EditorWindow& frame, int resource) override;
+  WindowId CreateViewWindow(EditorWindow& view, WindowId frame) override;
+  WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) override;
+
  private:
-  WindowId CreateFrameWindow(EditorWindow& frame, int menuId);
-  WindowId CreateViewWindow(EditorWindow& view, WindowId frame);
-  WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner);
   struct Timer {
     WindowId window = 0;
     uintptr_t id = 0;

@@ -28,7 +28,6 @@ class Win32Platform : public EditorPlatform {
 
   WindowId ActiveWindow() override;
   void EnableHostWindow(WindowId window, bool enable) override;
-  WindowId CreateEditorWindow(const WindowDescription& description) override;
   void ShowFrameWindow(WindowId frame) override;
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
@@ -77,10 +76,12 @@ class Win32Platform : public EditorPlatform {
   INT_PTR ModelessProc(Binding& binding, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   HINSTANCE instance() const { return instance_; }
 
+ protected:
+  WindowId CreateFrameWindow(EditorWindow& frame, int resource) override;
+  WindowId CreateViewWindow(EditorWindow& view, WindowId frame) override;
+  WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) override;
+
  private:
-  WindowId CreateFrameWindow(EditorWindow& frame, int menuId);
-  WindowId CreateViewWindow(EditorWindow& view, WindowId frame);
-  WindowId CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner);
   void LayoutFrame();
   HWND CreateToolbar(HWND parent, const ControlDescription& description);
   HWND CreateToolbarControl(HWND bar, const ControlDescription& description);

@@ -281,20 +281,6 @@ void Win32Platform::EnableHostWindow(WindowId window, bool enable) {
   if (enable) SetActiveWindow(host);
 }
 
-WindowId Win32Platform::CreateEditorWindow(const WindowDescription& description) {
-  if (description.object == nullptr) return 0;
-  EditorWindow& object = *description.object;
-  switch (description.kind) {
-    case WindowKind::kFrame:
-      return CreateFrameWindow(object, description.resource);
-    case WindowKind::kView:
-      return CreateViewWindow(object, description.parent);
-    case WindowKind::kModelessDialog:
-      return CreateModelessDialog(object, description.resource, description.parent);
-  }
-  return 0;
-}
-
 WindowId Win32Platform::CreateFrameWindow(EditorWindow& frame, int menuId) {
   if (!frameClass_.registered() || !viewClass_.registered()) return 0;
   UniqueMenu menu(LoadMenuW(instance_, MAKEINTRESOURCEW(menuId)));

@@ -1,0 +1,19 @@
+#include "src/editor/editor_platform.h"
+
+namespace ulvo {
+
+WindowId EditorPlatform::CreateEditorWindow(const WindowDescription& description) {
+  if (description.object == nullptr) return 0;
+  EditorWindow& object = *description.object;
+  switch (description.kind) {
+    case WindowKind::kFrame:
+      return CreateFrameWindow(object, description.resource);
+    case WindowKind::kView:
+      return CreateViewWindow(object, description.parent);
+    case WindowKind::kModelessDialog:
+      return CreateModelessDialog(object, description.resource, description.parent);
+  }
+  return 0;
+}
+
+}  // namespace ulvo
