@@ -4,7 +4,11 @@
 // module's resources.
 #pragma once
 
+// The common controls header needs <windows.h> first.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <list>
 #include <memory>
@@ -85,6 +89,7 @@ class Win32Platform : public EditorPlatform {
   void LayoutFrame();
   HWND CreateToolbar(HWND parent, const ControlDescription& description);
   HWND CreateToolbarControl(HWND bar, const ControlDescription& description);
+  LRESULT ToolbarCustomDraw(NMCUSTOMDRAW& draw);
   bool OnBarNotify(NMHDR& header);
 
   HINSTANCE instance_;

@@ -19,6 +19,8 @@ namespace {
 constexpr wchar_t kFrameClass[] = L"UlvoPiFrame";
 constexpr wchar_t kViewClass[] = L"UlvoFilterView";
 constexpr UINT kViewId = 0xE900;  // the framework's first pane id
+// Pixels left free at the toolbar's left end for its gripper.
+constexpr int kGripperSpace = 8;
 
 HWND ToHwnd(WindowId window) {
   return reinterpret_cast<HWND>(window);
@@ -456,6 +458,8 @@ HWND Win32Platform::CreateToolbar(HWND parent, const ControlDescription& d) {
   if (bar == nullptr) return nullptr;
   SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELONG(imageWidth, imageHeight));
+  // Room for the gripper, drawn after each paint (see ToolbarCustomDraw).
+  SendMessageW(bar, TB_SETINDENT, kGripperSpace, 0);
   std::vector<TBBUTTON> buttons;
   int images = 0;
   for (int i = 0; i < count; ++i) {
@@ -768,9 +772,13 @@ LRESULT Win32Platform::FrameProc(Binding& binding, HWND window, UINT msg, WPARAM
     case WM_SETFOCUS:
       if (view_ != nullptr) SetFocus(view_);
       return 0;
-    case WM_NOTIFY:
-      if (OnBarNotify(*reinterpret_cast<NMHDR*>(lParam))) return 0;
+    case WM_NOTIFY: {
+      auto& header = *reinterpret_cast<NMHDR*>(lParam);
+      if (header.code == static_cast<UINT>(NM_CUSTOMDRAW) && header.hwndFrom == toolbar_)
+        return ToolbarCustomDraw(reinterpret_cast<NMCUSTOMDRAW&>(header));
+      if (OnBarNotify(header)) return 0;
       break;
+    }
     case WM_NCDESTROY:
       if (window == frame_) {
         frame_ = nullptr;
@@ -784,6 +792,19 @@ LRESULT Win32Platform::FrameProc(Binding& binding, HWND window, UINT msg, WPARAM
       break;
   }
   return ForwardToObject(binding, window, msg, wParam, lParam);
+}
+
+// The gripper at the toolbar's left end: a raised bar three pixels wide,
+// drawn over the indent once the toolbar has painted itself.
+LRESULT Win32Platform::ToolbarCustomDraw(NMCUSTOMDRAW& draw) {
+  if (draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYPOSTPAINT;
+  if (draw.dwDrawStage == CDDS_POSTPAINT) {
+    RECT bar{};
+    GetClientRect(draw.hdr.hwndFrom, &bar);
+    RECT grip{2, bar.top + 2, 5, bar.bottom - 2};
+    DrawEdge(draw.hdc, &grip, BDR_RAISEDINNER, BF_RECT);
+  }
+  return CDRF_DODEFAULT;
 }
 
 // Tooltips and the fly-by help of the toolbar's buttons, from the string
