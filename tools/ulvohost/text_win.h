@@ -1,30 +1,17 @@
-// UTF-8 and UTF-16 conversions for the Windows parts of the host.
+// Text helpers for the Windows parts of the host: the shared UTF-8 and
+// UTF-16 conversions, and system error texts.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "src/win32/text_convert.h"
+
 namespace ulvo::host {
 
-inline std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-inline std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string narrow(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n,
-                      nullptr, nullptr);
-  return narrow;
-}
+using win32::Narrow;
+using win32::Widen;
 
 inline std::string LastErrorText(DWORD code = GetLastError()) {
   wchar_t* buffer = nullptr;
