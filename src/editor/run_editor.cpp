@@ -21,7 +21,7 @@ void RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& de
   ActiveValues active;
   active.ActiveRepeat = job.repeat;
   active.ActivePlanes = job.planes;
-  active.DepthAvailable = job.planes >= 4 || depth.present();
+  active.DepthAvailable = JobHasDepth(job, depth);
 
   CUlvoPiFrame frame(platform, app, std::move(doc), active);
   if (!frame.Create()) return;  // counts as cancelled; the guard enables the host

@@ -42,7 +42,6 @@ void CUlvoFilterView::OnInitialUpdate(WindowId frameWindow) {
   active_.ActiveFocusDepth = static_cast<uint8_t>(settings_.OnFocusDepth & 0xff);
   // The stored pattern comes back without asking, once per opening.
   if (settings_.UseOldPat != 0 && !settings_.OldPatName.empty()) {
-    firstLoad_ = false;
     LoadPatternFile(settings_.OldPatName);
   }
   // The pattern window opens a moment after the editor when it is kept open.
@@ -52,6 +51,8 @@ void CUlvoFilterView::OnInitialUpdate(WindowId frameWindow) {
 bool CUlvoFilterView::LoadPatternFile(const std::string& path) {
   BoxMessages messages(platform_, MessageCaption());
   PatternLoader loader(messages);
+  // Read over the current description: the loader leaves a resolution the
+  // file does not give as it was.
   PatternDescription description = pattern_.description();
   if (loader.ReadDescription(description, path) == 0) return false;
   platform_.Profile().WriteString("OldPatName", path);
@@ -156,10 +157,9 @@ void CUlvoFilterView::ToggleFocusPick() {
     focusPick_ = false;
     return;
   }
-  // Picking needs a depth for the clicked pixel: a fourth plane or a map.
-  const bool depthKnown =
-      job_ != nullptr && (job_->planes >= 4 || (depth_ != nullptr && depth_->present()));
-  if (depthKnown) focusPick_ = true;
+  // Picking needs a depth for the clicked pixel.
+  const DepthBuffer noMap;
+  if (job_ != nullptr && JobHasDepth(*job_, depth_ != nullptr ? *depth_ : noMap)) focusPick_ = true;
 }
 
 void CUlvoFilterView::Finish() {
@@ -312,7 +312,7 @@ void CUlvoFilterView::Paint(Canvas& canvas) {
     canvas.SetHalftone();
     // The selection is recomputed from the display on every paint.
     const uint8_t* picture = display_.pixels();
-    if (!overlay_.empty() && JobHasMask(*job_)) {
+    if (!overlay_.empty()) {
       ComposeSelectionOverlay(display_, *job_, overlay_.data());
       picture = overlay_.data();
     }

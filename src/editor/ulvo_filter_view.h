@@ -95,7 +95,6 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   ViewModel model_;
   PatternWindow patternWindow_{platform_, *this};
   ViewPattern pattern_;
-  bool firstLoad_ = true;  // the stored pattern has not been taken yet
   bool ctrlHeld_ = false;
   bool focusPick_ = false;   // the next click in the image picks the focus depth
   PluginSettings settings_;  // defaults until the start-up loads them

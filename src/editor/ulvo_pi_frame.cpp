@@ -133,10 +133,14 @@ void CUlvoPiFrame::OnFocusFieldUpdated() {
 }
 
 bool CUlvoPiFrame::OnCommand(uint32_t id) {
-  const WindowId bar = id == ID_ULVO_VIEW_TOOLBAR      ? toolbar_
-                       : id == ID_ULVO_VIEW_STATUS_BAR ? statusBar_
-                                                       : 0;
-  if (id != ID_ULVO_VIEW_TOOLBAR && id != ID_ULVO_VIEW_STATUS_BAR) return false;
+  WindowId bar = 0;
+  if (id == ID_ULVO_VIEW_TOOLBAR) {
+    bar = toolbar_;
+  } else if (id == ID_ULVO_VIEW_STATUS_BAR) {
+    bar = statusBar_;
+  } else {
+    return false;
+  }
   if (bar != 0) platform_.ShowBar(bar, !platform_.BarShown(bar));
   return true;
 }

@@ -37,7 +37,7 @@ namespace ulvo {
 // Fine sums. At high hardness white carries up to 10^18 times the light of
 // black, more than 64-bit sums can resolve next to white: in band_shift's
 // units a dark copy's whole kernel would be a few units or none, and dark
-// areas came back black. Where intensity 1's light falls below
+// areas would come back black. Where intensity 1's light falls below
 // kResolvedUnits band units (has_fine), copies below that (fine[i]) are
 // stored and summed in finer units instead, light / 2^fine_shift, into a
 // second set of colour sums that the band output adds to the first. Either

@@ -36,4 +36,10 @@ struct DepthBuffer {
   bool present() const { return data != nullptr && size != 0; }
 };
 
+// Every pixel of the job has a depth: the image's fourth plane, or the
+// depth map of the run.
+inline bool JobHasDepth(const FilterJob& job, const DepthBuffer& depth) {
+  return job.planes >= 4 || depth.present();
+}
+
 }  // namespace ulvo

@@ -5,12 +5,18 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "src/settings/profile_store.h"
 #include "src/win32/text_convert.h"
 
 namespace ulvo {
 namespace {
+
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 class RegistryProfileStore : public ProfileStore {
  public:
@@ -64,15 +70,14 @@ class RegistryProfileStore : public ProfileStore {
 
  private:
   bool Write(const std::string& name, DWORD type, const void* data, DWORD bytes) {
-    HKEY key = nullptr;
+    HKEY opened = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
+                        &opened, nullptr) != ERROR_SUCCESS) {
       return false;
     }
-    const LONG result = RegSetValueExW(key, win32::Widen(name).c_str(), 0, type,
-                                       static_cast<const BYTE*>(data), bytes);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    const UniqueKey key(opened);
+    return RegSetValueExW(key.get(), win32::Widen(name).c_str(), 0, type,
+                          static_cast<const BYTE*>(data), bytes) == ERROR_SUCCESS;
   }
 
   std::wstring key_;

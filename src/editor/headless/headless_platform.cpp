@@ -264,14 +264,21 @@ WindowId HeadlessPlatform::FindControl(int id) const {
   return found;
 }
 
-void HeadlessPlatform::Choose(const ScriptStep& step) {
-  const WindowId window = FindControl(step.control);
+HeadlessPlatform::Control* HeadlessPlatform::FindControl(int id, ControlKind kind,
+                                                         WindowId& window) {
+  window = FindControl(id);
   const auto it = controls_.find(window);
-  if (it == controls_.end() || it->second.description.kind != ControlKind::kDropDownList) {
+  return it != controls_.end() && it->second.description.kind == kind ? &it->second : nullptr;
+}
+
+void HeadlessPlatform::Choose(const ScriptStep& step) {
+  WindowId window = 0;
+  Control* found = FindControl(step.control, ControlKind::kDropDownList, window);
+  if (found == nullptr) {
     Log("choose " + std::to_string(step.control) + ": no such list");
     return;
   }
-  Control& list = it->second;
+  Control& list = *found;
   if (step.index >= static_cast<int32_t>(list.items.size())) {
     Log("choose " + std::to_string(step.control) + ": no entry " + std::to_string(step.index));
     return;
@@ -284,18 +291,18 @@ void HeadlessPlatform::Choose(const ScriptStep& step) {
 }
 
 void HeadlessPlatform::Type(const ScriptStep& step) {
-  const WindowId window = FindControl(step.control);
-  const auto it = controls_.find(window);
-  if (it == controls_.end() || it->second.description.kind != ControlKind::kEdit) {
+  WindowId window = 0;
+  const Control* field = FindControl(step.control, ControlKind::kEdit, window);
+  if (field == nullptr) {
     Log("type " + std::to_string(step.control) + ": no such field");
     return;
   }
-  if (it->second.readOnly) {
+  if (field->readOnly) {
     Log("type " + std::to_string(step.control) + ": the field is read-only");
     return;
   }
   // Typing stops at the field's limit.
-  const int limit = it->second.description.maxChars;
+  const int limit = field->description.maxChars;
   std::string text = step.text;
   if (limit > 0 && static_cast<int>(text.size()) > limit) text.resize(static_cast<size_t>(limit));
   Log("type " + std::to_string(step.control) + " \"" + text + "\"");
@@ -434,9 +441,8 @@ void HeadlessPlatform::Execute(const ScriptStep& step) {
       Log("check " + std::to_string(step.control) + ": no dialog is open");
       break;
     case ScriptOp::kDrop: {
-      const auto it = controls_.find(FindControl(step.control));
-      const bool list =
-          it != controls_.end() && it->second.description.kind == ControlKind::kDropDownList;
+      WindowId window = 0;
+      const bool list = FindControl(step.control, ControlKind::kDropDownList, window) != nullptr;
       Log("drop " + std::to_string(step.control) + (list ? "" : ": no such list"));
       break;
     }

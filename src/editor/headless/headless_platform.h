@@ -133,6 +133,8 @@ class HeadlessPlatform : public EditorPlatform {
     bool readOnly = false;
     bool shown = true;
   };
+  // The control with that id if it is of that kind; window gets its id either way.
+  Control* FindControl(int id, ControlKind kind, WindowId& window);
   void Choose(const ScriptStep& step);
   void Type(const ScriptStep& step);
 

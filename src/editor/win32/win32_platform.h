@@ -78,7 +78,6 @@ class Win32Platform : public EditorPlatform {
   LRESULT FrameProc(Binding& binding, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT ViewProc(Binding& binding, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   INT_PTR ModelessProc(Binding& binding, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-  HINSTANCE instance() const { return instance_; }
 
  protected:
   WindowId CreateFrameWindow(EditorWindow& frame, int resource) override;
@@ -93,7 +92,7 @@ class Win32Platform : public EditorPlatform {
   bool OnBarNotify(NMHDR& header);
 
   HINSTANCE instance_;
-  // The registry under the module's file name, opened with the platform.
+  // The registry under the module's file name, opened when first asked for.
   std::unique_ptr<ProfileStore> profile_;
   WindowClassRegistration frameClass_;
   WindowClassRegistration viewClass_;

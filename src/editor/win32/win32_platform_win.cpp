@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
+#include "src/editor/command_text.h"
 #include "src/editor/editor.h"
 #include "src/editor/win32/win32_platform.h"
 #include "src/win32/text_convert.h"
@@ -104,18 +106,29 @@ INT_PTR CALLBACK ModelessDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
   return binding->platform->ModelessProc(*binding, dialog, msg, wParam, lParam);
 }
 
+// A window's text as UTF-8.
+std::string WindowText(HWND window) {
+  if (window == nullptr) return {};
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+  return Narrow(text);
+}
+
+// The bytes of a resource of the module; empty when it is missing.
+std::span<const uint8_t> ResourceBytes(HINSTANCE instance, int id, LPCWSTR type) {
+  HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), type);
+  HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (data == nullptr) return {};
+  return {static_cast<const uint8_t*>(data), SizeofResource(instance, found)};
+}
+
 // The controls of a dialog window for a portable dialog.
 class DialogWindowControls : public DialogControls {
  public:
   explicit DialogWindowControls(HWND dialog) : dialog_(dialog) {}
-  std::string Text(int id) override {
-    HWND control = GetDlgItem(dialog_, id);
-    if (control == nullptr) return {};
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(
-        static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return Narrow(text);
-  }
+  std::string Text(int id) override { return WindowText(GetDlgItem(dialog_, id)); }
   void SetText(int id, const std::string& text) override {
     SetDlgItemTextW(dialog_, id, Widen(text).c_str());
   }
@@ -245,6 +258,15 @@ class GdiCanvas : public Canvas {
   HDC dc_;
 };
 
+// Lets a window's portable object paint the window's invalid part.
+void PaintObject(Win32Platform::Binding& binding, HWND window) {
+  PaintDc dc(window);
+  if (binding.object != nullptr && dc.get() != nullptr) {
+    GdiCanvas canvas(dc.get());
+    binding.object->Paint(canvas);
+  }
+}
+
 }  // namespace
 
 HINSTANCE ModuleInstance() {
@@ -305,13 +327,9 @@ WindowId Win32Platform::CreateFrameWindow(EditorWindow& frame, int menuId) {
 // whose keyboard it must not take: it is made from a copy of its template
 // without the visible style and then shown inactive.
 WindowId Win32Platform::CreateModelessDialog(EditorWindow& dialog, int resource, WindowId owner) {
-  HRSRC found = FindResourceW(instance_, MAKEINTRESOURCEW(resource), RT_DIALOG);
-  HGLOBAL loaded = found != nullptr ? LoadResource(instance_, found) : nullptr;
-  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-  const DWORD bytes = found != nullptr ? SizeofResource(instance_, found) : 0;
-  if (data == nullptr || bytes < 16) return 0;
-  std::vector<uint8_t> copy(static_cast<const uint8_t*>(data),
-                            static_cast<const uint8_t*>(data) + bytes);
+  const auto bytes = ResourceBytes(instance_, resource, RT_DIALOG);
+  if (bytes.size() < 16) return 0;
+  std::vector<uint8_t> copy(bytes.begin(), bytes.end());
   // An extended template (signature 0xFFFF) keeps its style after version,
   // signature, help id and extended style; a plain one starts with it.
   const bool extended = copy[2] == 0xFF && copy[3] == 0xFF;
@@ -336,14 +354,9 @@ WindowId Win32Platform::CreateModelessDialog(EditorWindow& dialog, int resource,
 INT_PTR Win32Platform::ModelessProc(Binding& binding, HWND window, UINT msg, WPARAM wParam,
                                     LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: {
-      PaintDc dc(window);
-      if (binding.object != nullptr && dc.get() != nullptr) {
-        GdiCanvas canvas(dc.get());
-        binding.object->Paint(canvas);
-      }
+    case WM_PAINT:
+      PaintObject(binding, window);
       return TRUE;
-    }
     case WM_NCDESTROY:
       SetWindowLongPtrW(window, DWLP_USER, 0);
       if (binding.object != nullptr) binding.object->OnWindowDestroyed();
@@ -441,12 +454,10 @@ WindowId Win32Platform::CreateControl(const ControlDescription& d) {
 // Buttons from the toolbar resource (ids, 0 for a separator) with pictures
 // from the bitmap of the same id, as the framework's toolbars load them.
 HWND Win32Platform::CreateToolbar(HWND parent, const ControlDescription& d) {
-  HRSRC found = FindResourceW(instance_, MAKEINTRESOURCEW(d.resource), MAKEINTRESOURCEW(241));
-  HGLOBAL loaded = found != nullptr ? LoadResource(instance_, found) : nullptr;
-  const auto* data = loaded != nullptr ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
-  const DWORD bytes = found != nullptr ? SizeofResource(instance_, found) : 0;
-  // version 1, button width, height, count, ids
-  if (data == nullptr || bytes < 8 || data[0] != 1 || bytes < 8 + 2u * data[3]) return nullptr;
+  const auto bytes = ResourceBytes(instance_, d.resource, MAKEINTRESOURCEW(241));
+  // version 1, button width, height, count, ids (16-bit words)
+  const auto* data = reinterpret_cast<const WORD*>(bytes.data());
+  if (bytes.size() < 8 || data[0] != 1 || bytes.size() < 8 + 2u * data[3]) return nullptr;
   const int imageWidth = data[1];
   const int imageHeight = data[2];
   const int count = data[3];
@@ -552,12 +563,7 @@ void Win32Platform::SetControlText(WindowId window, const std::string& text) {
 }
 
 std::string Win32Platform::ControlText(WindowId window) {
-  HWND control = ToHwnd(window);
-  if (control == nullptr) return {};
-  const int length = GetWindowTextLengthW(control);
-  std::wstring text(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), length + 1)));
-  return Narrow(text);
+  return WindowText(ToHwnd(window));
 }
 
 void Win32Platform::SetReadOnly(WindowId field, bool readOnly) {
@@ -812,9 +818,7 @@ LRESULT Win32Platform::ToolbarCustomDraw(NMCUSTOMDRAW& draw) {
 bool Win32Platform::OnBarNotify(NMHDR& header) {
   if (header.code == TTN_GETDISPINFOW) {
     auto& tip = reinterpret_cast<NMTTDISPINFOW&>(header);
-    const std::string text = StringResource(static_cast<int>(tip.hdr.idFrom));
-    const size_t cut = text.find('\n');
-    tipText_ = cut == std::string::npos ? std::wstring() : Widen(text.substr(cut + 1));
+    tipText_ = Widen(CommandTooltip(StringResource(static_cast<int>(tip.hdr.idFrom))));
     tip.lpszText = tipText_.data();
     return true;
   }
@@ -822,10 +826,7 @@ bool Win32Platform::OnBarNotify(NMHDR& header) {
       statusBar_ != nullptr) {
     const auto& hot = reinterpret_cast<const NMTBHOTITEM&>(header);
     std::wstring prompt;
-    if ((hot.dwFlags & HICF_LEAVING) == 0) {
-      const std::string text = StringResource(hot.idNew);
-      prompt = Widen(text.substr(0, text.find('\n')));
-    }
+    if ((hot.dwFlags & HICF_LEAVING) == 0) prompt = Widen(CommandPrompt(StringResource(hot.idNew)));
     SendMessageW(statusBar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(prompt.c_str()));
   }
   return false;
@@ -834,14 +835,9 @@ bool Win32Platform::OnBarNotify(NMHDR& header) {
 LRESULT Win32Platform::ViewProc(Binding& binding, HWND window, UINT msg, WPARAM wParam,
                                 LPARAM lParam) {
   switch (msg) {
-    case WM_PAINT: {
-      PaintDc dc(window);
-      if (binding.object != nullptr && dc.get() != nullptr) {
-        GdiCanvas canvas(dc.get());
-        binding.object->Paint(canvas);
-      }
+    case WM_PAINT:
+      PaintObject(binding, window);
       return 0;
-    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
       SetFocus(window);
