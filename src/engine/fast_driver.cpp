@@ -27,6 +27,9 @@ constexpr int kMaxThreads = 64;
 // The bands of all threads together stay below this; a 32-bit process has
 // only 2 GB of address space for everything.
 constexpr uint64_t kBandBudget = sizeof(void*) == 4 ? (256ull << 20) : (2048ull << 20);
+// The row backup of a cancellable threaded render is not even tried above
+// this: one stripe needs none, and is only slower.
+constexpr uint64_t kBackupBudget = sizeof(void*) == 4 ? (128ull << 20) : (2048ull << 20);
 constexpr auto kReportInterval = std::chrono::milliseconds(100);
 constexpr int kTile = 8;
 // Source rows scattered together, column block by column block.
@@ -70,7 +73,12 @@ class FastDriver {
 
  private:
   bool Plan();
-  bool Allocate();
+  void PlanOneStripe();
+  bool Allocate(bool progress);
+  bool AllocateRowBackup();
+  uint8_t* RowChannels(int t) const;
+  void KeepRow(int t);
+  void RestoreUnfinishedRows();
   void BuildKernels(bool progress);
   bool RunStripe(int index, const std::function<bool(int)>& before_row);
   void RetireAll(int index);
@@ -100,6 +108,16 @@ class FastDriver {
   bool deferred_ = false;      // rows are written only after every row was scattered
   std::vector<Stripe> stripes_;
   std::unique_ptr<Boundary[]> boundaries_;
+  // A cancellable render on several stripes writes its rows out of order. For
+  // it, written_ marks every output row written so far, and previous_ keeps
+  // the channel bytes rows backup_first_.. held before they were written
+  // (width × 3 a row), so that after a cancel the rows below the first
+  // unwritten one can be put back. Null otherwise. Each row is written once,
+  // by one thread, and read back only after all threads have ended.
+  std::unique_ptr<uint8_t[]> row_backup_;
+  uint8_t* written_ = nullptr;
+  uint8_t* previous_ = nullptr;
+  int backup_first_ = 0;
   std::atomic<bool> stop_{false};
   std::atomic<int> rows_done_{0};
   bool cancelled_ = false;
@@ -183,7 +201,34 @@ bool FastDriver::Plan() {
   return true;
 }
 
-bool FastDriver::Allocate() {
+void FastDriver::PlanOneStripe() {
+  stripes_.clear();
+  stripes_.resize(1);
+  stripes_[0].end = in_.height;
+  stripes_[0].hi = in_.height;
+}
+
+// The row backup of a cancellable render on several stripes. Rows above
+// stripe 1's reach are written by stripe 0 alone, in order, so they are
+// always a prefix of the written rows and need no backup.
+bool FastDriver::AllocateRowBackup() {
+  const int height = in_.height;
+  backup_first_ = stripes_[1].lo;
+  const uint64_t bytes =
+      static_cast<uint64_t>(height) + static_cast<uint64_t>(height - backup_first_) * 3 * in_.width;
+  if (bytes > kBackupBudget) return false;
+  row_backup_ = setup_.allocator->Zeroed<uint8_t>(bytes);
+  if (!row_backup_) return false;
+  written_ = row_backup_.get();
+  previous_ = written_ + height;
+  return true;
+}
+
+bool FastDriver::Allocate(bool progress) {
+  // Without the row backup a cancel could leave rows written below unwritten
+  // ones; one stripe writes its rows in order and renders the same bytes. A
+  // failed allocation still marks the render out of memory.
+  if (progress && !deferred_ && stripes_.size() > 1 && !AllocateRowBackup()) PlanOneStripe();
   for (Stripe& s : stripes_) {
     const int rows = deferred_ ? s.hi - s.lo : std::min(s.hi - s.lo, up_ + dn_ + kRowGroup);
     if (!AllocateBand(std::max(rows, 1), in_.width, setup_.tone->has_fine, *setup_.allocator,
@@ -425,10 +470,50 @@ void FastDriver::Retire(int index, int t) {
     boundary->arrived[row] = 1;
   }
   if (complete) {
+    if (written_ != nullptr) KeepRow(t);
     WriteBandRow(BandRowAt(stripe.band, t % stripe.band.rows), in_.output, flush_, t, &tone_table_);
+    if (written_ != nullptr) written_[t] = 1;
   }
   for (int p = 0; p < planes_; ++p) {
     std::memset(sums[p], 0, static_cast<size_t>(width) * sizeof(uint64_t));
+  }
+}
+
+// Start of output row t's pixels at the first of the three bytes a pixel's
+// channels are written to.
+uint8_t* FastDriver::RowChannels(int t) const {
+  const OutputTarget& out = in_.output;
+  return out.base + static_cast<ptrdiff_t>(t) * out.row_stride +
+         (out.order_flag == 0 ? 0 : out.pixel_stride - 3);
+}
+
+// Copies three bytes a pixel for `width` pixels; the bytes in between are
+// left alone.
+void CopyChannels(uint8_t* to, int to_stride, const uint8_t* from, int from_stride, int width) {
+  if (to_stride == 3 && from_stride == 3) {
+    std::memcpy(to, from, static_cast<size_t>(width) * 3);
+    return;
+  }
+  for (int x = 0; x < width; ++x, to += to_stride, from += from_stride) std::memcpy(to, from, 3);
+}
+
+// Keeps the channel bytes output row t holds before it is written.
+void FastDriver::KeepRow(int t) {
+  if (t < backup_first_) return;
+  const size_t at = static_cast<size_t>(t - backup_first_) * 3 * in_.width;
+  CopyChannels(previous_ + at, 3, RowChannels(t), in_.output.pixel_stride, in_.width);
+}
+
+// After a cancel: every written row from the first unwritten one on gets
+// back the bytes it held before, so the written rows are the top rows.
+void FastDriver::RestoreUnfinishedRows() {
+  const int height = in_.height;
+  int first = 0;
+  while (first < height && written_[first]) ++first;
+  for (int t = std::max(first, backup_first_); t < height; ++t) {
+    if (!written_[t]) continue;
+    const size_t at = static_cast<size_t>(t - backup_first_) * 3 * in_.width;
+    CopyChannels(RowChannels(t), in_.output.pixel_stride, previous_ + at, 3, in_.width);
   }
 }
 
@@ -525,6 +610,7 @@ void FastDriver::RunPhase(const std::function<void(int)>& job, bool scatter_phas
 
 bool FastDriver::RunThreaded(bool progress) {
   RunPhase([this](int i) { RunStripe(i, nullptr); }, true, progress);
+  if (cancelled_ && written_ != nullptr) RestoreUnfinishedRows();
   if (deferred_ && !cancelled_) {
     RunPhase([this](int i) { RetireAll(i); }, false, progress);
   }
@@ -533,10 +619,10 @@ bool FastDriver::RunThreaded(bool progress) {
 
 FastDriveResult FastDriver::Run() {
   if (!Plan()) return FastDriveResult::kNotApplicable;
-  if (!Allocate()) return FastDriveResult::kOutOfMemory;
-
   ProgressReporter* reporter = in_.reporter;
   const bool progress = reporter != nullptr && ProgressShown(in_.width, in_.height);
+  if (!Allocate(progress)) return FastDriveResult::kOutOfMemory;
+
   if (progress) reporter->Report(0);
   BuildKernels(progress);
 

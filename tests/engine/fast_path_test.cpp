@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "src/engine/defocus_engine.h"
 #include "src/engine/fused_scatter.h"
 #include "src/engine/scatter.h"
 #include "src/engine/tone_curve.h"
@@ -256,8 +257,33 @@ TEST(FastPathThreads, ReportEveryPercentInOrderFromTheCallingThread) {
   }
 }
 
-// However far the workers got, every row is either the finished row or
-// untouched, and a question answered No changes nothing.
+// Checks that `run` holds the finished render `full` in its first rows and
+// nothing but `fill` from the first row that differs on; returns the number
+// of finished rows.
+size_t ExpectFinishedPrefix(const std::vector<uint8_t>& run, const std::vector<uint8_t>& full,
+                            size_t row_bytes, uint8_t fill) {
+  EXPECT_EQ(run.size(), full.size());
+  const size_t rows = std::min(run.size(), full.size()) / row_bytes;
+  size_t finished = 0;
+  while (finished < rows &&
+         std::equal(run.begin() + finished * row_bytes, run.begin() + (finished + 1) * row_bytes,
+                    full.begin() + finished * row_bytes)) {
+    ++finished;
+  }
+  for (size_t y = finished; y < rows; ++y) {
+    const auto begin = run.begin() + y * row_bytes;
+    if (!std::all_of(begin, begin + row_bytes, [fill](uint8_t b) { return b == fill; })) {
+      ADD_FAILURE() << "row " << y << " was written below row " << finished
+                    << ", which was not finished";
+      break;
+    }
+  }
+  return finished;
+}
+
+// However far the workers got, the rows written are the top rows of the
+// finished render and the rest are untouched; a question answered No
+// changes nothing.
 TEST(FastPathThreads, CancelLeavesOnlyFinishedRows) {
   for (int height : {431, 701}) {  // whole band, moving band
     FastCase c{"cancel", 150, height, true, false, 11, 9, 9, 1};
@@ -280,17 +306,132 @@ TEST(FastPathThreads, CancelLeavesOnlyFinishedRows) {
       }
       EXPECT_EQ(run.status, RenderStatus::kCancelled);
       EXPECT_EQ(run.cancelled, 1);
-      const size_t row = static_cast<size_t>(scene.width) * 3;
-      for (int y = 0; y < scene.height; ++y) {
-        const auto begin = run.output.begin() + y * row;
-        const bool untouched = std::all_of(begin, begin + row, [](uint8_t b) { return b == 7; });
-        const bool finished = std::equal(begin, begin + row, full.output.begin() + y * row);
-        EXPECT_TRUE(untouched || finished) << "row " << y;
-        if (height <= 512) {
-          EXPECT_TRUE(untouched) << "a whole band writes nothing after a cancel";
-        }
+      const size_t finished =
+          ExpectFinishedPrefix(run.output, full.output, static_cast<size_t>(scene.width) * 3, 7);
+      if (height <= 512) {
+        EXPECT_EQ(finished, 0u) << "a whole band writes nothing after a cancel";
       }
     }
+  }
+}
+
+// The output in a caller's layout, every byte set to `fill` before the
+// render.
+std::vector<uint8_t> RenderIntoLayout(const ReferenceScene& scene, ProgressReporter* reporter,
+                                      const EngineOptions& options, int order_flag,
+                                      int pixel_stride, int row_stride, uint8_t fill,
+                                      RenderStatus* status) {
+  std::vector<uint8_t> output(static_cast<size_t>(row_stride) * scene.height, fill);
+  DefocusEngine engine;
+  if (!scene.depth.empty()) {
+    engine.SetDepthMap(scene.large_levels, scene.max_blur, scene.focus, scene.depth.data(), 1,
+                       scene.width);
+  }
+  engine.SetImage(0, 3, scene.width, scene.height, scene.colour.data(), scene.width * 3);
+  engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
+                    scene.pattern_width * 3);
+  engine.SetOutput(order_flag, pixel_stride, output.data(), row_stride);
+  engine.SetProgressReporter(reporter);
+  engine.SetOptions(options);
+  *status = engine.Run(scene.hardness, scene.brightness, static_cast<int16_t>(scene.skip));
+  return output;
+}
+
+// A moving band cut into stripes that finish their rows out of order: a
+// confirmed cancel early, midway or late must still leave the top rows
+// finished and every row below them as it was, on two and three threads.
+// The padded layout puts the channels in the last three of four bytes and
+// pads the rows: the rows put back must get their channel bytes back there.
+TEST(FastPathThreads, ConfirmedCancelLeavesAPrefixOfRowsInAMovingBand) {
+  // A wide kernel on every pixel: slow enough for cancels to come midway.
+  FastCase c{"cancel-prefix", 200, 1400, false, false, 41, 39, 0, 1};
+  const ReferenceScene scene = MakeScene(c);
+  struct Layout {
+    int order_flag, pixel_stride, row_stride;
+    int threads;
+  };
+  const Layout packed{0, 3, scene.width * 3, 2};
+  const Layout packed3{0, 3, scene.width * 3, 3};
+  const Layout padded{1, 4, scene.width * 4 + 5, 2};
+  constexpr uint8_t kFill = 7;
+  bool interrupted = false;
+  for (const Layout& layout : {packed, packed3, padded}) {
+    EngineOptions options;
+    options.threads = layout.threads;
+    options.threaded_min_pixels = 0;
+    RenderStatus status;
+    const std::vector<uint8_t> full =
+        RenderIntoLayout(scene, nullptr, options, layout.order_flag, layout.pixel_stride,
+                         layout.row_stride, kFill, &status);
+    ASSERT_EQ(status, RenderStatus::kDone);
+    for (int cancel_at : {3, 40, 85}) {
+      SCOPED_TRACE(::testing::Message() << layout.threads << " threads, pixel stride "
+                                        << layout.pixel_stride << ", cancel at " << cancel_at);
+      RecordingReporter reporter;
+      reporter.cancel_at = cancel_at;
+      reporter.confirm = true;
+      const std::vector<uint8_t> run =
+          RenderIntoLayout(scene, &reporter, options, layout.order_flag, layout.pixel_stride,
+                           layout.row_stride, kFill, &status);
+      EXPECT_EQ(status, RenderStatus::kCancelled);
+      EXPECT_EQ(reporter.confirm_questions, 1);
+      EXPECT_EQ(reporter.reports.back(), 100);
+      const size_t finished =
+          ExpectFinishedPrefix(run, full, static_cast<size_t>(layout.row_stride), kFill);
+      interrupted = interrupted || finished < static_cast<size_t>(scene.height);
+    }
+  }
+  EXPECT_TRUE(interrupted) << "every cancel came after the last row: the scene is too quick";
+}
+
+// The rows' previous bytes are kept only where a cancel can come and the
+// stripes write out of order: with progress shown, on several stripes, in a
+// moving band. Should that memory be missing, the render runs on one stripe,
+// renders the same bytes and still stops at a cancel with only top rows
+// written.
+TEST(FastPathThreads, RowBackupOnlyForCancellableThreadedRenders) {
+  EngineOptions options;
+  options.threads = 2;
+  options.threaded_min_pixels = 0;
+  for (int height : {431, 701}) {  // whole band, moving band
+    FastCase c{"backup", 150, height, true, false, 11, 9, 9, 1};
+    const ReferenceScene scene = MakeScene(c);
+    const EngineRun plain = RenderScene(scene, nullptr, options);
+    RecordingReporter reporter;
+    const EngineRun shown = RenderScene(scene, &reporter, options);
+    ASSERT_EQ(shown.status, RenderStatus::kDone);
+    EXPECT_EQ(shown.output, plain.output);
+    EXPECT_EQ(shown.stats.threads, 2);
+    const uint64_t backup = static_cast<uint64_t>(height) * (1 + 3 * scene.width);
+    if (height <= 512) {
+      EXPECT_EQ(shown.allocations, plain.allocations);
+      EXPECT_EQ(shown.stats.working_bytes, plain.stats.working_bytes);
+      continue;
+    }
+    EXPECT_EQ(shown.allocations, plain.allocations + 1);
+    EXPECT_GT(shown.stats.working_bytes, plain.stats.working_bytes);
+    EXPECT_LT(shown.stats.working_bytes, plain.stats.working_bytes + backup);
+
+    EngineOptions failing = options;
+    failing.fail_allocation = 1;  // the one after the pattern copy: the backup
+    for (int cancel_at : {-1, 30}) {
+      ResetEngineStatus();
+      RecordingReporter cancelling;
+      cancelling.cancel_at = cancel_at;
+      cancelling.confirm = true;
+      const EngineRun run = RenderScene(scene, &cancelling, failing, 7);
+      EXPECT_EQ(run.status, RenderStatus::kOutOfMemory) << cancel_at;
+      EXPECT_EQ(run.stats.threads, 1) << cancel_at;
+      EXPECT_EQ(run.cancelled, cancel_at < 0 ? 0 : 1);
+      if (cancel_at < 0) {
+        EXPECT_EQ(run.output, plain.output);
+      } else {
+        const size_t finished =
+            ExpectFinishedPrefix(run.output, plain.output, static_cast<size_t>(scene.width) * 3, 7);
+        EXPECT_LT(finished, static_cast<size_t>(height) * 30 / 100);
+      }
+    }
+    ResetEngineStatus();
   }
 }
 
