@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -92,13 +93,39 @@ enum class MessageBoxIcon { kNone, kWarning, kInformation };
 
 enum class PeekResult { kNone, kMessage, kQuit };
 
+// The common dialog that asks for a file to open.
+struct OpenFileRequest {
+  std::string title;
+  // Pairs of description and patterns, '|' between them and at the end:
+  // "TIFF (*.TIF)|*.TIF||".
+  std::string filter;
+  std::string initialFolder;
+  bool hideReadOnly = true;
+  bool overwritePrompt = true;
+};
+
+// How a picture drawn straight onto a window meets what is there.
+enum class RasterOp { kCopy, kAnd };
+
+// A progress bar's range, step and position.
+struct ProgressBarState {
+  int low = 0;
+  int high = 100;
+  int step = 10;
+  int position = 0;
+};
+
 class EditorPlatform {
  public:
   virtual ~EditorPlatform() = default;
 
   // The host's window: the one active when the editor starts.
   virtual WindowId ActiveWindow() = 0;
+  // Enables or disables a window (the host's, or an editor window for the
+  // time of a render); enabling the host's window also activates it.
   virtual void EnableHostWindow(WindowId window, bool enable) = 0;
+  virtual bool WindowEnabled(WindowId window) = 0;
+  virtual void SetWindowCaption(WindowId window, const std::string& text) = 0;
 
   // Makes a window for its object as described and tracks it by its id; 0
   // when it cannot be made.
@@ -119,12 +146,34 @@ class EditorPlatform {
   virtual Rect WindowRect(WindowId window) = 0;
   virtual void MoveWindowTo(WindowId window, Rect place, bool repaint) = 0;
   virtual void ActivateWindow(WindowId window) = 0;
+  // A client point of a window on the screen.
+  virtual Point ClientToScreen(WindowId window, Point client) = 0;
   // Shows submenu `index` of a menu resource at a screen point; what the
   // user picks comes to `owner` as a command.
   virtual void ShowPopupMenu(WindowId owner, int menu, int index, Point screen) = 0;
 
   // Shows a cursor resource of the module until the pointer next moves.
   virtual void ShowCursorResource(int id) = 0;
+  // The system's wait cursor while long work runs, or the arrow again.
+  virtual void ShowWaitCursor(bool wait) = 0;
+  // Draws part src of a 24-bit bottom-up bitmap straight onto a window's
+  // client area at dst (client coordinates); the next paint covers it.
+  virtual void DrawOnWindow(WindowId window, const BitmapInfoHeader& header, const uint8_t* bits,
+                            Rect dst, Rect src, RasterOp op) = 0;
+  // Items of a modeless dialog by their ids.
+  virtual void SetDialogItemText(WindowId dialog, int item, const std::string& text) = 0;
+  virtual std::string DialogItemText(WindowId dialog, int item) = 0;
+  virtual void SetDialogProgress(WindowId dialog, int item, const ProgressBarState& state) = 0;
+  // Offers a message to a modeless dialog's keyboard handling (Tab, Enter,
+  // Esc); true when the dialog took it and it must not be dispatched.
+  virtual bool DialogMessage(WindowId dialog, const Message& msg) = 0;
+  // The common open-file dialog; the chosen path, or nothing when the user
+  // cancelled it.
+  virtual std::optional<std::string> AskOpenFile(WindowId owner,
+                                                 const OpenFileRequest& request) = 0;
+  // Opens a file or an address as the shell's "open" verb does, shown
+  // normally; false when the shell could not.
+  virtual bool ShellOpen(WindowId owner, const std::string& target) = 0;
 
   // Makes a control; 0 when it cannot be made.
   virtual WindowId CreateControl(const ControlDescription& description) = 0;

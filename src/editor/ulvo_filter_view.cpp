@@ -12,28 +12,12 @@
 #include "src/resources/editor_ids.h"
 
 namespace ulvo {
-namespace {
-
-// What the pattern loader has to say, in a message box.
-class BoxMessages : public UserMessages {
- public:
-  BoxMessages(EditorPlatform& platform, std::string caption)
-      : platform_(platform), caption_(std::move(caption)) {}
-  void ShowMessage(const std::string& text) override {
-    platform_.ShowMessageBox(0, text, caption_, MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
-  }
-
- private:
-  EditorPlatform& platform_;
-  std::string caption_;
-};
-
-}  // namespace
-
 CUlvoFilterView::CUlvoFilterView(EditorPlatform& platform, ActiveValues& active)
     : platform_(platform),
       active_(active),
-      settings_(DefaultPluginSettings(HostFolder(platform.HostExecutablePath()))) {}
+      settings_(DefaultPluginSettings(HostFolder(platform.HostExecutablePath()))),
+      progress_(
+          platform, [this] { return MainWindow(); }, MessageCaption()) {}
 
 void CUlvoFilterView::OnInitialUpdate(WindowId frameWindow) {
   // The window can be left only by finishing or cancelling.
@@ -41,27 +25,11 @@ void CUlvoFilterView::OnInitialUpdate(WindowId frameWindow) {
   LoadPluginSettings(platform_.Profile(), settings_);
   active_.ActiveFocusDepth = static_cast<uint8_t>(settings_.OnFocusDepth & 0xff);
   // The stored pattern comes back without asking, once per opening.
-  if (settings_.UseOldPat != 0 && !settings_.OldPatName.empty()) {
-    LoadPatternFile(settings_.OldPatName);
-  }
+  if (settings_.UseOldPat != 0 && !settings_.OldPatName.empty()) LoadPattern();
   // The pattern window opens a moment after the editor when it is kept open.
   if (settings_.KeepPattern != 0) platform_.SetTimer(window(), kTimerPatternWindow, 1000);
-}
-
-bool CUlvoFilterView::LoadPatternFile(const std::string& path) {
-  BoxMessages messages(platform_, MessageCaption());
-  PatternLoader loader(messages);
-  // Read over the current description: the loader leaves a resolution the
-  // file does not give as it was.
-  PatternDescription description = pattern_.description();
-  if (loader.ReadDescription(description, path) == 0) return false;
-  platform_.Profile().WriteString("OldPatName", path);
-  if (!pattern_.Adopt(description, loader, messages)) return false;
-  settings_.MaxDMapSize = std::max(pattern_.width(), pattern_.height()) - 1;
-  patternWindow_.SetPatternImage(&pattern_.header(), pattern_.pixels());
-  if (patternWindow_.open()) patternWindow_.Repaint();
-  if (frame_ != nullptr) frame_->ShowPatternName(ShortPatternName(path));
-  return true;
+  // A host that repeats the filter gets a full run without asking.
+  platform_.SetTimer(window(), kTimerRepeatRun, 1200);
 }
 
 std::string CUlvoFilterView::MessageCaption() const {
@@ -78,6 +46,9 @@ void CUlvoFilterView::OnTimer(uintptr_t id) {
     patternWindow_.Toggle(MainWindow());
     // The keyboard stays with the editor.
     if (MainWindow() != 0) platform_.ActivateWindow(MainWindow());
+  } else if (id == kTimerRepeatRun) {
+    platform_.KillTimer(window(), id);
+    if (job_ != nullptr && job_->repeat == 1) RunFull();
   }
 }
 
@@ -109,84 +80,6 @@ void CUlvoFilterView::RestoreDisplay() {
   if (job_ == nullptr || display_.empty()) return;
   display_.Restore(*job_);
   platform_.Invalidate(window(), true);
-}
-
-bool CUlvoFilterView::OnCommand(uint32_t id) {
-  switch (id) {
-    case ID_ULVO_FINISH:
-      Finish();
-      return true;
-    case ID_ULVO_CANCEL:
-    case ID_ULVO_CANCEL_TOOLBAR:
-      Cancel();
-      return true;
-    case ID_ULVO_PREFERENCES:
-    case ID_ULVO_TB_SETTINGS:
-    case ID_ULVO_POPUP_SETTINGS:
-      OpenSettings();
-      return true;
-    case ID_ULVO_TB_FOCUS_PICK:
-      ToggleFocusPick();
-      return true;
-    case ID_ULVO_TB_PATTERN_WINDOW:
-      patternWindow_.Toggle(MainWindow());
-      return true;
-    // Zoom from the menu and the toolbar keeps the middle of the view.
-    case ID_ULVO_ZOOM_IN:
-    case ID_ULVO_TB_ZOOM_IN:
-    case ID_ULVO_POPUP_ZOOM_IN:
-      Refresh(model_.ZoomIn(model_.centre()));
-      return true;
-    case ID_ULVO_ZOOM_OUT:
-    case ID_ULVO_TB_ZOOM_OUT:
-    case ID_ULVO_POPUP_ZOOM_OUT:
-      Refresh(model_.ZoomOut(model_.centre()));
-      return true;
-    case ID_ULVO_ZOOM_ACTUAL:
-    case ID_ULVO_TB_ZOOM_ACTUAL:
-    case ID_ULVO_POPUP_ZOOM_ACTUAL:
-      Refresh(model_.ActualSize(model_.centre()));
-      return true;
-    default:
-      return false;
-  }
-}
-
-void CUlvoFilterView::ToggleFocusPick() {
-  if (focusPick_) {
-    focusPick_ = false;
-    return;
-  }
-  // Picking needs a depth for the clicked pixel.
-  const DepthBuffer noMap;
-  if (job_ != nullptr && JobHasDepth(*job_, depth_ != nullptr ? *depth_ : noMap)) focusPick_ = true;
-}
-
-void CUlvoFilterView::Finish() {
-  if (job_ != nullptr) {
-    if (display_.empty()) {
-      // No display bitmap (it could not be allocated): nothing was rendered,
-      // so the result is the untouched source.
-      CopySourceToOutput(*job_);
-    } else {
-      display_.CopyToOutput(*job_);
-    }
-    job_->accepted = 1;
-  }
-  patternWindow_.SavePosition();
-  PostEndMessage();
-}
-
-void CUlvoFilterView::Cancel() {
-  if (settings_.QuickQuit == 0) {
-    const DialogButton answer =
-        platform_.ShowMessageBox(window(), platform_.StringResource(IDS_ULVO_CONFIRM_DISCARD),
-                                 "Quitting", MessageBoxButtons::kOkCancel, MessageBoxIcon::kNone);
-    if (answer != DialogButton::kOk) return;
-  }
-  patternWindow_.SavePosition();
-  if (job_ != nullptr) job_->accepted = 0;
-  PostEndMessage();
 }
 
 void CUlvoFilterView::OpenSettings() {
@@ -227,15 +120,6 @@ void CUlvoFilterView::PostEndMessage() {
   platform_.Post(window(), kMsgEndEditor, ID_ULVO_FINISH, 0);
 }
 
-void CUlvoFilterView::OnKeyDown(uint32_t vk) {
-  if (vk == kVkControl) {
-    ctrlHeld_ = true;
-  } else if (vk == kVkEscape) {
-    Cancel();
-  }
-  if (ctrlHeld_ && (vk == kVkEnd || vk == kVkE)) Finish();
-}
-
 void CUlvoFilterView::OnScroll(ScrollAxis axis, uintptr_t wParam, intptr_t lParam) {
   const auto request = static_cast<ScrollRequest>(LowWord(wParam));
   if (model_.Scroll(axis, request, static_cast<int32_t>(lParam))) Refresh(true);
@@ -247,8 +131,7 @@ void CUlvoFilterView::OnWheel(bool horizontal, uintptr_t wParam, intptr_t lParam
   const int32_t turn = static_cast<int16_t>(HighWord(wParam));
   const uintptr_t keys = LowWord(wParam);
   if ((keys & kMkControl) != 0 && !horizontal) {
-    const Point pointer{static_cast<int16_t>(LowWord(static_cast<uintptr_t>(lParam))),
-                        static_cast<int16_t>(HighWord(static_cast<uintptr_t>(lParam)))};
+    const Point pointer = PointOf(lParam);
     bool changed = false;
     for (int32_t notch = 0; notch < std::abs(turn / kWheelNotch); ++notch)
       changed |= turn > 0 ? model_.ZoomIn(pointer) : model_.ZoomOut(pointer);
@@ -269,6 +152,15 @@ std::optional<intptr_t> CUlvoFilterView::OnMessage(uint32_t msg, uintptr_t wPara
   switch (msg) {
     case kMsgTimer:
       OnTimer(wParam);
+      return 0;
+    case kMsgLButtonUp:
+      OnLeftButtonUp(wParam, PointOf(lParam));
+      return std::nullopt;  // default processing follows
+    case kMsgRButtonDown:
+      OnRightButtonDown(wParam, PointOf(lParam));
+      return std::nullopt;
+    case kMsgRunFullImage:
+      RunFull();
       return 0;
     case kMsgClosePatternWindow:
       patternWindow_.Close();  // whatever button asked, and without saving its place

@@ -13,9 +13,11 @@
 #include "src/editor/editor_platform.h"
 #include "src/editor/editor_window.h"
 #include "src/editor/pattern_window.h"
+#include "src/editor/progress_dialog.h"
 #include "src/editor/view_model.h"
 #include "src/editor/view_pattern.h"
 #include "src/job/filter_job.h"
+#include "src/render/job_render.h"
 #include "src/settings/plugin_settings.h"
 
 namespace ulvo {
@@ -64,12 +66,37 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   // and the status bar show it. False (after a message) when it cannot be
   // used; the previous pattern stays.
   bool LoadPatternFile(const std::string& path);
+  // The load command: the stored pattern the first time when it is kept,
+  // otherwise the open-file dialog.
+  void LoadPattern();
+  // A preview rectangle around a client point; a full render.
+  void Preview(Point client);
+  void RunFull();
+  bool rendering() const { return rendering_; }
   bool focusPick() const { return focusPick_; }
   const PluginSettings& settings() const { return settings_; }
   PluginSettings& settings() { return settings_; }
 
  private:
   void OnKeyDown(uint32_t vk);
+  void OnLeftButtonUp(uintptr_t keys, Point client);
+  void OnRightButtonDown(uintptr_t keys, Point client);
+  // Sets the focus depth from the pixel under a client point.
+  void PickFocus(Point client);
+  // Draws the pattern straight onto the view, centred at a client point:
+  // ANDed with Shift, copied with Ctrl; the next paint removes it.
+  void StampPattern(Point client, uintptr_t keys);
+  void OpenHelp(bool online);
+  // The job's picture, the loaded pattern and the current values as a
+  // render takes them.
+  RenderSource JobSource() const;
+  RenderPattern LoadedPattern() const;
+  RenderValues CurrentValues(int maxBlur, int16_t skip) const;
+  // Renders a region into the display; the progress window shows for
+  // regions above 120 × 120 pixels.
+  RenderOutcome RenderIntoDisplay(const RenderValues& values, const DisplayRegion& region);
+  // The message boxes of missing inputs.
+  void Tell(const std::string& text);
   // Focus-pick mode on or off; it only goes on when a depth is known.
   void ToggleFocusPick();
   // The settings dialog; its values take effect at once when confirmed.
@@ -97,7 +124,10 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   ViewPattern pattern_;
   bool ctrlHeld_ = false;
   bool focusPick_ = false;   // the next click in the image picks the focus depth
+  bool firstLoad_ = true;    // the stored pattern may still be taken without asking
+  bool rendering_ = false;   // a render is under way (its progress pumps messages)
   PluginSettings settings_;  // defaults until the start-up loads them
+  ProgressDialog progress_;
 };
 
 }  // namespace ulvo

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "src/editor/geometry.h"
+
 namespace ulvo {
 
 // Identifies a window of the editor's thread; 0 means none (a message posted
@@ -42,6 +44,7 @@ inline constexpr int32_t kWheelNotch = 120;
 
 // The view's timers: the pattern window's opening.
 inline constexpr uintptr_t kTimerPatternWindow = 1;
+inline constexpr uintptr_t kTimerRepeatRun = 3;  // a repeated filter run renders at once
 
 // Private messages of the editor.
 inline constexpr uint32_t kMsgEndEditor = 0x0405;           // ends the modal loop
@@ -59,6 +62,10 @@ inline constexpr uint32_t kVkMenu = 0x12;
 inline constexpr uint32_t kVkEscape = 0x1B;
 inline constexpr uint32_t kVkEnd = 0x23;
 inline constexpr uint32_t kVkE = 0x45;
+inline constexpr uint32_t kVkAdd = 0x6B;
+inline constexpr uint32_t kVkSubtract = 0x6D;
+inline constexpr uint32_t kVkOemPlus = 0xBB;
+inline constexpr uint32_t kVkOemMinus = 0xBD;
 
 // Mouse button flags carried in the first parameter of button messages.
 inline constexpr uintptr_t kMkLButton = 0x0001;
@@ -84,6 +91,11 @@ inline constexpr uint32_t HighWord(uintptr_t value) {
 inline constexpr intptr_t PackPoint(int x, int y) {
   return static_cast<intptr_t>(static_cast<int32_t>((static_cast<uint32_t>(y) & 0xFFFF) << 16 |
                                                     (static_cast<uint32_t>(x) & 0xFFFF)));
+}
+// The signed client point of a mouse message.
+inline constexpr Point PointOf(intptr_t lParam) {
+  return Point{static_cast<int16_t>(LowWord(static_cast<uintptr_t>(lParam))),
+               static_cast<int16_t>(HighWord(static_cast<uintptr_t>(lParam)))};
 }
 
 }  // namespace ulvo

@@ -22,15 +22,27 @@ std::string HostFolder(const std::string& hostExecutablePath) {
   return cut == std::string::npos ? std::string() : hostExecutablePath.substr(0, cut);
 }
 
-std::string DefaultPatternFolder(const std::string& hostFolder) {
-  const bool backslashes = hostFolder.find('/') == std::string::npos;
-  std::string path = hostFolder + "\\Plug-Ins\\Filters\\UlvoFilter\\pattern";
-  if (!backslashes) {
-    for (char& c : path) {
+namespace {
+
+// `below` (backslashes between its names) appended to the host folder, with
+// the folder's own separator.
+std::string BelowHostFolder(const std::string& hostFolder, std::string below) {
+  if (hostFolder.find('/') != std::string::npos) {
+    for (char& c : below) {
       if (c == '\\') c = '/';
     }
   }
-  return path;
+  return hostFolder + below;
+}
+
+}  // namespace
+
+std::string DefaultPatternFolder(const std::string& hostFolder) {
+  return BelowHostFolder(hostFolder, "\\Plug-Ins\\Filters\\UlvoFilter\\pattern");
+}
+
+std::string LocalHelpPage(const std::string& hostFolder) {
+  return BelowHostFolder(hostFolder, "\\Plug-Ins\\Filters\\UlvoFilter\\help\\index.html");
 }
 
 PluginSettings DefaultPluginSettings(const std::string& hostFolder) {

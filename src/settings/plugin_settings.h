@@ -38,6 +38,8 @@ std::string HostFolder(const std::string& hostExecutablePath);
 // "<host folder>\Plug-Ins\Filters\UlvoFilter\pattern", with the host path's
 // own separator (a backslash on Windows).
 std::string DefaultPatternFolder(const std::string& hostFolder);
+// The local help page below the host folder.
+std::string LocalHelpPage(const std::string& hostFolder);
 
 // The defaults, with the pattern folder below the host's plug-in folder.
 PluginSettings DefaultPluginSettings(const std::string& hostFolder);

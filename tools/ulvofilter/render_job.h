@@ -12,6 +12,7 @@
 #include "src/engine/defocus_engine.h"
 #include "src/imageio/image_file.h"
 #include "src/imageio/pattern_loader.h"
+#include "src/render/job_render.h"
 #include "tools/ulvofilter/handoff_depth.h"
 
 namespace ulvo {

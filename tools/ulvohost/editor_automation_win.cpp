@@ -311,6 +311,47 @@ bool EditorAutomation::Answer(const ScriptStep& command) {
   return true;
 }
 
+namespace {
+// The file name field of the common open-file dialog: the combo box of the
+// dialog with places, the plain field of the older one.
+constexpr int kFileNameCombo = 0x047C;
+constexpr int kFileNameEdit = 0x0480;
+}  // namespace
+
+// A file is chosen as a user chooses it: its name typed into the dialog's
+// name field, then Open.
+bool EditorAutomation::OpenFile(const ScriptStep& command) {
+  HWND dialog = WaitForWindow(
+      [&] {
+        HWND found = Dialog(kFileNameCombo);
+        return found ? found : Dialog(kFileNameEdit);
+      },
+      "the open-file dialog");
+  if (!dialog) return stopped_;
+  HWND field = GetDlgItem(dialog, kFileNameCombo);
+  if (field == nullptr) field = GetDlgItem(dialog, kFileNameEdit);
+  Say("ui: open-file \"" + Narrow(WindowText(dialog)) + "\" -> \"" + command.file + "\"");
+  const std::wstring file = Widen(command.file);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()), SMTO_BLOCK,
+                      kWaitMs, &ignored);
+  answered_.insert(dialog);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  const ULONGLONG deadline = GetTickCount64() + kWaitMs;
+  while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+    if (GetTickCount64() >= deadline) {
+      Fail("the open-file dialog did not close within 20 s");
+      GiveUp();
+      return false;
+    }
+    Sleep(kPollMs);
+  }
+  answered_.erase(dialog);
+  Settle(Frame());
+  return true;
+}
+
 bool EditorAutomation::Key(const ScriptStep& command) {
   HWND view = WaitForWindow([&] { return View(); }, "the editor view");
   if (!view) return false;
@@ -372,6 +413,8 @@ bool EditorAutomation::Execute(const ScriptStep& command) {
   switch (command.op) {
     case ScriptOp::kWaitEditor:
       return frame() != nullptr;
+    case ScriptOp::kOpenFile:
+      return OpenFile(command);
     case ScriptOp::kSleep:
       Sleep(static_cast<DWORD>(command.value));
       return true;

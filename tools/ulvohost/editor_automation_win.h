@@ -38,6 +38,7 @@ class EditorAutomation {
   HWND Dialog(int buttonId) const;
   bool PostAndSettle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   bool Answer(const ScriptStep& command);
+  bool OpenFile(const ScriptStep& command);
   bool Key(const ScriptStep& command);
   // A control of the module's windows by its id: in a dialog of the main
   // thread first, then in the editor frame.

@@ -92,9 +92,128 @@ WindowId HeadlessPlatform::ActiveWindow() {
 }
 
 void HeadlessPlatform::EnableHostWindow(WindowId window, bool enable) {
-  if (window != kHostWindow) return;
+  if (window != kHostWindow) {
+    if (windows_.count(window) == 0) return;
+    const bool changed = enable ? disabled_.erase(window) != 0 : disabled_.insert(window).second;
+    if (changed) {
+      Log(std::string(window == frame_ ? "editor" : "window") +
+          (enable ? " enabled" : " disabled"));
+    }
+    return;
+  }
   hostEnabled_ = enable;
   Log(enable ? "host window enabled" : "host window disabled");
+}
+
+bool HeadlessPlatform::WindowEnabled(WindowId window) {
+  if (window == kHostWindow) return hostEnabled_;
+  return windows_.count(window) != 0 && disabled_.count(window) == 0;
+}
+
+void HeadlessPlatform::SetWindowCaption(WindowId window, const std::string& text) {
+  const auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  Log("caption of dialog " + std::to_string(it->second.dialog) + " \"" + text + "\"");
+}
+
+Point HeadlessPlatform::ClientToScreen(WindowId window, Point client) {
+  // The view's client area starts at the frame's place.
+  const auto it = windows_.find(window);
+  const Rect place = it == windows_.end() ? Rect{} : it->second.place;
+  return Point{place.left + client.x, place.top + client.y};
+}
+
+void HeadlessPlatform::ShowWaitCursor(bool wait) {
+  Log(wait ? "wait cursor" : "arrow cursor");
+}
+
+void HeadlessPlatform::DrawOnWindow(WindowId /*window*/, const BitmapInfoHeader& /*header*/,
+                                    const uint8_t* /*bits*/, Rect dst, Rect /*src*/, RasterOp op) {
+  Log(std::string("pattern drawn ") + (op == RasterOp::kAnd ? "and" : "copy") + " at " +
+      std::to_string(dst.left) + "," + std::to_string(dst.top) + " " + std::to_string(dst.width) +
+      "x" + std::to_string(dst.height));
+}
+
+void HeadlessPlatform::SetDialogItemText(WindowId dialog, int item, const std::string& text) {
+  const auto it = windows_.find(dialog);
+  if (it == windows_.end()) return;
+  itemTexts_[{dialog, item}] = text;
+  Log("dialog " + std::to_string(it->second.dialog) + " item " + std::to_string(item) + " \"" +
+      text + "\"");
+}
+
+std::string HeadlessPlatform::DialogItemText(WindowId dialog, int item) {
+  const auto it = itemTexts_.find({dialog, item});
+  return it == itemTexts_.end() ? std::string() : it->second;
+}
+
+void HeadlessPlatform::SetDialogProgress(WindowId dialog, int item, const ProgressBarState& state) {
+  if (windows_.count(dialog) != 0) progress_[{dialog, item}] = state;
+}
+
+bool HeadlessPlatform::DialogMessage(WindowId /*dialog*/, const Message& /*msg*/) {
+  return false;  // the script presses a dialog's buttons with commands
+}
+
+std::optional<std::string> HeadlessPlatform::AskOpenFile(WindowId /*owner*/,
+                                                         const OpenFileRequest& request) {
+  const std::string shown = "open-file \"" + request.title + "\" in \"" + request.initialFolder +
+                            "\" (" + request.filter + ")";
+  while (!script_.empty() &&
+         (script_.front().op == ScriptOp::kWaitEditor || script_.front().op == ScriptOp::kSleep)) {
+    if (script_.front().op == ScriptOp::kSleep)
+      AdvanceTime(static_cast<uint64_t>(script_.front().value));
+    script_.pop_front();
+  }
+  if (!script_.empty() && script_.front().op == ScriptOp::kOpenFile) {
+    const std::string file = script_.front().file;
+    script_.pop_front();
+    Log(shown + " -> \"" + file + "\"");
+    return file;
+  }
+  if (!script_.empty() && script_.front().op == ScriptOp::kAnswer) {
+    const DialogButton button = script_.front().button;
+    script_.pop_front();
+    if (button != DialogButton::kCancel) {
+      Log(shown + ": answer " + ButtonName(button) + " does not fit, cancelled");
+    } else {
+      Log(shown + " -> cancel");
+    }
+    return std::nullopt;
+  }
+  Log(shown + ": no file in the script, cancelled");
+  return std::nullopt;
+}
+
+bool HeadlessPlatform::ShellOpen(WindowId /*owner*/, const std::string& target) {
+  Log("shell open \"" + target + "\"");
+  return true;
+}
+
+WindowId HeadlessPlatform::FindDialog(int resource) const {
+  WindowId found = 0;
+  for (const auto& [id, entry] : windows_) {
+    if (entry.object != nullptr && entry.dialog == resource) found = id;
+  }
+  return found;
+}
+
+WindowId HeadlessPlatform::DialogForAnswer() const {
+  // Only while the editor is disabled, as it is while a render's progress
+  // window is up: the pattern window takes no answers.
+  if (disabled_.empty()) return 0;
+  WindowId found = 0;
+  for (const auto& [id, entry] : windows_) {
+    if (entry.object != nullptr && entry.dialog != 0 && disabled_.count(id) == 0) found = id;
+  }
+  return found;
+}
+
+bool HeadlessPlatform::StepWaitsForEditor(const ScriptStep& step) const {
+  if (disabled_.empty()) return false;
+  if (step.op == ScriptOp::kSleep) return false;
+  return !(step.op == ScriptOp::kAnswer && step.button == DialogButton::kCancel &&
+           DialogForAnswer() != 0);
 }
 
 WindowId HeadlessPlatform::CreateFrameWindow(EditorWindow& frame, int /*menuId*/) {
@@ -141,6 +260,9 @@ void HeadlessPlatform::DestroyEditorWindow(WindowId window) {
     Log("dialog " + std::to_string(windows_[window].dialog) + " closed");
   windows_.erase(window);
   controls_.erase(window);
+  disabled_.erase(window);
+  std::erase_if(itemTexts_, [&](const auto& item) { return item.first.first == window; });
+  std::erase_if(progress_, [&](const auto& item) { return item.first.first == window; });
   std::erase_if(timers_, [&](const Timer& t) { return t.window == window; });
   if (window == frame_) {
     frame_ = 0;
@@ -377,7 +499,8 @@ bool HeadlessPlatform::NextMessage(Message& msg, int& quitCode) {
 // Script steps count as input waiting to be read, as typing does while a
 // long task pumps; an exhausted script is left for the blocking loop to end.
 PeekResult HeadlessPlatform::PeekNextMessage(Message& msg, int& quitCode) {
-  while (queue_.empty() && !quitPending_ && !script_.empty()) {
+  while (queue_.empty() && !quitPending_ && !script_.empty() &&
+         !StepWaitsForEditor(script_.front())) {
     const ScriptStep step = std::move(script_.front());
     script_.pop_front();
     Execute(step);
@@ -422,8 +545,18 @@ void HeadlessPlatform::Execute(const ScriptStep& step) {
       break;
     }
     case ScriptOp::kAnswer:
+      // A modeless dialog of the editor takes Cancel as its button.
+      if (step.button == DialogButton::kCancel && DialogForAnswer() != 0) {
+        const WindowId dialog = DialogForAnswer();
+        Log("answer cancel -> dialog " + std::to_string(windows_[dialog].dialog));
+        Post(dialog, kMsgCommand, static_cast<uintptr_t>(DialogButton::kCancel), 0);
+        break;
+      }
       Log(std::string("answer ") + ButtonName(step.button) + " on line " +
           std::to_string(step.line) + " without a dialog, ignored");
+      break;
+    case ScriptOp::kOpenFile:
+      Log("open-file on line " + std::to_string(step.line) + " without a dialog, ignored");
       break;
     case ScriptOp::kQuit:
       queue_.push_back(Message{0, kMsgQuit, 0, 0});

@@ -7,9 +7,12 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "src/editor/editor_platform.h"
@@ -37,6 +40,18 @@ class HeadlessPlatform : public EditorPlatform {
 
   WindowId ActiveWindow() override;
   void EnableHostWindow(WindowId window, bool enable) override;
+  bool WindowEnabled(WindowId window) override;
+  void SetWindowCaption(WindowId window, const std::string& text) override;
+  Point ClientToScreen(WindowId window, Point client) override;
+  void ShowWaitCursor(bool wait) override;
+  void DrawOnWindow(WindowId window, const BitmapInfoHeader& header, const uint8_t* bits, Rect dst,
+                    Rect src, RasterOp op) override;
+  void SetDialogItemText(WindowId dialog, int item, const std::string& text) override;
+  std::string DialogItemText(WindowId dialog, int item) override;
+  void SetDialogProgress(WindowId dialog, int item, const ProgressBarState& state) override;
+  bool DialogMessage(WindowId dialog, const Message& msg) override;
+  std::optional<std::string> AskOpenFile(WindowId owner, const OpenFileRequest& request) override;
+  bool ShellOpen(WindowId owner, const std::string& target) override;
   void ShowFrameWindow(WindowId frame) override;
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
@@ -95,6 +110,13 @@ class HeadlessPlatform : public EditorPlatform {
     return controls_.at(list).items;
   }
   bool readOnly(WindowId field) const { return controls_.at(field).readOnly; }
+  // The newest modeless dialog made from a template (0: none open).
+  WindowId FindDialog(int resource) const;
+  // A progress bar of a modeless dialog as last set.
+  ProgressBarState dialogProgress(WindowId dialog, int item) const {
+    const auto it = progress_.find({dialog, item});
+    return it == progress_.end() ? ProgressBarState{} : it->second;
+  }
   std::string statusText(int pane) const {
     return pane >= 0 && pane < 2 ? statusTexts_[pane] : std::string();
   }
@@ -137,7 +159,15 @@ class HeadlessPlatform : public EditorPlatform {
   Control* FindControl(int id, ControlKind kind, WindowId& window);
   void Choose(const ScriptStep& step);
   void Type(const ScriptStep& step);
+  // While an editor window is disabled (a render is under way) only steps
+  // for what is on the screen then, a dialog's Cancel and pauses, are taken.
+  bool StepWaitsForEditor(const ScriptStep& step) const;
+  // The modeless dialog that takes a button of the script, if one is open.
+  WindowId DialogForAnswer() const;
 
+  std::set<WindowId> disabled_;  // editor windows disabled by the editor
+  std::map<std::pair<WindowId, int>, std::string> itemTexts_;
+  std::map<std::pair<WindowId, int>, ProgressBarState> progress_;
   void Log(std::string_view line);
   // Turns one script step into queued messages or immediate actions.
   void Execute(const ScriptStep& step);

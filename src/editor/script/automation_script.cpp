@@ -194,7 +194,7 @@ std::string ParseStep(const std::vector<std::string_view>& w, ScriptStep& step) 
   }
   // A screenshot line with a file name never gets here; one whose rest is
   // only a comment does.
-  if (name == "screenshot") return "needs FILE";
+  if (name == "screenshot" || name == "open-file") return "needs FILE";
   if (name == "type") return "needs ID [TEXT]";
   return "unknown command";
 }
@@ -211,31 +211,34 @@ ParsedScript ParseScript(std::string_view text) {
     ++lineNumber;
 
     line = Trim(line);
-    // A screenshot's file name is the rest of the line, so it may hold '#'
-    // and spaces (but not start with '#': that is a comment); every other
-    // line ends at '#'.
-    constexpr std::string_view kScreenshot = "screenshot";
-    const bool screenshot =
-        line.substr(0, kScreenshot.size()) == kScreenshot &&
-        (line.size() == kScreenshot.size() || IsSpace(line[kScreenshot.size()]));
-    const std::string_view file = screenshot ? Trim(line.substr(kScreenshot.size())) : "";
-    if (screenshot && !file.starts_with('#')) {
+    // A screenshot's file name, and the file an open-file dialog is given,
+    // is the rest of the line, so it may hold '#' and spaces (but not start
+    // with '#': that is a comment); every other line ends at '#'.
+    bool fileLine = false;
+    for (const auto& [word, op] : {std::pair{std::string_view("screenshot"), ScriptOp::kScreenshot},
+                                   std::pair{std::string_view("open-file"), ScriptOp::kOpenFile}}) {
+      const bool matches = line.substr(0, word.size()) == word &&
+                           (line.size() == word.size() || IsSpace(line[word.size()]));
+      const std::string_view file = matches ? Trim(line.substr(word.size())) : "";
+      if (!matches || file.starts_with('#')) continue;
+      fileLine = true;
       if (file.empty()) {
-        script.problems.push_back({lineNumber, "screenshot: needs FILE"});
-        continue;
+        script.problems.push_back({lineNumber, std::string(word) + ": needs FILE"});
+        break;
       }
       // A file name with a NUL byte would be cut short where it is opened.
       if (file.find('\0') != std::string_view::npos) {
-        script.problems.push_back({lineNumber, "screenshot: contains a NUL byte"});
-        continue;
+        script.problems.push_back({lineNumber, std::string(word) + ": contains a NUL byte"});
+        break;
       }
       ScriptStep step;
-      step.op = ScriptOp::kScreenshot;
+      step.op = op;
       step.line = lineNumber;
       step.file = std::string(file);
       script.steps.push_back(std::move(step));
-      continue;
+      break;
     }
+    if (fileLine) continue;
     // A field's new text is the rest of the line after the control id, so it
     // may hold spaces and '#' too.
     constexpr std::string_view kType = "type";

@@ -27,10 +27,11 @@ enum class ScriptOp {
   kQuit,
   kScreenshot,
   kExpectOpen,
-  kChoose,  // pick an entry of a list
-  kType,    // replace the text of a field
-  kCheck,   // tick or untick a check box, or choose a radio button
-  kDrop,    // show the entries of a list, as a click on its arrow does
+  kChoose,    // pick an entry of a list
+  kType,      // replace the text of a field
+  kCheck,     // tick or untick a check box, or choose a radio button
+  kDrop,      // show the entries of a list, as a click on its arrow does
+  kOpenFile,  // choose a file in the open-file dialog
 };
 
 enum class PostTarget { kFrame, kView, kThread };
@@ -47,7 +48,7 @@ struct ScriptStep {
   bool ctrl = false, shift = false, alt = false;  // key
   bool right = false;                             // click
   DialogButton button = DialogButton::kOk;        // answer
-  std::string file;                               // screenshot
+  std::string file;                               // screenshot, open-file
   int32_t control = 0;                            // choose, type, check, drop: control id
   int32_t index = 0;                              // choose: entry; check: 1 on, 0 off
   std::string text;                               // type: the new text

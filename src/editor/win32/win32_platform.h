@@ -32,6 +32,18 @@ class Win32Platform : public EditorPlatform {
 
   WindowId ActiveWindow() override;
   void EnableHostWindow(WindowId window, bool enable) override;
+  bool WindowEnabled(WindowId window) override;
+  void SetWindowCaption(WindowId window, const std::string& text) override;
+  Point ClientToScreen(WindowId window, Point client) override;
+  void ShowWaitCursor(bool wait) override;
+  void DrawOnWindow(WindowId window, const BitmapInfoHeader& header, const uint8_t* bits, Rect dst,
+                    Rect src, RasterOp op) override;
+  void SetDialogItemText(WindowId dialog, int item, const std::string& text) override;
+  std::string DialogItemText(WindowId dialog, int item) override;
+  void SetDialogProgress(WindowId dialog, int item, const ProgressBarState& state) override;
+  bool DialogMessage(WindowId dialog, const Message& msg) override;
+  std::optional<std::string> AskOpenFile(WindowId owner, const OpenFileRequest& request) override;
+  bool ShellOpen(WindowId owner, const std::string& target) override;
   void ShowFrameWindow(WindowId frame) override;
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;

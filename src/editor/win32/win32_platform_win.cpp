@@ -3,10 +3,13 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
 // clang-format on
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <span>
 
 #include "src/editor/command_text.h"
@@ -211,6 +214,24 @@ LPARAM ThumbPosition(HWND window, int bar, WPARAM wParam) {
   return low;  // a message posted by another program
 }
 
+// A portable bitmap header as the system's.
+BITMAPINFO BitmapInfoFrom(const BitmapInfoHeader& header) {
+  static_assert(sizeof(BITMAPINFOHEADER) == sizeof(BitmapInfoHeader));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = header.size;
+  info.bmiHeader.biWidth = header.width;
+  info.bmiHeader.biHeight = header.height;
+  info.bmiHeader.biPlanes = header.planes;
+  info.bmiHeader.biBitCount = header.bitCount;
+  info.bmiHeader.biCompression = header.compression;
+  info.bmiHeader.biSizeImage = header.sizeImage;
+  info.bmiHeader.biXPelsPerMeter = header.xPelsPerMeter;
+  info.bmiHeader.biYPelsPerMeter = header.yPelsPerMeter;
+  info.bmiHeader.biClrUsed = header.clrUsed;
+  info.bmiHeader.biClrImportant = header.clrImportant;
+  return info;
+}
+
 // Draws on the device context of one paint.
 class GdiCanvas : public Canvas {
  public:
@@ -221,19 +242,7 @@ class GdiCanvas : public Canvas {
   }
   void StretchBitmap(const BitmapInfoHeader& header, const uint8_t* bits, Rect dst,
                      Rect src) override {
-    static_assert(sizeof(BITMAPINFOHEADER) == sizeof(BitmapInfoHeader));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = header.size;
-    info.bmiHeader.biWidth = header.width;
-    info.bmiHeader.biHeight = header.height;
-    info.bmiHeader.biPlanes = header.planes;
-    info.bmiHeader.biBitCount = header.bitCount;
-    info.bmiHeader.biCompression = header.compression;
-    info.bmiHeader.biSizeImage = header.sizeImage;
-    info.bmiHeader.biXPelsPerMeter = header.xPelsPerMeter;
-    info.bmiHeader.biYPelsPerMeter = header.yPelsPerMeter;
-    info.bmiHeader.biClrUsed = header.clrUsed;
-    info.bmiHeader.biClrImportant = header.clrImportant;
+    const BITMAPINFO info = BitmapInfoFrom(header);
     StretchDIBits(dc_, dst.left, dst.top, dst.width, dst.height, src.left, src.top, src.width,
                   src.height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
   }
@@ -412,6 +421,96 @@ void Win32Platform::ShowPopupMenu(WindowId owner, int menu, int index, Point scr
   if (popup == nullptr) return;
   TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, ToHwnd(owner),
                  nullptr);
+}
+
+void Win32Platform::ShowWaitCursor(bool wait) {
+  SetCursor(LoadCursorW(nullptr, wait ? IDC_WAIT : IDC_ARROW));
+}
+
+bool Win32Platform::WindowEnabled(WindowId window) {
+  HWND handle = ToHwnd(window);
+  return handle != nullptr && IsWindow(handle) && IsWindowEnabled(handle);
+}
+
+void Win32Platform::SetWindowCaption(WindowId window, const std::string& text) {
+  if (HWND handle = ToHwnd(window)) SetWindowTextW(handle, Widen(text).c_str());
+}
+
+Point Win32Platform::ClientToScreen(WindowId window, Point client) {
+  POINT point{client.x, client.y};
+  ::ClientToScreen(ToHwnd(window), &point);
+  return Point{point.x, point.y};
+}
+
+void Win32Platform::DrawOnWindow(WindowId window, const BitmapInfoHeader& header,
+                                 const uint8_t* bits, Rect dst, Rect src, RasterOp op) {
+  WindowDc dc(ToHwnd(window));
+  if (dc.get() == nullptr) return;
+  const BITMAPINFO info = BitmapInfoFrom(header);
+  StretchDIBits(dc.get(), dst.left, dst.top, dst.width, dst.height, src.left, src.top, src.width,
+                src.height, bits, &info, DIB_RGB_COLORS, op == RasterOp::kAnd ? SRCAND : SRCCOPY);
+}
+
+void Win32Platform::SetDialogItemText(WindowId dialog, int item, const std::string& text) {
+  SetDlgItemTextW(ToHwnd(dialog), item, Widen(text).c_str());
+}
+
+std::string Win32Platform::DialogItemText(WindowId dialog, int item) {
+  return WindowText(GetDlgItem(ToHwnd(dialog), item));
+}
+
+void Win32Platform::SetDialogProgress(WindowId dialog, int item, const ProgressBarState& state) {
+  HWND bar = GetDlgItem(ToHwnd(dialog), item);
+  if (bar == nullptr) return;
+  SendMessageW(bar, PBM_SETRANGE32, static_cast<WPARAM>(state.low), state.high);
+  SendMessageW(bar, PBM_SETSTEP, static_cast<WPARAM>(state.step), 0);
+  SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(state.position), 0);
+}
+
+bool Win32Platform::DialogMessage(WindowId dialog, const Message& msg) {
+  HWND handle = ToHwnd(dialog);
+  if (handle == nullptr || !IsWindow(handle)) return false;
+  MSG native = lastMessage_;
+  if (ToId(native.hwnd) != msg.window || native.message != msg.id) {
+    native = MSG{ToHwnd(msg.window),
+                 msg.id,
+                 msg.wParam,
+                 static_cast<LPARAM>(msg.lParam),
+                 static_cast<DWORD>(GetMessageTime()),
+                 {}};
+  }
+  return IsDialogMessageW(handle, &native) != FALSE;
+}
+
+std::optional<std::string> Win32Platform::AskOpenFile(WindowId owner,
+                                                      const OpenFileRequest& request) {
+  // The framework's filter spelling: '|' where the system wants NULs.
+  std::wstring filter = Widen(request.filter);
+  std::replace(filter.begin(), filter.end(), L'|', L'\0');
+  const std::wstring title = Widen(request.title);
+  const std::wstring folder = Widen(request.initialFolder);
+  std::wstring file(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = ToHwnd(owner);
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  dialog.lpstrTitle = title.c_str();
+  // The current folder stays: the depth hand-off file lives there.
+  dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (request.hideReadOnly ? OFN_HIDEREADONLY : 0) |
+                 (request.overwritePrompt ? OFN_OVERWRITEPROMPT : 0);
+  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  file.resize(std::wcslen(file.c_str()));
+  return Narrow(file);
+}
+
+bool Win32Platform::ShellOpen(WindowId owner, const std::string& target) {
+  const HINSTANCE result =
+      ShellExecuteW(ToHwnd(owner), L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 void Win32Platform::ShowCursorResource(int id) {

@@ -1,0 +1,361 @@
+// What the user does in the editor: the commands of the menus, the toolbar
+// and the keyboard, the clicks in the view, rendering and the two ways out.
+#include <algorithm>
+
+#include "src/editor/editor.h"
+#include "src/editor/tone_controls.h"
+#include "src/editor/ulvo_filter_view.h"
+#include "src/editor/ulvo_pi_frame.h"
+#include "src/render/render_regions.h"
+#include "src/resources/editor_ids.h"
+
+namespace ulvo {
+namespace {
+
+// The project's online help page.
+constexpr const char* kOnlineHelpAddress = "https://ulvosoft.example/ulvofilter/help/";
+
+// Regions above this size in both directions render with the progress
+// window; smaller ones show the wait cursor.
+constexpr int kProgressSide = 120;
+
+// What the pattern loader has to say, in a message box.
+class BoxMessages : public UserMessages {
+ public:
+  BoxMessages(EditorPlatform& platform, std::string caption)
+      : platform_(platform), caption_(std::move(caption)) {}
+  void ShowMessage(const std::string& text) override {
+    platform_.ShowMessageBox(0, text, caption_, MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
+  }
+
+ private:
+  EditorPlatform& platform_;
+  std::string caption_;
+};
+
+}  // namespace
+
+bool CUlvoFilterView::OnCommand(uint32_t id) {
+  // A render pumps messages; nothing else may start until it is over.
+  if (rendering_) return true;
+  switch (id) {
+    case ID_ULVO_LOAD_PATTERN:
+    case ID_ULVO_TB_LOAD_PATTERN:
+    case ID_ULVO_POPUP_LOAD_PATTERN:
+      LoadPattern();
+      return true;
+    case ID_ULVO_SHOW_PATTERN:
+    case ID_ULVO_POPUP_SHOW_PATTERN:
+      StampPattern(Point{0, 0}, kMkShift);
+      return true;
+    case ID_ULVO_RUN_FILTER:
+    case ID_ULVO_TB_RUN:
+    case ID_ULVO_POPUP_RUN:
+      RunFull();
+      return true;
+    case ID_ULVO_FINISH:
+      Finish();
+      return true;
+    case ID_ULVO_CANCEL:
+    case ID_ULVO_CANCEL_TOOLBAR:
+      Cancel();
+      return true;
+    case ID_ULVO_CLEAR_PREVIEW:
+    case ID_ULVO_TB_RESTORE:
+    case ID_ULVO_POPUP_RESTORE:
+    case ID_ULVO_RELOAD_IMAGE:
+      RestoreDisplay();
+      return true;
+    case ID_ULVO_PREFERENCES:
+    case ID_ULVO_TB_SETTINGS:
+    case ID_ULVO_POPUP_SETTINGS:
+      OpenSettings();
+      return true;
+    case ID_ULVO_TB_FOCUS_PICK:
+      ToggleFocusPick();
+      return true;
+    case ID_ULVO_TB_PATTERN_WINDOW:
+      patternWindow_.Toggle(MainWindow());
+      return true;
+    case ID_ULVO_HELP_HTML:
+    case ID_ULVO_POPUP_HELP:
+      OpenHelp(false);
+      return true;
+    case ID_ULVO_HELP_WEB:
+      OpenHelp(true);
+      return true;
+    // Zoom from the menus and the toolbar keeps the middle of the view.
+    case ID_ULVO_ZOOM_IN:
+    case ID_ULVO_TB_ZOOM_IN:
+    case ID_ULVO_POPUP_ZOOM_IN:
+      Refresh(model_.ZoomIn(model_.centre()));
+      return true;
+    case ID_ULVO_ZOOM_OUT:
+    case ID_ULVO_TB_ZOOM_OUT:
+    case ID_ULVO_POPUP_ZOOM_OUT:
+      Refresh(model_.ZoomOut(model_.centre()));
+      return true;
+    case ID_ULVO_ZOOM_ACTUAL:
+    case ID_ULVO_TB_ZOOM_ACTUAL:
+    case ID_ULVO_POPUP_ZOOM_ACTUAL:
+      Refresh(model_.ActualSize(model_.centre()));
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CUlvoFilterView::LoadPattern() {
+  std::string path;
+  if (settings_.UseOldPat != 0 && firstLoad_ && !settings_.OldPatName.empty()) {
+    path = settings_.OldPatName;
+    firstLoad_ = false;
+  } else {
+    OpenFileRequest request;
+    request.title = "Select an Ulvo file";
+    request.filter = "TIFF (*.TIF)|*.TIF||";
+    request.initialFolder = settings_.PatDir;
+    const std::optional<std::string> chosen = platform_.AskOpenFile(window(), request);
+    if (!chosen) return;
+    path = *chosen;
+    settings_.OldPatName = path;
+  }
+  LoadPatternFile(path);
+}
+
+bool CUlvoFilterView::LoadPatternFile(const std::string& path) {
+  BoxMessages messages(platform_, MessageCaption());
+  PatternLoader loader(messages);
+  // Read over the current description: the loader leaves a resolution the
+  // file does not give as it was.
+  PatternDescription description = pattern_.description();
+  if (loader.ReadDescription(description, path) == 0) return false;
+  platform_.Profile().WriteString("OldPatName", path);
+  if (!pattern_.Adopt(description, loader, messages)) return false;
+  settings_.MaxDMapSize = std::max(pattern_.width(), pattern_.height()) - 1;
+  patternWindow_.SetPatternImage(&pattern_.header(), pattern_.pixels());
+  if (patternWindow_.open()) patternWindow_.Repaint();
+  if (frame_ != nullptr) frame_->ShowPatternName(ShortPatternName(path));
+  return true;
+}
+
+void CUlvoFilterView::StampPattern(Point client, uintptr_t keys) {
+  if (!pattern_.loaded()) return;
+  const int zoom = model_.zoom();
+  const int width = pattern_.width() * zoom / 100;
+  const int height = pattern_.height() * zoom / 100;
+  const int left = std::max(client.x - (pattern_.width() / 2) * zoom / 100, 0);
+  const int top = std::max(client.y - (pattern_.height() / 2) * zoom / 100, 0);
+  RasterOp op = RasterOp::kCopy;
+  if ((keys & kMkShift) != 0) {
+    op = RasterOp::kAnd;
+  } else if ((keys & kMkControl) == 0) {
+    return;  // neither key: nothing is drawn
+  }
+  platform_.DrawOnWindow(window(), pattern_.header(), pattern_.pixels(),
+                         Rect{left, top, width, height},
+                         Rect{0, 0, pattern_.width(), pattern_.height()}, op);
+}
+
+void CUlvoFilterView::OnLeftButtonUp(uintptr_t keys, Point client) {
+  if (rendering_) return;
+  if (focusPick_) {
+    PickFocus(client);
+  } else if ((keys & (kMkShift | kMkControl)) != 0) {
+    if (!pattern_.loaded()) LoadPattern();
+    StampPattern(client, keys);
+  } else {
+    Preview(client);
+  }
+}
+
+void CUlvoFilterView::PickFocus(Point client) {
+  if (job_ == nullptr || job_->inData == nullptr) return;
+  const Point pixel = model_.ImagePixelAt(client);
+  if (pixel.x < 0 || pixel.y < 0 || pixel.x >= job_->paddedWidth || pixel.y >= job_->height) {
+    return;  // outside the image: the mode stays on
+  }
+  if (job_->planes >= 4) {
+    active_.ActiveFocusDepth =
+        job_->inData[static_cast<size_t>(job_->rowBytes) * pixel.y +
+                     static_cast<size_t>(job_->planes) * pixel.x + (job_->planes - 4)];
+  } else if (depth_ != nullptr && depth_->present()) {
+    active_.ActiveFocusDepth =
+        depth_->data[static_cast<size_t>(depth_->rowBytes) * pixel.y + pixel.x];
+  } else {
+    return;
+  }
+  focusPick_ = false;
+  if (frame_ != nullptr) frame_->RefreshFocusField();
+}
+
+void CUlvoFilterView::ToggleFocusPick() {
+  if (focusPick_) {
+    focusPick_ = false;
+    return;
+  }
+  // Picking needs a depth for the clicked pixel.
+  const DepthBuffer noMap;
+  if (job_ != nullptr && JobHasDepth(*job_, depth_ != nullptr ? *depth_ : noMap)) focusPick_ = true;
+}
+
+RenderSource CUlvoFilterView::JobSource() const {
+  RenderSource source;
+  source.pixels = job_->inData;
+  source.planes = job_->planes;
+  source.rowBytes = job_->rowBytes;
+  source.width = job_->paddedWidth;
+  source.height = job_->height;
+  if (depth_ != nullptr && depth_->present()) {
+    source.depthPlane = depth_->data;
+    source.depthRowBytes = depth_->rowBytes;
+  }
+  return source;
+}
+
+RenderPattern CUlvoFilterView::LoadedPattern() const {
+  return RenderPattern{pattern_.pixels(), pattern_.width(), pattern_.height(), pattern_.stride()};
+}
+
+RenderValues CUlvoFilterView::CurrentValues(int maxBlur, int16_t skip) const {
+  RenderValues values;
+  values.largeLevels = settings_.Ndepth;
+  values.maxBlur = maxBlur;
+  values.focusDepth = active_.ActiveFocusDepth;
+  values.hardness = active_.ActiveHardness;
+  values.brightness = active_.ActiveBrightness;
+  values.skip = skip;
+  return values;
+}
+
+RenderOutcome CUlvoFilterView::RenderIntoDisplay(const RenderValues& values,
+                                                 const DisplayRegion& region) {
+  rendering_ = true;
+  const bool withProgress = region.width > kProgressSide && region.height > kProgressSide;
+  if (!withProgress) platform_.ShowWaitCursor(true);
+  const RenderOutcome outcome =
+      RenderJobRegion(JobSource(), LoadedPattern(), values, region,
+                      RenderTarget{display_.pixels(), static_cast<int>(display_.stride())},
+                      withProgress ? &progress_ : nullptr);
+  if (!withProgress) platform_.ShowWaitCursor(false);
+  rendering_ = false;
+  return outcome;
+}
+
+void CUlvoFilterView::Tell(const std::string& text) {
+  platform_.ShowMessageBox(window(), text, MessageCaption(), MessageBoxButtons::kOk,
+                           MessageBoxIcon::kNone);
+}
+
+void CUlvoFilterView::Preview(Point client) {
+  const bool image = job_ != nullptr && JobHasImage(*job_);
+  if (!image) {
+    if (pattern_.loaded()) Tell("Please read Image File");
+    return;
+  }
+  if (!pattern_.loaded()) {
+    LoadPattern();  // the next click previews
+    return;
+  }
+  if (display_.empty()) return;
+  const Point pixel = model_.ImagePixelAt(client);
+  if (pixel.x < 0 || pixel.y < 0 || pixel.x >= job_->paddedWidth || pixel.y >= job_->height) {
+    return;
+  }
+  const std::optional<DisplayRegion> region = PreviewRegion(
+      pixel.x, pixel.y, settings_.PrevWidth, settings_.PrevHeight, job_->paddedWidth, job_->height);
+  if (!region) return;
+  // Each click renders the source afresh; an aborted preview keeps the rows
+  // it wrote.
+  RenderIntoDisplay(CurrentValues(settings_.MaxDMapSize, settings_.PrevSkip), *region);
+  platform_.Invalidate(window(), true);
+}
+
+void CUlvoFilterView::RunFull() {
+  if (rendering_) return;
+  const bool image = job_ != nullptr && JobHasImage(*job_);
+  if (!image && !pattern_.loaded()) {
+    Tell("Please read Image File and Ulvo File");
+    return;
+  }
+  if (!image) {
+    Tell("Please read Image File");
+    return;
+  }
+  if (!pattern_.loaded()) {
+    Tell("Please read Ulvo Shape File");
+    return;
+  }
+  if (display_.empty()) return;
+  // The fitted blur stays in the settings.
+  settings_.MaxDMapSize =
+      FitFullRunBlur(settings_.MaxDMapSize, pattern_.width(), pattern_.height());
+  const RenderOutcome outcome = RenderIntoDisplay(
+      CurrentValues(settings_.MaxDMapSize, settings_.FullSkip), WholePicture(JobSource()));
+  if (outcome.cancelled) {
+    RestoreDisplay();  // the partial render goes
+    return;
+  }
+  platform_.Invalidate(window(), true);
+  if (settings_.QuickEnd != 0) Finish();
+}
+
+void CUlvoFilterView::OpenHelp(bool online) {
+  const std::string target = online ? std::string(kOnlineHelpAddress)
+                                    : LocalHelpPage(HostFolder(platform_.HostExecutablePath()));
+  // A page that cannot be opened is not reported.
+  platform_.ShellOpen(window(), target);
+}
+
+void CUlvoFilterView::Finish() {
+  if (job_ != nullptr) {
+    if (display_.empty()) {
+      // No display bitmap (it could not be allocated): nothing was rendered,
+      // so the result is the untouched source.
+      CopySourceToOutput(*job_);
+    } else {
+      display_.CopyToOutput(*job_);
+    }
+    job_->accepted = 1;
+  }
+  patternWindow_.SavePosition();
+  PostEndMessage();
+}
+
+void CUlvoFilterView::Cancel() {
+  if (settings_.QuickQuit == 0) {
+    const DialogButton answer =
+        platform_.ShowMessageBox(window(), platform_.StringResource(IDS_ULVO_CONFIRM_DISCARD),
+                                 "Quitting", MessageBoxButtons::kOkCancel, MessageBoxIcon::kNone);
+    if (answer != DialogButton::kOk) return;
+  }
+  patternWindow_.SavePosition();
+  if (job_ != nullptr) job_->accepted = 0;
+  PostEndMessage();
+}
+
+void CUlvoFilterView::OnKeyDown(uint32_t vk) {
+  if (rendering_) return;
+  if (vk == kVkControl) {
+    ctrlHeld_ = true;
+  } else if (vk == kVkEscape) {
+    Cancel();
+  } else if (vk == kVkReturn) {
+    if (settings_.EnterExec != 0) RunFull();
+  }
+  if (!ctrlHeld_) return;
+  if (vk == kVkOemPlus || vk == kVkAdd) {
+    Refresh(model_.ZoomIn(model_.centre()));
+  } else if (vk == kVkOemMinus || vk == kVkSubtract) {
+    Refresh(model_.ZoomOut(model_.centre()));
+  } else if (vk == kVkEnd || vk == kVkE) {
+    Finish();
+  }
+}
+
+void CUlvoFilterView::OnRightButtonDown(uintptr_t keys, Point client) {
+  if (rendering_ || (keys & kMkControl) != 0) return;
+  platform_.ShowPopupMenu(window(), IDR_ULVO_POPUP, 0, platform_.ClientToScreen(window(), client));
+}
+
+}  // namespace ulvo

@@ -1,0 +1,52 @@
+// Pictures in the filter's display order, made from and turned back into
+// ordinary top-down interleaved pixels (red, green, blue first; grey counts
+// as all three), for callers that do not get them from a host.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "src/render/job_render.h"
+
+namespace ulvo {
+
+// Top-down pixels: `channels` bytes a pixel (1 grey, 2 grey + extra, 3 RGB,
+// 4 RGB + extra), rows `stride` bytes apart.
+struct TopDownPixels {
+  const uint8_t* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  int channels = 3;
+  int stride = 0;
+};
+
+// The source of a render and the display bitmap it renders into, as the
+// filter holds them while its editor runs: pixels of 4 planes (the extra
+// channel as depth, then blue, green, red) or 3 (blue, green, red), rows
+// bottom-up padded to 4 bytes; the display a copy of the colours.
+struct DisplayOrderPicture {
+  int width = 0;
+  int height = 0;
+  int planes = 3;
+  int rowBytes = 0;
+  std::vector<uint8_t> pixels;
+  int displayStride = 0;
+  std::vector<uint8_t> display;
+
+  RenderSource source() const {
+    return RenderSource{pixels.data(), planes, rowBytes, width, height, nullptr, 0};
+  }
+  RenderTarget target() { return RenderTarget{display.data(), displayStride}; }
+};
+
+// False when the memory for it is missing (`out` is then left as it was).
+// `withDepth`: the picture's extra channel becomes the depth plane.
+bool ToDisplayOrder(const TopDownPixels& in, bool withDepth, DisplayOrderPicture& out);
+
+// Writes the display's colours back over the colour channels of top-down
+// pixels of the same size (grey pixels take the red byte); extra channels
+// stay.
+void DisplayToTopDown(const DisplayOrderPicture& picture, uint8_t* pixels, int channels,
+                      int stride);
+
+}  // namespace ulvo
