@@ -1,0 +1,222 @@
+// The filter doing its job inside a host: the editor loads a pattern through
+// its file dialog, picks the focus, previews and renders, and what comes back
+// to the host equals what the command-line tool renders from the same
+// files and settings.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "src/imageio/pattern_loader.h"
+#include "tests/e2e/e2e_support.h"
+#include "tools/ulvofilter/aperture_shapes.h"
+#include "tools/ulvofilter/render_job.h"
+
+namespace ulvo::e2e {
+namespace {
+
+constexpr int kCancelled = 2;
+
+class QuietMessages : public UserMessages {
+ public:
+  void ShowMessage(const std::string& text) override { ADD_FAILURE() << text; }
+};
+
+class EditorRender : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!target().valid()) GTEST_SKIP() << "ULVO_E2E_HOST and ULVO_E2E_MODULE are not set";
+    ASSERT_FALSE(dir_.path().empty());
+    // A returning user's settings; no stored pattern comes back at start-up
+    // (an earlier test's file is gone).
+    Preset({});
+    const Image hexagon = DrawAperture(ApertureShape::kHexagon, 23);
+    SaveImage(dir_, "hexagon.tif", hexagon);
+    QuietMessages messages;
+    ASSERT_TRUE(LoadPatternBitmap(dir_.File("hexagon.tif"), pattern_, messages));
+  }
+
+  static const Target& target() { return TargetFromEnvironment(); }
+
+  // The settings every test starts from, changed by `changes`; the stored
+  // ones are replaced by them as a whole.
+  static void Preset(const std::map<std::string, int>& changes) {
+    std::map<std::string, int> values{{"UseOldPat", 0},   {"Ndepth", 6},       {"FullSkip", 1},
+                                      {"QuickEnd", 1},    {"QuickQuit", 1},    {"EnterExec", 0},
+                                      {"PrevWidth", 100}, {"PrevHeight", 100}, {"PrevSkip", 1}};
+    for (const auto& [name, value] : changes) values[name] = value;
+    if (target().windows()) {
+      for (const auto& [name, value] : values) {
+        ASSERT_TRUE(SettingsSandbox::SetRegistryValue(name, "REG_DWORD", std::to_string(value)));
+      }
+      return;
+    }
+    const std::filesystem::path file = SettingsSandbox::NativeFile();
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    out << "[UlvoFilter]\n";
+    for (const auto& [name, value] : values) out << name << "=" << value << "\n";
+  }
+
+  // The script's lines that load the test's pattern through the dialog.
+  std::string LoadPattern() const {
+    return "wait-editor\ncommand 32778\nopen-file " + target().HostPath(dir_.File("hexagon.tif")) +
+           "\n";
+  }
+
+  HostReport Run(const std::string& script, std::vector<std::string> more = {}) {
+    WriteScript(dir_, "script.txt", script);
+    std::vector<std::string> args{"--image", "in.png",   "--out",
+                                  "out.png", "--script", "script.txt"};
+    args.insert(args.end(), more.begin(), more.end());
+    return RunHost(target(), dir_, args);
+  }
+
+  // The command-line tool's render of the same picture.
+  Image ToolRender(Image image, const RenderSettings& settings, const DepthPlane* plane = nullptr) {
+    RenderReport report;
+    std::string error;
+    EXPECT_TRUE(RenderImage(image, plane, pattern_, settings, nullptr, report, error)) << error;
+    return image;
+  }
+
+  static RenderSettings Settings(int focus) {
+    RenderSettings s;
+    s.focusDepth = focus;
+    s.maxBlur = 1000;  // fitted to the pattern as the editor's full run does
+    s.levels = 6;
+    return s;
+  }
+
+  static void ExpectSame(const Image& actual, const Image& expected, const HostReport& report) {
+    ASSERT_EQ(actual.width, expected.width) << report.Dump();
+    ASSERT_EQ(actual.height, expected.height);
+    ASSERT_EQ(actual.channels, expected.channels);
+    size_t differing = 0;
+    for (size_t i = 0; i < actual.pixels.size(); ++i)
+      differing += actual.pixels[i] != expected.pixels[i];
+    EXPECT_EQ(differing, 0u) << report.Dump();
+  }
+
+  ScratchDir dir_;
+  PatternBitmap pattern_;
+};
+
+// The full render with the user's tone settings and a picked focus equals the
+// tool's render byte for byte; the focus pick takes the clicked pixel's depth.
+TEST_F(EditorRender, FullRenderWithPickedFocusEqualsTheTool) {
+  const Image image = MakeImage(160, 124, 4, 3);
+  SaveImage(dir_, "in.png", image);
+  // Client (37, 20) is image column 37, top-down row 20 at 100 %.
+  const int focus = image.pixels[(static_cast<size_t>(20) * image.width + 37) * 4 + 3];
+  const HostReport report = Run(LoadPattern() +
+                                "choose 1005 8\n"  // hardness 1.3
+                                "choose 1004 3\n"  // brightness 1.5
+                                "command 40013\nclick 37 20\ncommand 32779\n");
+  ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
+  RenderSettings settings = Settings(focus);
+  settings.hardness = 1.3;
+  settings.brightness = 1.5;
+  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, settings), report);
+}
+
+// A preview renders only its rectangle around the click (cut at the edges),
+// the same as the tool's region render; the rest stays the source.
+TEST_F(EditorRender, PreviewsRenderTheirRectanglesOnly) {
+  Preset({{"PrevWidth", 60}, {"PrevHeight", 41}});
+  const Image image = MakeImage(120, 100, 4, 5);
+  SaveImage(dir_, "in.png", image);
+  const HostReport report = Run(LoadPattern() + "click 5 96\ncommand 57665\n");
+  ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
+  // Column 5, bottom-up row 3: columns 0..34, bottom-up rows 0..22, which are
+  // top-down rows 77..99.
+  RenderSettings settings = Settings(0);
+  settings.maxBlur = 22;  // the preview takes the loaded pattern's size - 1
+  settings.region = Region{0, 77, 35, 23};
+  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, settings), report);
+}
+
+// A confirmed cancel leaves the source; Cancel answered No renders as if
+// nothing had happened.
+TEST_F(EditorRender, CancelledRenderLeavesTheSourceAndAnsweredNoFinishes) {
+  // Large enough to take a while on every build, so that Cancel meets the
+  // render under way.
+  const Image image = MakeImage(480, 360, 4, 7);
+  SaveImage(dir_, "in.png", image);
+  SaveImage(dir_, "hexagon.tif", DrawAperture(ApertureShape::kHexagon, 121));
+  HostReport report =
+      Run(LoadPattern() + "command 32772\nanswer cancel\nanswer yes\nexpect-open\ncommand 57665\n");
+  ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
+  EXPECT_TRUE(report.Contains("本当にフィルタ作業を中止しますか？")) << report.Dump();
+  ExpectSame(LoadImage(dir_, "out.png"), image, report);
+
+  report = Run(LoadPattern() + "command 32772\nanswer cancel\nanswer no\n");
+  ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
+  QuietMessages messages;
+  ASSERT_TRUE(LoadPatternBitmap(dir_.File("hexagon.tif"), pattern_, messages));
+  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, Settings(0)), report);
+}
+
+// A grey donor run hands its picture to the colour run of the same process
+// as depth; a selection keeps the unselected pixels as they were.
+TEST_F(EditorRender, DonorDepthAndSelectionMask) {
+  const Image colour = MakeImage(128, 96, 3, 11);
+  Image grey = MakeImage(128, 96, 1, 12);
+  SaveImage(dir_, "in.png", colour);
+  SaveImage(dir_, "grey.png", grey);
+  // Selected: columns 0..9 and 50 on, so that the selection's bounds are
+  // the whole image and the module renders what the tool renders.
+  Image mask = MakeSplitMask(128, 96, 50);
+  for (int y = 0; y < mask.height; ++y) {
+    for (int x = 0; x < 10; ++x) mask.pixels[static_cast<size_t>(y) * mask.width + x] = 255;
+  }
+  SaveImage(dir_, "mask.png", mask);
+  WriteScript(dir_, "donor.txt", "answer ok\n");
+  WriteScript(dir_, "script.txt", LoadPattern() + "command 32772\n");
+  const HostReport report =
+      RunHost(target(), dir_,
+              {"--image", "grey.png", "--script", "donor.txt", "--image", "in.png", "--mask",
+               "mask.png", "--out", "out.png", "--script", "script.txt"});
+  ASSERT_EQ(report.Results(), (std::vector<int>{0, 0})) << report.Dump();
+  DepthPlane plane;
+  std::string error;
+  ASSERT_TRUE(DepthPlaneFromImage(grey, plane, error)) << error;
+  const Image rendered = ToolRender(colour, Settings(0), &plane);
+  Image expected = colour;
+  for (int y = 0; y < colour.height; ++y) {
+    for (int x = 0; x < colour.width; ++x) {
+      if (x >= 10 && x < 50) continue;
+      for (int c = 0; c < 3; ++c) {
+        const size_t at = (static_cast<size_t>(y) * colour.width + x) * 3 + c;
+        expected.pixels[at] = rendered.pixels[at];
+      }
+    }
+  }
+  ExpectSame(LoadImage(dir_, "out.png"), expected, report);
+}
+
+// Keys: Enter renders only with "EnterExec"; Esc asks first without
+// "QuickQuit", and Cancel keeps the editor open.
+TEST_F(EditorRender, EnterAndEscape) {
+  const Image image = MakeImage(40, 32, 4, 9);
+  SaveImage(dir_, "in.png", image);
+  HostReport report = Run(LoadPattern() + "key 0x0D\nexpect-open\ncommand 57665\n");
+  ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
+  ExpectSame(LoadImage(dir_, "out.png"), image, report);
+
+  Preset({{"EnterExec", 1}, {"QuickQuit", 0}});
+  report = Run(LoadPattern() + "key 0x0D\n");
+  ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
+  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, Settings(0)), report);
+
+  report = Run("wait-editor\nkey 0x1B\nanswer cancel\nexpect-open\nkey 0x1B\nanswer ok\n");
+  EXPECT_EQ(report.Results(), std::vector<int>{kCancelled}) << report.Dump();
+  EXPECT_EQ(report.LinesStartingWith("ui: dialog \"Quitting\"").size(), 2u) << report.Dump();
+}
+
+}  // namespace
+}  // namespace ulvo::e2e
