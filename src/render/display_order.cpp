@@ -12,8 +12,14 @@ int PaddedRow(int bytes) {
 
 }  // namespace
 
+RenderSource DisplayOrderPicture::source() const {
+  return RenderSource{pixels.data(), planes,  rowBytes, PaddedPictureWidth(width),
+                      height,        nullptr, 0};
+}
+
 bool ToDisplayOrder(const TopDownPixels& in, bool withDepth, DisplayOrderPicture& out) {
   const int W = in.width, H = in.height;
+  const int padded = PaddedPictureWidth(W);
   const bool grey = in.channels < 3;
   const int depthChannel = grey ? 1 : 3;
   withDepth = withDepth && in.channels > depthChannel;
@@ -21,8 +27,8 @@ bool ToDisplayOrder(const TopDownPixels& in, bool withDepth, DisplayOrderPicture
   p.width = W;
   p.height = H;
   p.planes = withDepth ? 4 : 3;
-  p.rowBytes = PaddedRow(p.planes * W);
-  p.displayStride = PaddedRow(3 * W);
+  p.rowBytes = PaddedRow(p.planes * padded);
+  p.displayStride = PaddedRow(3 * padded);
   try {
     p.pixels.assign(static_cast<size_t>(p.rowBytes) * H, 0);
     p.display.assign(static_cast<size_t>(p.displayStride) * H, 0);

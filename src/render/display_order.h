@@ -23,9 +23,12 @@ struct TopDownPixels {
 // The source of a render and the display bitmap it renders into, as the
 // filter holds them while its editor runs: pixels of 4 planes (the extra
 // channel as depth, then blue, green, red) or 3 (blue, green, red), rows
-// bottom-up padded to 4 bytes; the display a copy of the colours.
+// bottom-up padded to 4 bytes; the display a copy of the colours. Like the
+// filter, which asks its host for rows a multiple of 4 pixels wide filled
+// with zeros beyond the image, the picture is `width` rounded up to a
+// multiple of 4 pixels wide, the extra columns black at depth 0.
 struct DisplayOrderPicture {
-  int width = 0;
+  int width = 0;  // of the image; the picture is PaddedPictureWidth(width) wide
   int height = 0;
   int planes = 3;
   int rowBytes = 0;
@@ -33,11 +36,14 @@ struct DisplayOrderPicture {
   int displayStride = 0;
   std::vector<uint8_t> display;
 
-  RenderSource source() const {
-    return RenderSource{pixels.data(), planes, rowBytes, width, height, nullptr, 0};
-  }
+  RenderSource source() const;
   RenderTarget target() { return RenderTarget{display.data(), displayStride}; }
 };
+
+// A width rounded up to a multiple of 4 pixels.
+inline int PaddedPictureWidth(int width) {
+  return (width + 3) & ~3;
+}
 
 // False when the memory for it is missing (`out` is then left as it was).
 // `withDepth`: the picture's extra channel becomes the depth plane.

@@ -1,6 +1,7 @@
 #include "tools/ulvofilter/render_job.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "src/render/display_order.h"
@@ -74,9 +75,24 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
     return false;
   }
   RenderSource renderSource = picture.source();
+  std::vector<uint8_t> paddedDepth;  // a plane too narrow for the padded picture, widened
   if (source == DepthSourceKind::kPlane) {
     renderSource.depthPlane = plane->bottomUp.data();
     renderSource.depthRowBytes = plane->rowBytes;
+    if (plane->rowBytes < renderSource.width) {
+      try {
+        paddedDepth.assign(static_cast<size_t>(renderSource.width) * H, 0);
+      } catch (const std::bad_alloc&) {
+        error = "not enough memory for the depth map";
+        return false;
+      }
+      for (int y = 0; y < H; ++y) {
+        std::copy_n(plane->bottomUp.data() + static_cast<size_t>(plane->rowBytes) * y, W,
+                    paddedDepth.data() + static_cast<size_t>(renderSource.width) * y);
+      }
+      renderSource.depthPlane = paddedDepth.data();
+      renderSource.depthRowBytes = renderSource.width;
+    }
   }
 
   // The values as the filter's editor holds them: the full run's fit of the
@@ -91,9 +107,12 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
   report.maxBlurUsed = std::max(values.maxBlur, 0);  // a tiny pattern allows no blur
   report.usedDepth = source != DepthSourceKind::kNone;
 
-  // The region in display order: `bottom` is the first display row it covers.
-  const DisplayRegion displayRegion{region.x, H - (region.y + region.height), region.width,
-                                    region.height};
+  // The region in display order: `bottom` is the first display row it
+  // covers. The whole image is the whole padded picture, as in the filter.
+  const DisplayRegion displayRegion =
+      settings.region
+          ? DisplayRegion{region.x, H - (region.y + region.height), region.width, region.height}
+          : WholePicture(renderSource);
   const RenderPattern renderPattern{pattern.pixels.data(), pattern.width, pattern.height,
                                     pattern.rowStride};
   EngineOptions options;
