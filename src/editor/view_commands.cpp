@@ -107,9 +107,12 @@ bool CUlvoFilterView::OnCommand(uint32_t id) {
 
 void CUlvoFilterView::LoadPattern() {
   std::string path;
-  if (settings_.UseOldPat != 0 && firstLoad_ && !settings_.OldPatName.empty()) {
+  // Only the first load of an opening may skip the dialog; a path chosen in
+  // the dialog must not make the next load skip it.
+  const bool first = firstLoad_;
+  firstLoad_ = false;
+  if (settings_.UseOldPat != 0 && first && !settings_.OldPatName.empty()) {
     path = settings_.OldPatName;
-    firstLoad_ = false;
   } else {
     OpenFileRequest request;
     request.title = "Select an Ulvo file";
