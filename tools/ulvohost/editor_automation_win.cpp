@@ -446,7 +446,14 @@ bool EditorAutomation::Execute(const ScriptStep& command) {
       HWND view = WaitForWindow([&] { return View(); }, "the editor view");
       if (!view) return false;
       const LPARAM at = MAKELPARAM(command.x, command.y);
+      // The pointer goes where the user clicks, so the view's cursor shows.
+      POINT screen{command.x, command.y};
+      if (ClientToScreen(view, &screen)) SetCursorPos(screen.x, screen.y);
       PostMessageW(view, WM_MOUSEMOVE, 0, at);
+      // As the system does when the pointer moves over a window.
+      DWORD_PTR ignored = 0;
+      SendMessageTimeoutW(view, WM_SETCURSOR, reinterpret_cast<WPARAM>(view),
+                          MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), SMTO_BLOCK, kWaitMs, &ignored);
       if (command.right) {
         PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, at);
         PostMessageW(view, WM_RBUTTONUP, 0, at);
@@ -467,7 +474,13 @@ bool EditorAutomation::Execute(const ScriptStep& command) {
       return true;
     case ScriptOp::kScreenshot: {
       std::string error;
-      if (!SaveScreenshot(command.file, error)) return Fail("screenshot: " + error);
+      // Sharing the module thread's input state lets the shot show the
+      // cursor that thread set.
+      const DWORD self = GetCurrentThreadId();
+      const bool attached = AttachThreadInput(self, mainThreadId_, TRUE) != 0;
+      const bool saved = SaveScreenshot(command.file, error);
+      if (attached) AttachThreadInput(self, mainThreadId_, FALSE);
+      if (!saved) return Fail("screenshot: " + error);
       Say("ui: screenshot " + command.file);
       return true;
     }

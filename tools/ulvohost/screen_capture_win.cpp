@@ -30,6 +30,18 @@ bool SaveScreenshot(const std::string& path, std::string& error) {
   if (bitmap && bits) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     ok = BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY) != 0;
+    // The pointer is not part of the screen's pixels; draw it as it shows.
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof(cursor);
+    ICONINFO icon{};
+    if (ok && GetCursorInfo(&cursor) && (cursor.flags & CURSOR_SHOWING) != 0 &&
+        cursor.hCursor != nullptr && GetIconInfo(cursor.hCursor, &icon)) {
+      DrawIconEx(memory, cursor.ptScreenPos.x - left - static_cast<int>(icon.xHotspot),
+                 cursor.ptScreenPos.y - top - static_cast<int>(icon.yHotspot), cursor.hCursor, 0, 0,
+                 0, nullptr, DI_NORMAL);
+      if (icon.hbmMask != nullptr) DeleteObject(icon.hbmMask);
+      if (icon.hbmColor != nullptr) DeleteObject(icon.hbmColor);
+    }
     GdiFlush();
     SelectObject(memory, old);
   }
