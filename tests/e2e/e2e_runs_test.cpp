@@ -2,10 +2,13 @@
 // editor script and the tests look at results, files and the host's report.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/e2e_support.h"
+#include "tools/ulvofilter/aperture_shapes.h"
 
 namespace ulvo::e2e {
 namespace {
@@ -262,10 +265,22 @@ TEST_F(EndToEnd, UnselectedPixelsKeepTheSource) {
   const Image colour = MakeImage(80, 40, 3);
   SaveImage(dir_, "rgb.png", colour);
   SaveImage(dir_, "mask.png", MakeSplitMask(80, 40, 30));
-  // Render the whole image, then finish and keep the result.
+  // A full render with a pattern chosen in the dialog (none comes back at
+  // start-up), which finishes the editor with the result.
+  SaveImage(dir_, "disc.tif", DrawAperture(ApertureShape::kDisc, 9));
+  if (target().windows()) {
+    ASSERT_TRUE(SettingsSandbox::SetRegistryValue("UseOldPat", "REG_DWORD", "0"));
+    ASSERT_TRUE(SettingsSandbox::SetRegistryValue("QuickEnd", "REG_DWORD", "1"));
+  } else {
+    const std::filesystem::path file = SettingsSandbox::NativeFile();
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << "[UlvoFilter]\nUseOldPat=0\nQuickEnd=1\n";
+  }
   const HostReport report =
       Run({"--image", "rgb.png", "--mask", "mask.png", "--out", "out.png", "--script",
-           WriteScript(dir_, "render.txt", "wait-editor\ncommand 32772\ncommand 57665\n")});
+           WriteScript(dir_, "render.txt",
+                       "wait-editor\ncommand 32778\nopen-file " +
+                           target().HostPath(dir_.File("disc.tif")) + "\ncommand 32772\n")});
   ExpectCleanRuns(report, 1);
   ASSERT_EQ(report.Results(), std::vector<int>{0});
   // The selection starts at column 30: the module asks for its bounding box.
