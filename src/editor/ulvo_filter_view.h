@@ -87,6 +87,8 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   // ANDed with Shift, copied with Ctrl; the next paint removes it.
   void StampPattern(Point client, uintptr_t keys);
   void OpenHelp(bool online);
+  // A pixel (column, bottom-up row) of the job's image; needs a job.
+  bool InsideImage(Point pixel) const;
   // The job's picture, the loaded pattern and the current values as a
   // render takes them.
   RenderSource JobSource() const;

@@ -175,7 +175,7 @@ void CUlvoFilterView::OnLeftButtonUp(uintptr_t keys, Point client) {
 void CUlvoFilterView::PickFocus(Point client) {
   if (job_ == nullptr || job_->inData == nullptr) return;
   const Point pixel = model_.ImagePixelAt(client);
-  if (pixel.x < 0 || pixel.y < 0 || pixel.x >= job_->paddedWidth || pixel.y >= job_->height) {
+  if (!InsideImage(pixel)) {
     return;  // outside the image: the mode stays on
   }
   if (job_->planes >= 4) {
@@ -200,6 +200,10 @@ void CUlvoFilterView::ToggleFocusPick() {
   // Picking needs a depth for the clicked pixel.
   const DepthBuffer noMap;
   if (job_ != nullptr && JobHasDepth(*job_, depth_ != nullptr ? *depth_ : noMap)) focusPick_ = true;
+}
+
+bool CUlvoFilterView::InsideImage(Point pixel) const {
+  return pixel.x >= 0 && pixel.y >= 0 && pixel.x < job_->paddedWidth && pixel.y < job_->height;
 }
 
 RenderSource CUlvoFilterView::JobSource() const {
@@ -262,7 +266,7 @@ void CUlvoFilterView::Preview(Point client) {
   }
   if (display_.empty()) return;
   const Point pixel = model_.ImagePixelAt(client);
-  if (pixel.x < 0 || pixel.y < 0 || pixel.x >= job_->paddedWidth || pixel.y >= job_->height) {
+  if (!InsideImage(pixel)) {
     return;
   }
   const std::optional<DisplayRegion> region = PreviewRegion(

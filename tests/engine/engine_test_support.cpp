@@ -66,10 +66,10 @@ bool RecordingReporter::ConfirmCancel() {
   return confirm;
 }
 
-EngineRun RenderScene(const ReferenceScene& scene, ProgressReporter* reporter,
-                      const EngineOptions& options, uint8_t fill) {
+EngineRun RenderSceneInto(const ReferenceScene& scene, const OutputLayout& layout,
+                          ProgressReporter* reporter, const EngineOptions& options, uint8_t fill) {
   EngineRun run;
-  run.output.assign(static_cast<size_t>(scene.width) * scene.height * 3, fill);
+  run.output.assign(static_cast<size_t>(layout.row_stride) * scene.height, fill);
   DefocusEngine engine;
   if (!scene.depth.empty()) {
     engine.SetDepthMap(scene.large_levels, scene.max_blur, scene.focus, scene.depth.data(), 1,
@@ -78,7 +78,7 @@ EngineRun RenderScene(const ReferenceScene& scene, ProgressReporter* reporter,
   engine.SetImage(0, 3, scene.width, scene.height, scene.colour.data(), scene.width * 3);
   engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
                     scene.pattern_width * 3);
-  engine.SetOutput(0, 3, run.output.data(), scene.width * 3);
+  engine.SetOutput(layout.order_flag, layout.pixel_stride, run.output.data(), layout.row_stride);
   engine.SetProgressReporter(reporter);
   engine.SetOptions(options);
   run.status = engine.Run(scene.hardness, scene.brightness, static_cast<int16_t>(scene.skip));
@@ -86,6 +86,11 @@ EngineRun RenderScene(const ReferenceScene& scene, ProgressReporter* reporter,
   run.allocations = engine.allocation_count();
   run.stats = engine.stats();
   return run;
+}
+
+EngineRun RenderScene(const ReferenceScene& scene, ProgressReporter* reporter,
+                      const EngineOptions& options, uint8_t fill) {
+  return RenderSceneInto(scene, OutputLayout{0, 3, scene.width * 3}, reporter, options, fill);
 }
 
 }  // namespace ulvo::testing

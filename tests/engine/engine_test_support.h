@@ -46,6 +46,18 @@ struct EngineRun {
   RunStats stats;
 };
 
+// Where and how the engine writes its output: SetOutput's arguments.
+struct OutputLayout {
+  int order_flag = 0;
+  int pixel_stride = 3;
+  int row_stride = 0;
+};
+
+// Renders the scene into an output of that layout, every byte `fill` before
+// the render.
+EngineRun RenderSceneInto(const ReferenceScene& scene, const OutputLayout& layout,
+                          ProgressReporter* reporter, const EngineOptions& options, uint8_t fill);
+
 // Renders the scene with the engine the way the editor calls it; the output
 // buffer starts filled with `fill`.
 EngineRun RenderScene(const ReferenceScene& scene, ProgressReporter* reporter = nullptr,

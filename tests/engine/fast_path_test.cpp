@@ -321,20 +321,10 @@ std::vector<uint8_t> RenderIntoLayout(const ReferenceScene& scene, ProgressRepor
                                       const EngineOptions& options, int order_flag,
                                       int pixel_stride, int row_stride, uint8_t fill,
                                       RenderStatus* status) {
-  std::vector<uint8_t> output(static_cast<size_t>(row_stride) * scene.height, fill);
-  DefocusEngine engine;
-  if (!scene.depth.empty()) {
-    engine.SetDepthMap(scene.large_levels, scene.max_blur, scene.focus, scene.depth.data(), 1,
-                       scene.width);
-  }
-  engine.SetImage(0, 3, scene.width, scene.height, scene.colour.data(), scene.width * 3);
-  engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
-                    scene.pattern_width * 3);
-  engine.SetOutput(order_flag, pixel_stride, output.data(), row_stride);
-  engine.SetProgressReporter(reporter);
-  engine.SetOptions(options);
-  *status = engine.Run(scene.hardness, scene.brightness, static_cast<int16_t>(scene.skip));
-  return output;
+  EngineRun run = RenderSceneInto(scene, OutputLayout{order_flag, pixel_stride, row_stride},
+                                  reporter, options, fill);
+  *status = run.status;
+  return std::move(run.output);
 }
 
 // A moving band cut into stripes that finish their rows out of order: a

@@ -159,12 +159,7 @@ std::optional<std::string> HeadlessPlatform::AskOpenFile(WindowId /*owner*/,
                                                          const OpenFileRequest& request) {
   const std::string shown = "open-file \"" + request.title + "\" in \"" + request.initialFolder +
                             "\" (" + request.filter + ")";
-  while (!script_.empty() &&
-         (script_.front().op == ScriptOp::kWaitEditor || script_.front().op == ScriptOp::kSleep)) {
-    if (script_.front().op == ScriptOp::kSleep)
-      AdvanceTime(static_cast<uint64_t>(script_.front().value));
-    script_.pop_front();
-  }
+  SkipPauses();
   if (!script_.empty() && script_.front().op == ScriptOp::kOpenFile) {
     const std::string file = script_.front().file;
     script_.pop_front();
@@ -644,13 +639,17 @@ void HeadlessPlatform::PostQuit(int exitCode) {
   quitCode_ = exitCode;
 }
 
-bool HeadlessPlatform::TakeAnswer(DialogButton& button) {
+void HeadlessPlatform::SkipPauses() {
   while (!script_.empty() &&
          (script_.front().op == ScriptOp::kWaitEditor || script_.front().op == ScriptOp::kSleep)) {
     if (script_.front().op == ScriptOp::kSleep)
       AdvanceTime(static_cast<uint64_t>(script_.front().value));
     script_.pop_front();
   }
+}
+
+bool HeadlessPlatform::TakeAnswer(DialogButton& button) {
+  SkipPauses();
   if (script_.empty() || script_.front().op != ScriptOp::kAnswer) return false;
   button = script_.front().button;
   script_.pop_front();

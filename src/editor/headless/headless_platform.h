@@ -173,6 +173,9 @@ class HeadlessPlatform : public EditorPlatform {
   void Execute(const ScriptStep& step);
   void PostKey(const ScriptStep& step);
   void Screenshot(const std::string& file);
+  // Takes the pauses (waits, sleeps) at the front of the script, as a modal
+  // window that waits for its answer does.
+  void SkipPauses();
   // Takes the next answer of the script, skipping steps that do nothing here.
   bool TakeAnswer(DialogButton& button);
   DialogButton Answer(const std::string& caption, const std::string& text, bool allowCancel,
