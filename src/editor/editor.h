@@ -15,8 +15,12 @@ void RunEditor(FilterJob& job, const DepthBuffer& depth);
 // The about box (dialog 133), modal.
 void ShowAboutBox();
 
-// "The distance data has been transferred" (dialog 142), modal.
-void ShowDepthTransferred();
+// "The distance data has been transferred" (dialog 142), modal. With a
+// non-empty `elsewhere` (UTF-8) a message box says so and where the file went.
+void ShowDepthTransferred(const std::string& elsewhere);
+
+// The donor run's depth map could not be stored anywhere, modal.
+void ShowDepthNotSaved();
 
 // Full path of the host's executable (the process's main module).
 std::string HostExecutablePath();

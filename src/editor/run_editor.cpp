@@ -54,9 +54,26 @@ void ShowAboutBox() {
   if (platform != nullptr) platform->ShowDialog(0, IDD_ULVO_ABOUT);
 }
 
-void ShowDepthTransferred() {
+namespace {
+constexpr char kDepthCaption[] = "UlvoFilter距離データ";
+}  // namespace
+
+void ShowDepthTransferred(const std::string& elsewhere) {
   std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
-  if (platform != nullptr) platform->ShowDialog(0, IDD_ULVO_DEPTH_TRANSFERRED);
+  if (platform == nullptr) return;
+  if (elsewhere.empty()) {
+    platform->ShowDialog(0, IDD_ULVO_DEPTH_TRANSFERRED);
+    return;
+  }
+  platform->ShowMessageBox(0, "距離データがUlvoFilterへ転送されました\n保存先: " + elsewhere,
+                           kDepthCaption, MessageBoxButtons::kOk, MessageBoxIcon::kInformation);
+}
+
+void ShowDepthNotSaved() {
+  std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
+  if (platform == nullptr) return;
+  platform->ShowMessageBox(0, "距離データを保存できませんでした", kDepthCaption,
+                           MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
 }
 
 }  // namespace ulvo

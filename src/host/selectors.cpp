@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <vector>
 
+#include "src/host/delivered_buffers.h"
 #include "src/host/depth_handoff.h"
 #include "src/host/job_buffers.h"
 #include "src/host/rect_ops.h"
@@ -30,6 +33,11 @@ void ReleaseDepth(EntryState& state) {
   state.depthBlock.reset();
   state.depth = DepthBuffer{};
 }
+
+struct DepthRelease {
+  EntryState& state;
+  ~DepthRelease() { ReleaseDepth(state); }
+};
 
 // A block of 4 * floor(bytes / 4) + 4 bytes, or null when it cannot be had.
 bool AllocateDepthBlock(EntryState& state, int64_t bytes) {
@@ -115,18 +123,16 @@ void Start(EntryState& state, pi::FilterRecord& record, int16_t* result) {
   SetResult(result, pi::kNoErr);
 }
 
-// Whether the buffers the host delivered can hold the job's rows.
-bool BuffersUsable(const FilterJob& job, const pi::FilterRecord& record) {
-  const int64_t rowPixelsBytes = int64_t{job.paddedWidth} * job.planes;
-  if (job.width <= 0 || job.height <= 0 || job.inData == nullptr || job.rowBytes < rowPixelsBytes) {
-    return false;
+// Where the donor run's file may be: the place this module's last donor run
+// wrote it first, then the current folder, then the per-user folder.
+std::vector<std::filesystem::path> DepthFileCandidates(const EntryState& state,
+                                                       HostServices& services) {
+  std::vector<std::filesystem::path> places;
+  if (!state.donorFile.empty()) places.push_back(state.donorFile);
+  for (std::filesystem::path place : {services.DepthFilePath(), services.FallbackDepthFilePath()}) {
+    if (!place.empty() && (places.empty() || place != places.front())) places.push_back(place);
   }
-  if (job.maskData != nullptr && job.maskRowBytes != 0 && job.maskRowBytes < job.paddedWidth) {
-    return false;
-  }
-  if (job.planes == 1) return true;  // the donor run reads only its input
-  // The output is addressed with the input's row distance.
-  return job.outData != nullptr && record.outRowBytes == record.inRowBytes;
+  return places;
 }
 
 void DonorRun(EntryState& state, HostServices& services, intptr_t* data) {
@@ -135,15 +141,48 @@ void DonorRun(EntryState& state, HostServices& services, intptr_t* data) {
   if (!AllocateDepthBlock(state, bytes)) return;
   state.depth.size = static_cast<int32_t>(bytes);
   state.depth.rowBytes = job.rowBytes;
-  if (!WriteJobDepthFile(job, state.depth, services.DepthFilePath())) return;
+  // The current folder first; where a host's current folder refuses new files,
+  // the per-user folder.
+  std::filesystem::path written = services.DepthFilePath();
+  if (!WriteJobDepthFile(job, state.depth, written)) {
+    written = services.FallbackDepthFilePath();
+    std::error_code error;
+    if (!written.empty()) std::filesystem::create_directories(written.parent_path(), error);
+    if (written.empty() || !WriteJobDepthFile(job, state.depth, written)) {
+      services.ShowDepthNotSaved();
+      return;
+    }
+  }
+  // Remembered for the life of the module too: some hosts keep no data slot.
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(written, error);
+  state.donorFile = error ? written : absolute;
+  // The slot only marks the hand-off; the file carries the map.
   if (data != nullptr) *data = reinterpret_cast<intptr_t>(state.depth.data);
-  services.ShowDepthTransferred();
+  const bool usualPlace = written == services.DepthFilePath();
+  services.ShowDepthTransferred(usualPlace ? std::filesystem::path() : state.donorFile);
+}
+
+// Loads the donor run's map for a colour run of the same size, if there is one.
+void ReadDonorDepth(EntryState& state, HostServices& services, intptr_t* data) {
+  const FilterJob& job = state.job;
+  const int64_t capacity = (int64_t{job.width} + 12) * job.height;
+  for (const std::filesystem::path& place : DepthFileCandidates(state, services)) {
+    if (!AllocateDepthBlock(state, capacity)) return;
+    if (ReadJobDepthFile(job, state.depth, place)) break;
+  }
+  if (data != nullptr && state.depth.data != nullptr) {
+    *data = reinterpret_cast<intptr_t>(state.depth.data);
+  }
 }
 
 void Continue(EntryState& state, HostServices& services, pi::FilterRecord& record, intptr_t* data,
               int16_t* result) {
   const intptr_t slot = data != nullptr ? *data : 0;
-  if (slot == 0) ReleaseDepth(state);
+  // A depth block serves one continue call: hosts that skip finish (after a
+  // cancel, or at all) get it back too, and so does an error on the way.
+  ReleaseDepth(state);
+  const DepthRelease release{state};
 
   FilterJob& job = state.job;
   if (state.editorDone) {
@@ -163,14 +202,23 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
     return;
   }
 
-  job.rowBytes = record.inRowBytes;
-  job.maskRowBytes = record.maskRowBytes;
-  job.inData = static_cast<uint8_t*>(record.inData);
-  job.outData = static_cast<uint8_t*>(record.outData);
-  job.maskData = static_cast<const uint8_t*>(record.maskData);
-  if (!BuffersUsable(job, record)) {
+  const DeliveredBuffers delivered = BuffersOf(record, job);
+  if (!BuffersUsable(delivered, job)) {
     ClearRequest(record);
     SetResult(result, pi::kFilterBadParameters);
+    return;
+  }
+  // Buffers the job cannot use in place are copied; the copy goes with this call.
+  JobCopy copy;
+  if (BuffersFitInPlace(delivered, job)) {
+    job.rowBytes = record.inRowBytes;
+    job.maskRowBytes = record.maskRowBytes;
+    job.inData = static_cast<uint8_t*>(record.inData);
+    job.outData = static_cast<uint8_t*>(record.outData);
+    job.maskData = static_cast<const uint8_t*>(record.maskData);
+  } else if (!copy.Take(job, delivered)) {
+    ClearRequest(record);
+    SetResult(result, pi::kMemFullErr);
     return;
   }
 
@@ -186,13 +234,9 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
   if (job.planes > 3) {
     // This image carries its own depth plane; forget the hand-off.
     if (data != nullptr) *data = 0;
-    ReleaseDepth(state);
-  } else if (job.planes == 3 && slot != 0) {
-    const int64_t capacity = (int64_t{job.width} + 12) * job.height;
-    if (AllocateDepthBlock(state, capacity)) {
-      if (data != nullptr) *data = reinterpret_cast<intptr_t>(state.depth.data);
-      ReadJobDepthFile(job, state.depth, services.DepthFilePath());
-    }
+    state.donorFile.clear();
+  } else if (job.planes == 3 && (slot != 0 || !state.donorFile.empty())) {
+    ReadDonorDepth(state, services, data);
   }
 
   job.accepted = 0;
@@ -209,6 +253,7 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
   if (job.accepted == 1) {
     BlendWithMask(job);
     FlipJobBuffer(job, JobBuffer::kOutput);
+    copy.ReturnOutput(job);
     SetResult(result, pi::kNoErr);
   } else {
     SetResult(result, kResultCancelled);

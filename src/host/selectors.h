@@ -25,11 +25,18 @@ class HostServices {
   // Runs the modal editor on the job; it sets job.accepted and writes the output.
   virtual void RunEditor(FilterJob& job, const DepthBuffer& depth) = 0;
   virtual void ShowAboutBox() = 0;
-  virtual void ShowDepthTransferred() = 0;
+  // Tells the user that the donor run's depth map was stored; `elsewhere` is
+  // where, when that is not the usual place (empty otherwise).
+  virtual void ShowDepthTransferred(const std::filesystem::path& elsewhere) = 0;
+  // Tells the user that the donor run's depth map could be stored nowhere.
+  virtual void ShowDepthNotSaved() = 0;
   virtual std::string HostExecutablePath() = 0;
   // Diagnostic text on standard output, without a line end.
   virtual void Print(const char* text) = 0;
+  // The hand-off file in the usual place, and in the per-user folder that
+  // takes it where the usual place refuses new files (empty: none).
   virtual std::filesystem::path DepthFilePath() = 0;
+  virtual std::filesystem::path FallbackDepthFilePath() = 0;
 };
 
 struct EntryState {
@@ -42,6 +49,9 @@ struct EntryState {
   bool editorDone = false;           // the editor of this run has returned
   bool requestedFilterRect = false;  // asked for filterRect once more after the editor
   char hostPath[256] = {};
+  // The file of this module's last donor run, for as long as the module is
+  // loaded: the hand-off then also reaches hosts that keep no data slot.
+  std::filesystem::path donorFile;
 };
 
 // Runs one selector. Never throws: anything unexpected becomes an error result.

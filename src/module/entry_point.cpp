@@ -5,6 +5,7 @@
 #include "src/editor/editor.h"
 #include "src/host/depth_file.h"
 #include "src/host/selectors.h"
+#include "src/host/user_folder.h"
 
 #if defined(_WIN32)
 #define ULVO_EXPORT extern "C" __declspec(dllexport)
@@ -19,7 +20,11 @@ class EditorServices final : public HostServices {
  public:
   void RunEditor(FilterJob& job, const DepthBuffer& depth) override { ulvo::RunEditor(job, depth); }
   void ShowAboutBox() override { ulvo::ShowAboutBox(); }
-  void ShowDepthTransferred() override { ulvo::ShowDepthTransferred(); }
+  void ShowDepthTransferred(const std::filesystem::path& elsewhere) override {
+    const std::u8string text = elsewhere.u8string();
+    ulvo::ShowDepthTransferred(std::string(text.begin(), text.end()));
+  }
+  void ShowDepthNotSaved() override { ulvo::ShowDepthNotSaved(); }
   std::string HostExecutablePath() override { return ulvo::HostExecutablePath(); }
   void Print(const char* text) override {
     std::fputs(text, stdout);
@@ -27,6 +32,10 @@ class EditorServices final : public HostServices {
   }
   // Relative: the file lies in the host process's current directory.
   std::filesystem::path DepthFilePath() override { return kDepthFileName; }
+  std::filesystem::path FallbackDepthFilePath() override {
+    const std::filesystem::path folder = PerUserFolder();
+    return folder.empty() ? folder : folder / kDepthFileName;
+  }
 };
 
 // Process-wide by necessity: the host keeps nothing of ours between calls but

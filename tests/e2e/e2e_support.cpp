@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,19 @@ std::string Target::HostPath(const std::string& path) const {
     if (c == '/') c = '\\';
   }
   return windowsPath;
+}
+
+std::string LinuxPathOfWindowsPath(const std::string& path) {
+  if (path.size() < 3 || path[1] != ':' || path[2] != '\\') return path;
+  std::string rest = path.substr(2);
+  for (char& c : rest) {
+    if (c == '\\') c = '/';
+  }
+  const char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+  if (drive == 'Z') return rest;
+  const char* prefix = std::getenv("WINEPREFIX");
+  if (drive != 'C' || prefix == nullptr) return {};
+  return std::string(prefix) + "/drive_c" + rest;
 }
 
 const Target& TargetFromEnvironment() {
@@ -68,6 +82,9 @@ class SettingsEnvironment : public ::testing::Environment {
     fs::remove_all(folder_, ec);
     fs::create_directories(folder_, ec);
     setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+    // The native module's per-user folder (for the hand-off file) too.
+    const std::string state = folder_ + "/state";
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
   }
   void TearDown() override {
     std::error_code ec;

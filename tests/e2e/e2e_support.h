@@ -27,6 +27,10 @@ struct Target {
 
 const Target& TargetFromEnvironment();
 
+// A path the Windows host reported, as this program reaches it: Z: is the
+// Linux root, C: the Wine prefix's drive_c. Empty when neither.
+std::string LinuxPathOfWindowsPath(const std::string& path);
+
 // Where the module keeps its settings during the tests, so that no run
 // reads or changes the settings of the user running them: a folder of the
 // test program for the native module (its XDG_CONFIG_HOME, which the host

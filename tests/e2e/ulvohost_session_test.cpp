@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "tools/ulvohost/filter_session.h"
 
 namespace ulvo::host {
@@ -14,11 +16,13 @@ class NoPlatform final : public HostPlatform {
 
 // A scripted stand-in for a module; the entry point has no context of its own.
 struct FakeModule {
-  enum class Mode { kTwoTiles, kNeverDone, kAdvanceBadPlanes } mode = Mode::kTwoTiles;
+  enum class Mode { kTwoTiles, kNeverDone, kAdvanceBadPlanes, kWide } mode = Mode::kTwoTiles;
   int continues = 0;
   int finishes = 0;
   int16_t advanceResult = 0;
   bool pointersClearedAfterFailure = false;
+  pi::Rect seenRect{};
+  int32_t seenRowBytes = 0;
 };
 FakeModule fake;
 
@@ -36,6 +40,9 @@ void FakeEntry(int16_t selector, void* record, intptr_t* data, int16_t* result) 
   *result = 0;
   if (selector == pi::kSelectorStart) {
     r.inRect = r.outRect = pi::Rect{0, 0, 2, r.imageSize.h};  // the top two rows first
+    if (fake.mode == FakeModule::Mode::kWide) {
+      r.inRect = r.outRect = pi::Rect{0, 0, r.imageSize.v, static_cast<int16_t>(r.imageSize.h + 3)};
+    }
     r.inHiPlane = r.outHiPlane = static_cast<int16_t>(r.planes - 1);
   } else if (selector == pi::kSelectorContinue) {
     ++fake.continues;
@@ -44,6 +51,12 @@ void FakeEntry(int16_t selector, void* record, intptr_t* data, int16_t* result) 
       r.outHiPlane = r.planes;  // one plane too many
       fake.advanceResult = r.advanceState();
       fake.pointersClearedAfterFailure = !r.inData && !r.outData && r.outRowBytes == 0;
+      r.inRect = r.outRect = pi::Rect{};
+      return;
+    }
+    if (fake.mode == FakeModule::Mode::kWide) {
+      fake.seenRect = r.inRect;
+      fake.seenRowBytes = r.inRowBytes;
       r.inRect = r.outRect = pi::Rect{};
       return;
     }
@@ -90,6 +103,31 @@ TEST_F(FilterSessionTest, ContinuesUntilNothingIsRequestedAndKeepsEveryTile) {
   // The data slot belongs to the process, not to a run.
   session_.RunFilter(RunPlan{}, document, nullptr);
   EXPECT_EQ(session_.dataSlot(), 4);
+}
+
+// The hosts that behave differently: one that clips requests to the image and
+// says so in the record, one without a data slot, one that never calls finish.
+TEST_F(FilterSessionTest, OtherHostBehaviours) {
+  fake.mode = FakeModule::Mode::kWide;
+  RunPlan plan;
+  plan.clipRects = true;
+  plan.rowAlign = 1;
+  plan.dataSlot = false;
+  plan.finish = false;
+  Image document = Pattern();
+  session_.RunFilter(plan, document, nullptr);
+  const pi::Rect clipped{0, 0, 4, 5};
+  EXPECT_EQ(std::memcmp(&fake.seenRect, &clipped, sizeof clipped), 0);
+  EXPECT_EQ(fake.seenRowBytes, 15);
+  EXPECT_EQ(fake.finishes, 0);
+  session_.RunFilter(plan, document, nullptr);
+  EXPECT_EQ(session_.dataSlot(), 1);  // zeroed before the second run
+
+  // Without clipping the request stands, filled beyond the image.
+  plan.clipRects = false;
+  EXPECT_TRUE(session_.RunFilter(plan, document, nullptr).hostOk);
+  EXPECT_EQ(fake.seenRect.right, 8);
+  EXPECT_EQ(fake.seenRowBytes, 24);
 }
 
 TEST_F(FilterSessionTest, AModuleThatNeverFinishesFailsTheRunAndChangesNothing) {

@@ -35,16 +35,24 @@ class FakeServices final : public HostServices {
     if (editor) editor(job);
   }
   void ShowAboutBox() override { ++aboutBoxes; }
-  void ShowDepthTransferred() override { ++depthMessages; }
+  void ShowDepthTransferred(const std::filesystem::path& elsewhere) override {
+    ++depthMessages;
+    depthElsewhere = elsewhere;
+  }
+  void ShowDepthNotSaved() override { ++notSavedMessages; }
   std::string HostExecutablePath() override { return hostPath; }
   void Print(const char* text) override { printed += text; }
   std::filesystem::path DepthFilePath() override { return depthFile_; }
+  std::filesystem::path FallbackDepthFilePath() override { return fallbackFile; }
 
   std::function<void(FilterJob&)> editor;
   std::string hostPath = "C:\\Program Files\\Editor\\editor.exe";
   int editorRuns = 0;
   int aboutBoxes = 0;
   int depthMessages = 0;
+  int notSavedMessages = 0;
+  std::filesystem::path depthElsewhere;
+  std::filesystem::path fallbackFile;
   int32_t seenRepeat = -1;
   int32_t seenDepthSize = -1;
   std::vector<uint8_t> seenDepth;
@@ -91,6 +99,16 @@ struct FakeHost {
     record.inData = in.data();
     record.outData = out.data();
     record.inRowBytes = record.outRowBytes = rowBytes;
+  }
+
+  // A host that cannot pad: the request clipped to `width` pixels, written
+  // back into the rectangles, rows exactly as long as their pixels.
+  void DeliverClipped(int32_t planes, int16_t width,
+                      const std::function<uint8_t(int, int, int)>& f) {
+    for (pi::Rect* r : {&record.inRect, &record.outRect, &record.maskRect}) {
+      r->right = static_cast<int16_t>(r->left + width);
+    }
+    Deliver(planes, f);
   }
 
   bool RequestCleared() const {
@@ -334,13 +352,184 @@ TEST_F(Selectors, DonorRunHandsDepthToLaterColourRuns) {
   EXPECT_EQ(services.seenDepthSize, 0);
 }
 
-TEST_F(Selectors, DonorRunThatCannotWriteShowsNothingAndMarksNothing) {
+TEST_F(Selectors, DonorRunThatCannotWriteAnywhereSaysSoAndMarksNothing) {
   std::filesystem::create_directory(dir / "alpha.dat.tmp");
   FakeHost grey(pi::kModeGray, 1, 4, 2);
   EXPECT_EQ(Run(grey, 1), 0);
   EXPECT_EQ(services.depthMessages, 0);
+  EXPECT_EQ(services.notSavedMessages, 1);
   EXPECT_EQ(grey.slot, 0);
   EXPECT_FALSE(std::filesystem::exists(dir / "alpha.dat"));
+
+  // Nor does a per-user folder that cannot be made.
+  std::ofstream(dir / "user").put('x');
+  services.fallbackFile = dir / "user" / "alpha.dat";
+  EXPECT_EQ(Run(grey, 1), 0);
+  EXPECT_EQ(services.depthMessages, 0);
+  EXPECT_EQ(services.notSavedMessages, 2);
+  EXPECT_EQ(grey.slot, 0);
+  FakeHost colour(pi::kModeRGB, 3, 4, 2);
+  Run(colour, 3);
+  EXPECT_EQ(services.seenDepthSize, 0);
+}
+
+// Where the current folder refuses new files the map goes to the per-user
+// folder, the user is told where, and colour runs find it there.
+TEST_F(Selectors, DonorRunFallsBackToThePerUserFolder) {
+  std::filesystem::create_directory(dir / "alpha.dat.tmp");
+  services.fallbackFile = dir / "user" / "state" / "alpha.dat";
+  FakeHost grey(pi::kModeGray, 1, 4, 2);
+  EXPECT_EQ(Run(grey, 1), 0);
+  EXPECT_EQ(services.depthMessages, 1);
+  EXPECT_EQ(services.depthElsewhere, std::filesystem::absolute(services.fallbackFile));
+  EXPECT_NE(grey.slot, 0);
+  DepthFileInfo info;
+  ASSERT_EQ(ReadDepthFileInfo(services.fallbackFile, &info), DepthFileStatus::kOk);
+
+  // A later colour run in a fresh module (a host that unloaded it) looks in
+  // the current folder first, then the per-user folder.
+  EntryState reloaded;
+  FakeHost colour(pi::kModeRGB, 3, 4, 2);
+  colour.slot = grey.slot;
+  colour.Call(reloaded, services, kSelectorStart);
+  colour.Deliver(3, [](int, int, int) { return uint8_t(0); });
+  colour.Call(reloaded, services, kSelectorContinue);
+  EXPECT_EQ(services.seenDepthSize, 8);
+
+  // In the usual place the message names no folder.
+  std::filesystem::remove(dir / "alpha.dat.tmp");
+  Run(grey, 1);
+  EXPECT_EQ(services.depthMessages, 2);
+  EXPECT_TRUE(services.depthElsewhere.empty());
+}
+
+// Hosts that hand out a zeroed data slot on every run still get the hand-off
+// for as long as the module stays loaded.
+TEST_F(Selectors, DonorRunIsRememberedWithoutADataSlot) {
+  FakeHost grey(pi::kModeGray, 1, 4, 2);
+  FakeHost colour(pi::kModeRGB, 3, 4, 2);
+  FakeHost four(pi::kModeRGB, 4, 4, 2);
+  // Every run starts with a zeroed slot.
+  auto run = [&](FakeHost& host, int32_t planes, EntryState& module) {
+    host.slot = 0;
+    host.Call(module, services, kSelectorStart);
+    host.Deliver(planes, [](int, int, int) { return uint8_t(0); });
+    return host.Call(module, services, kSelectorContinue);
+  };
+  EXPECT_EQ(run(grey, 1, state), 0);
+  run(colour, 3, state);
+  EXPECT_EQ(services.seenDepthSize, 8);
+  run(colour, 3, state);  // and again: the hand-off stays until an image brings its own depth
+  EXPECT_EQ(services.seenDepthSize, 8);
+
+  run(four, 4, state);
+  run(colour, 3, state);
+  EXPECT_EQ(services.seenDepthSize, 0);
+
+  // A fresh module knows of no donor run.
+  EXPECT_EQ(run(grey, 1, state), 0);
+  EntryState reloaded;
+  run(colour, 3, reloaded);
+  EXPECT_EQ(services.seenDepthSize, 0);
+}
+
+// Nothing a run allocates waits for finish: hosts skip it after a cancel and
+// some never call it.
+TEST_F(Selectors, DepthBlocksAreFreedByTheContinueCall) {
+  FakeHost grey(pi::kModeGray, 1, 4, 2);
+  grey.Call(state, services, kSelectorStart);
+  grey.Deliver(1, [](int, int, int) { return uint8_t(3); });
+  EXPECT_EQ(grey.Call(state, services, kSelectorContinue), 0);
+  EXPECT_EQ(state.depthBlock, nullptr);
+  EXPECT_NE(grey.slot, 0);
+
+  FakeHost colour(pi::kModeRGB, 3, 4, 2);
+  colour.slot = grey.slot;
+  for (const bool throws : {false, true}) {
+    services.editor = [throws](FilterJob&) {
+      if (throws) throw std::bad_alloc();
+    };
+    colour.Call(state, services, kSelectorStart);
+    colour.Deliver(3, [](int, int, int) { return uint8_t(0); });
+    EXPECT_EQ(colour.Call(state, services, kSelectorContinue),
+              throws ? pi::kMemFullErr : kResultCancelled);
+    EXPECT_EQ(services.seenDepthSize, 8);
+    EXPECT_EQ(state.depthBlock, nullptr);
+    EXPECT_FALSE(state.depth.present());
+  }
+}
+
+// A host that clips the padded request to the image: the editor sees the full
+// padded width with zero pad pixels, and the result lands in exactly the
+// delivered pixels (the buffers hold no byte more, so an overrun shows).
+TEST_F(Selectors, ClippedRectanglesAreWorkedOnAsDelivered) {
+  FakeHost host(pi::kModeRGB, 3, 5, 2);  // 5 pixels: padded to 8
+  std::vector<uint8_t> seen;
+  int32_t seenWidth = 0;
+  services.editor = [&](FilterJob& job) {
+    seenWidth = job.paddedWidth;
+    seen.assign(job.inData, job.inData + job.rowBytes * job.height);
+    // Display order: reversed bytes, rows bottom-up; write x + 10 * row + 100.
+    for (int r = 0; r < job.height; ++r) {
+      for (int x = 0; x < job.paddedWidth; ++x) {
+        for (int k = 0; k < 3; ++k)
+          job.outData[r * job.rowBytes + x * 3 + k] = uint8_t(100 + x + 10 * r);
+      }
+    }
+    job.accepted = 1;
+  };
+  EXPECT_EQ(host.Call(state, services, kSelectorStart), 0);
+  EXPECT_EQ(host.record.inRect.right, 8);
+  host.DeliverClipped(3, 5, [](int x, int y, int k) { return uint8_t(1 + x * 3 + y * 30 + k); });
+  host.mask.assign(10, 255);
+  host.mask[1] = 0;  // top row, column 1 unselected
+  host.record.maskData = host.mask.data();
+  host.record.maskRowBytes = 5;
+  const std::vector<uint8_t> source = host.in;
+  EXPECT_EQ(host.Call(state, services, kSelectorContinue), 0);
+  EXPECT_TRUE(host.RequestCleared());
+
+  EXPECT_EQ(seenWidth, 8);
+  ASSERT_EQ(seen.size(), 2u * 24u);
+  // Display row 0 is the bottom image row; its pixel 0 reversed: planes 2, 1, 0.
+  EXPECT_EQ(seen[0], 1 + 30 + 2);
+  EXPECT_EQ(seen[2], 1 + 30);
+  for (int x = 5; x < 8; ++x) EXPECT_EQ(seen[x * 3], 0) << x;  // pad pixels are zero
+
+  EXPECT_EQ(host.in, source);  // the host's input is left alone
+  ASSERT_EQ(host.out.size(), 30u);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 5; ++x) {
+      const uint8_t expect =
+          y == 0 && x == 1 ? source[3] : uint8_t(100 + x + 10 * (1 - y));  // row flip back
+      EXPECT_EQ(host.out[y * 15 + x * 3], expect) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(host.Call(state, services, kSelectorFinish), 0);
+}
+
+TEST_F(Selectors, ClippedBuffersMustStillCoverTheImage) {
+  FakeHost host(pi::kModeRGB, 3, 5, 2);
+  EXPECT_EQ(host.Call(state, services, kSelectorStart), 0);
+  host.DeliverClipped(3, 4, [](int, int, int) { return uint8_t(1); });  // narrower than the image
+  EXPECT_EQ(host.Call(state, services, kSelectorContinue), pi::kFilterBadParameters);
+  EXPECT_EQ(services.editorRuns, 0);
+
+  // The output alone with a row distance of its own is copied, not refused.
+  EXPECT_EQ(host.Call(state, services, kSelectorStart), 0);
+  host.Deliver(3, [](int, int, int) { return uint8_t(7); });
+  std::vector<uint8_t> out(2 * 32, 9);
+  host.record.outData = out.data();
+  host.record.outRowBytes = 32;
+  services.editor = [](FilterJob& job) {
+    std::memset(job.outData, 50, static_cast<size_t>(job.rowBytes * job.height));
+    job.accepted = 1;
+  };
+  EXPECT_EQ(host.Call(state, services, kSelectorContinue), 0);
+  EXPECT_EQ(out[0], 50);
+  EXPECT_EQ(out[23], 50);
+  EXPECT_EQ(out[24], 9);  // beyond the row's pixels
+  EXPECT_EQ(out[32], 50);
 }
 
 TEST_F(Selectors, DamagedHandOffFileIsIgnored) {

@@ -88,6 +88,7 @@ struct FilterSession::Run {
   Image destination;  // the document with the module's output so far
   const Image* mask = nullptr;
   int rowAlign = 4;
+  bool clipRects = false;
   RegionRequest inRequest, outRequest, maskRequest;
   HostRegion in, out, maskRegion;
   bool failed = false;
@@ -194,8 +195,27 @@ void FilterSession::ResetRecord(Run& run, const RunPlan& plan, const Image& docu
   }
 }
 
+namespace {
+
+// What a host that cannot pad does with a request reaching beyond the image.
+void ClipToImage(pi::Rect& rect, const Image& image) {
+  if (RectIsEmpty(rect)) return;
+  rect.top = static_cast<int16_t>(std::max<int>(rect.top, 0));
+  rect.left = static_cast<int16_t>(std::max<int>(rect.left, 0));
+  rect.bottom = static_cast<int16_t>(std::min<int>(rect.bottom, image.height));
+  rect.right = static_cast<int16_t>(std::min<int>(rect.right, image.width));
+  if (RectIsEmpty(rect)) rect = pi::Rect{0, 0, 0, 0};
+}
+
+}  // namespace
+
 bool FilterSession::DeliverBuffers(Run& run) {
   pi::FilterRecord& r = run.record;
+  if (run.clipRects) {
+    ClipToImage(r.inRect, run.source);
+    ClipToImage(r.outRect, run.source);
+    ClipToImage(r.maskRect, run.source);
+  }
   run.inRequest =
       RegionRequest{r.inRect, r.inLoPlane, r.inHiPlane, r.inputPadding, r.inputRate, run.rowAlign};
   run.outRequest = RegionRequest{r.outRect,       r.outLoPlane,  r.outHiPlane,
@@ -257,7 +277,7 @@ RunOutcome FilterSession::DriveSequence(Run& run, const RunPlan& plan) {
   // Continue for as long as the module leaves any request standing.
   for (;;) {
     const pi::FilterRecord& r = *record;
-    if (RectIsZero(r.inRect) && RectIsZero(r.outRect) && RectIsZero(r.maskRect)) break;
+    if (RectIsEmpty(r.inRect) && RectIsEmpty(r.outRect) && RectIsEmpty(r.maskRect)) break;
     if (outcome.continueCalls >= continueCap_) {
       run.Fail("the module still requests rectangles after " + std::to_string(continueCap_) +
                " continue calls");
@@ -274,7 +294,7 @@ RunOutcome FilterSession::DriveSequence(Run& run, const RunPlan& plan) {
     CollectOutput(run);
     if (!ok) return outcome;
   }
-  if (run.failed) return outcome;
+  if (run.failed || !plan.finish) return outcome;
   call(pi::kSelectorFinish);
   return outcome;
 }
@@ -308,6 +328,8 @@ RunOutcome FilterSession::RunFilter(const RunPlan& plan, Image& document, const 
   run->source = document;
   run->destination = document;
   run->rowAlign = plan.rowAlign;
+  run->clipRects = plan.clipRects;
+  if (!plan.dataSlot) data_ = 0;
   ResetRecord(*run, plan, document, mask);
 
   RunOutcome outcome;

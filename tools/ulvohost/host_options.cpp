@@ -72,7 +72,18 @@ const char* HostUsage() {
          "  --row-align N        host buffer rows are a multiple of N bytes (4)\n"
          "  --preset-result N    value stored in *result before every call (0)\n"
          "  --raw-selectors LIST call exactly these selectors, e.g. 4,5,9\n"
-         "  --null-record        pass a null record pointer\n";
+         "  --null-record        pass a null record pointer\n"
+         "\n"
+         "hosts that behave differently (run options too):\n"
+         "  --clip-rects         clip every requested rectangle to the image and write\n"
+         "                       the clipped one back into the record (no padding);\n"
+         "                       with --row-align 1 rows are exactly width x planes\n"
+         "  --no-data-slot       a fresh, zeroed data slot for every run\n"
+         "  --no-finish          never call finish\n"
+         "  --read-only-cwd      the run's current folder refuses the module's depth\n"
+         "                       hand-off file: for the run, folders take the names\n"
+         "                       alpha.dat and alpha.dat.tmp where no file has them\n"
+         "                       (permission bits would not stop an administrator)\n";
 }
 
 ParseStatus ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
@@ -163,6 +174,14 @@ ParseStatus ParseHostOptions(const std::vector<std::string>& args, HostOptions& 
       current().rawSelectors.assign(list.begin(), list.end());
     } else if (arg == "--null-record") {
       current().nullRecord = true;
+    } else if (arg == "--clip-rects") {
+      current().clipRects = true;
+    } else if (arg == "--no-data-slot") {
+      current().dataSlot = false;
+    } else if (arg == "--no-finish") {
+      current().finish = false;
+    } else if (arg == "--read-only-cwd") {
+      current().readOnlyCwd = true;
     } else {
       error = "unknown option: " + arg;
       return ParseStatus::kError;

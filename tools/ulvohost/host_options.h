@@ -31,6 +31,11 @@ struct RunPlan {
   int16_t presetResult = 0;           // *result before every call
   std::vector<int16_t> rawSelectors;  // when set: call exactly these selectors
   bool nullRecord = false;            // pass a null record pointer
+  // Hosts that behave differently from this one's defaults:
+  bool clipRects = false;    // clip requests to the image and write them back
+  bool dataSlot = true;      // keep the data slot between runs (else zeroed per run)
+  bool finish = true;        // call finish after a successful run
+  bool readOnlyCwd = false;  // the run's folder refuses the module's hand-off file
 };
 
 struct HostOptions {

@@ -21,10 +21,6 @@ bool RectIsEmpty(const pi::Rect& rect) {
   return rect.right <= rect.left || rect.bottom <= rect.top;
 }
 
-bool RectIsZero(const pi::Rect& rect) {
-  return rect.top == 0 && rect.left == 0 && rect.bottom == 0 && rect.right == 0;
-}
-
 int64_t HostRowBytes(int width, int planes, int align) {
   const int64_t raw = static_cast<int64_t>(width) * planes;
   const int64_t a = std::max(align, 1);

@@ -37,7 +37,6 @@ struct HostRegion {
 };
 
 bool RectIsEmpty(const pi::Rect& rect);
-bool RectIsZero(const pi::Rect& rect);
 
 // Copies the requested samples of `image` into `region`. An empty rectangle
 // gives an empty region. Returns false with a message when the request cannot

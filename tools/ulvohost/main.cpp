@@ -67,6 +67,31 @@ bool EnterDirectory(const RunPlan& run) {
   return !ec;
 }
 
+// For one run the current folder refuses the module's hand-off file: folders
+// take its name and its temporary name where no file has them. Permission bits
+// would not do, as neither an administrator nor Wine's root is bound by them.
+class HandOffBlock {
+ public:
+  explicit HandOffBlock(bool active) {
+    if (!active) return;
+    for (const char* name : {"alpha.dat", "alpha.dat.tmp"}) {
+      std::error_code ec;
+      if (std::filesystem::create_directory(name, ec)) made_.push_back(name);
+    }
+  }
+  ~HandOffBlock() {
+    for (const std::string& name : made_) {
+      std::error_code ec;
+      std::filesystem::remove(name, ec);  // only while still empty
+    }
+  }
+  HandOffBlock(const HandOffBlock&) = delete;
+  HandOffBlock& operator=(const HandOffBlock&) = delete;
+
+ private:
+  std::vector<std::string> made_;
+};
+
 bool DoFilterRun(FilterSession& session, const RunPlan& run) {
   std::string error;
   Image document;
@@ -82,7 +107,11 @@ bool DoFilterRun(FilterSession& session, const RunPlan& run) {
   Say("image: " + run.image + " " + std::to_string(document.width) + " x " +
       std::to_string(document.height) + " x " + std::to_string(document.channels));
 
-  const RunOutcome outcome = session.RunFilter(run, document, run.mask.empty() ? nullptr : &mask);
+  RunOutcome outcome;
+  {
+    const HandOffBlock block(run.readOnlyCwd);
+    outcome = session.RunFilter(run, document, run.mask.empty() ? nullptr : &mask);
+  }
   if (!outcome.hostOk) {
     SayError(outcome.error);
     Say("error: " + outcome.error);
