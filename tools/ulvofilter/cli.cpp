@@ -14,6 +14,7 @@
 #include "tools/ulvofilter/bench_command.h"
 #include "tools/ulvofilter/demo_scene.h"
 #include "tools/ulvofilter/handoff_depth.h"
+#include "tools/ulvofilter/output_path.h"
 #include "tools/ulvofilter/progress_bar.h"
 #include "tools/ulvofilter/render_job.h"
 
@@ -119,7 +120,22 @@ bool LoadDepth(const RenderArgs& args, const Image& image, std::optional<DepthPl
   return true;
 }
 
+// Fails before any work when the output cannot be written.
+bool OutputUsable(const std::string& path, const CliEnvironment& env, int& code) {
+  const OutputCheck check = CheckOutputPath(path);
+  if (check.exitCode == 0) return true;
+  code = Fail(env, check.message, check.exitCode);
+  return false;
+}
+
 int Render(const RenderArgs& args, const CliEnvironment& env) {
+  int code = 0;
+  if (!OutputUsable(args.output, env, code)) return code;
+  Region region;
+  if (!args.region.empty() && !ParseRegion(args.region, region)) {
+    return Fail(env, "--region wants x,y,width,height, e.g. 10,20,100,100", kExitUsage);
+  }
+
   std::string error;
   Image image;
   if (!ReadImageFile(args.image, image, error)) return Fail(env, error);
@@ -139,10 +155,6 @@ int Render(const RenderArgs& args, const CliEnvironment& env) {
 
   RenderSettings settings = args.settings;
   if (!args.region.empty()) {
-    Region region;
-    if (!ParseRegion(args.region, region)) {
-      return Fail(env, "--region wants x,y,width,height, e.g. 10,20,100,100", kExitUsage);
-    }
     if (!CheckRegion(region, image.width, image.height, error)) return Fail(env, error);
     settings.region = region;
   }
@@ -151,7 +163,7 @@ int Render(const RenderArgs& args, const CliEnvironment& env) {
   if (ChooseDepthSource(image, depth) == DepthSourceKind::kNone) {
     env.err << "ulvofilter: note: no depth map, so the whole image is blurred evenly\n";
   }
-  ProgressBar progress(stderr, env.drawProgress, env.cancel);
+  ProgressBar progress(env.progressStream, env.drawProgress, env.cancel);
   RenderReport report;
   if (!RenderImage(image, depth, pattern, settings, &progress, report, error)) {
     if (report.status == RenderStatus::kCancelled) {
@@ -210,7 +222,7 @@ int Demo(const DemoArgs& args, const CliEnvironment& env) {
   settings.maxBlur = 30;
   settings.hardness = 2.0;
   const PatternBitmap pattern = ToPatternBitmap(DrawAperture(ApertureShape::kHexagon, 64));
-  ProgressBar progress(stderr, env.drawProgress, env.cancel);
+  ProgressBar progress(env.progressStream, env.drawProgress, env.cancel);
   RenderReport report;
   env.out << "rendering the sample scene (" << scene.width << " x " << scene.height
           << ", hexagonal aperture, focus on the sign) ...\n";
@@ -230,6 +242,8 @@ int Demo(const DemoArgs& args, const CliEnvironment& env) {
 }
 
 int MakePattern(const PatternArgs& args, const CliEnvironment& env) {
+  int code = 0;
+  if (!OutputUsable(args.output, env, code)) return code;
   for (const auto& [name, shape] : ApertureShapeNames()) {
     if (name != args.shape) continue;
     std::string error;
@@ -243,6 +257,8 @@ int MakePattern(const PatternArgs& args, const CliEnvironment& env) {
 }
 
 int MakeScene(const std::string& output, const CliEnvironment& env) {
+  int code = 0;
+  if (!OutputUsable(output, env, code)) return code;
   std::string error;
   if (!WriteImageFile(output, MakeDemoScene(), error)) return Fail(env, error);
   env.out << "wrote " << output << " (RGB with the depth map as fourth channel, focus "

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdio>
 #include <ostream>
 
 namespace ulvo {
@@ -16,6 +17,7 @@ struct CliEnvironment {
   std::ostream& err;
   const std::atomic<bool>* cancel = nullptr;  // set when the user interrupts
   bool drawProgress = false;                  // a progress bar on stderr
+  std::FILE* progressStream = stderr;         // where the progress bar is drawn
 };
 
 int RunCli(int argc, const char* const* argv, const CliEnvironment& env);
