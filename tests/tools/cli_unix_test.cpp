@@ -1,5 +1,5 @@
-// ulvofilter as a command-line program: output paths checked before any
-// work, exit codes.
+// ulvofilter as a command-line program: depth maps with 255 near, output
+// paths checked before any work, exit codes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,6 +12,7 @@
 #include "src/imageio/image_file.h"
 #include "tests/imageio/temp_dir.h"
 #include "tools/ulvofilter/cli.h"
+#include "tools/ulvofilter/handoff_depth.h"
 #include "tools/ulvofilter/output_path.h"
 
 namespace ulvo {
@@ -57,6 +58,119 @@ class CliUnixTest : public ::testing::Test {
   std::ostringstream out_, err_;
   std::string progress_;
 };
+
+// A scene whose depth has no symmetry around any focus: a ramp from left to
+// right with a near block, on a colour pattern with bright points, 46
+// pixels wide so that the render pads two columns.
+struct DepthScene {
+  Image colour;  // RGB
+  Image depth;   // grey
+  Image Depth(bool inverted) const {
+    Image d = depth;
+    if (inverted) {
+      for (uint8_t& v : d.pixels) v = static_cast<uint8_t>(255 - v);
+    }
+    return d;
+  }
+  Image WithDepth(bool inverted) const {
+    const Image d = Depth(inverted);
+    Image rgba = colour;
+    rgba.channels = 4;
+    rgba.pixels.clear();
+    for (size_t i = 0; i < d.pixels.size(); ++i) {
+      rgba.pixels.insert(rgba.pixels.end(), colour.pixels.begin() + static_cast<long>(i * 3),
+                         colour.pixels.begin() + static_cast<long>(i * 3 + 3));
+      rgba.pixels.push_back(d.pixels[i]);
+    }
+    return rgba;
+  }
+  DepthPlane Plane(bool inverted) const {
+    const Image d = Depth(inverted);
+    DepthPlane plane;
+    plane.width = d.width;
+    plane.height = d.height;
+    plane.rowBytes = 48;
+    plane.bottomUp.assign(static_cast<size_t>(48) * d.height, 0);
+    for (int y = 0; y < d.height; ++y) {
+      for (int x = 0; x < d.width; ++x) {
+        plane.bottomUp[static_cast<size_t>(d.height - 1 - y) * 48 + x] = d.row(y)[x];
+      }
+    }
+    return plane;
+  }
+};
+
+DepthScene MakeDepthScene() {
+  DepthScene s;
+  s.colour = Image{46, 30, 3, {}};
+  s.depth = Image{46, 30, 1, {}};
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 46; ++x) {
+      const bool light = (x * 7 + y * 3) % 11 == 0;
+      s.colour.pixels.insert(s.colour.pixels.end(),
+                             {static_cast<uint8_t>(light ? 255 : 40 + x * 3),
+                              static_cast<uint8_t>(light ? 250 : 20 + y * 5), 90});
+      const bool block = x > 8 && x < 20 && y > 6 && y < 18;
+      s.depth.pixels.push_back(static_cast<uint8_t>(block ? 20 : x * 5));
+    }
+  }
+  return s;
+}
+
+TEST_F(CliUnixTest, InvertedDepthRendersAsAnInvertedDepthMapDoes) {
+  const DepthScene scene = MakeDepthScene();
+  Write("colour.png", scene.colour);
+  Write("depth.png", scene.depth);
+  Write("depth-inverted.png", scene.Depth(true));
+  Write("with-depth.png", scene.WithDepth(false));
+  Write("with-depth-inverted.png", scene.WithDepth(true));
+  for (const bool inverted : {false, true}) {
+    const std::vector<uint8_t> bytes = SerializeHandoffDepth(scene.Plane(inverted));
+    std::ofstream(file(inverted ? "inverted.dat" : "depth.dat"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+  }
+  const std::vector<std::string> settings = {"--focus", "60", "--max-blur", "10", "--levels", "6"};
+  const auto render = [&](std::vector<std::string> args, const std::string& output) {
+    args.insert(args.begin(), "render");
+    args.insert(args.end(), settings.begin(), settings.end());
+    args.insert(args.end(), {"-o", file(output)});
+    EXPECT_EQ(Run(args), 0) << err_.str();
+    return Read(output);
+  };
+
+  struct Source {
+    const char* name;
+    std::vector<std::string> original, inverted;  // arguments naming the depth map
+  };
+  const std::vector<Source> sources = {
+      {"extra channel", {file("with-depth.png")}, {file("with-depth-inverted.png")}},
+      {"grey image",
+       {file("colour.png"), "--depth", file("depth.png")},
+       {file("colour.png"), "--depth", file("depth-inverted.png")}},
+      {"hand-off file",
+       {file("colour.png"), "--depth-file", file("depth.dat")},
+       {file("colour.png"), "--depth-file", file("inverted.dat")}},
+  };
+  for (const Source& source : sources) {
+    SCOPED_TRACE(source.name);
+    std::vector<std::string> flagged = source.original;
+    flagged.push_back("--invert-depth");
+    const Image withFlag = render(flagged, "flagged.png");
+    const Image invertedMap = render(source.inverted, "inverted-map.png");
+    const Image plain = render(source.original, "plain.png");
+    EXPECT_EQ(withFlag.pixels, invertedMap.pixels);
+    EXPECT_NE(withFlag.pixels, plain.pixels);  // the option changed the picture
+  }
+
+  // The depth channel written back is the image's own, not the inverted one.
+  const Image kept =
+      render({file("with-depth.png"), "--invert-depth", "--keep-extra-channels"}, "kept.png");
+  ASSERT_EQ(kept.channels, 4);
+  const Image original = scene.WithDepth(false);
+  for (size_t i = 3; i < kept.pixels.size(); i += 4) {
+    ASSERT_EQ(kept.pixels[i], original.pixels[i]) << i;
+  }
+}
 
 TEST_F(CliUnixTest, UnwritableOutputFailsBeforeAnyWork) {
   // Large enough for progress reports, so that a render would show.

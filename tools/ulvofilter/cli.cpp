@@ -306,6 +306,8 @@ void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
       ->capture_default_str();
   cmd.add_flag("--keep-extra-channels", a.keepExtraChannels,
                "also write the image's depth and other extra channels (PNG, TIFF)");
+  cmd.add_flag("--invert-depth", a.settings.invertDepth,
+               "the depth map has 255 near, 0 far: use 255 - d for each depth d");
 }
 
 }  // namespace
