@@ -1,10 +1,11 @@
-// ulvofilter as a command-line program: depth maps with 255 near, output
-// paths checked before any work, exit codes.
+// ulvofilter as a command-line program: version and help, depth maps with
+// 255 near, output paths checked before any work, exit codes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "tools/ulvofilter/cli.h"
 #include "tools/ulvofilter/handoff_depth.h"
 #include "tools/ulvofilter/output_path.h"
+#include "ulvo_version.h"
 
 namespace ulvo {
 namespace {
@@ -58,6 +60,23 @@ class CliUnixTest : public ::testing::Test {
   std::ostringstream out_, err_;
   std::string progress_;
 };
+
+TEST_F(CliUnixTest, VersionAndHelpShowTheBuildsVersion) {
+  EXPECT_TRUE(std::regex_match(ULVO_VERSION, std::regex("[0-9]+\\.[0-9]+\\.[0-9]+")));
+  ASSERT_EQ(Run({"--version"}), 0);
+  EXPECT_EQ(out_.str(), std::string("ulvofilter ") + ULVO_VERSION + "\n");
+  EXPECT_EQ(err_.str(), "");
+
+  ASSERT_EQ(Run({"--help"}), 0);
+  const std::string help = out_.str();
+  EXPECT_NE(help.find(std::string("ulvofilter ") + ULVO_VERSION), std::string::npos) << help;
+  EXPECT_NE(help.find("--version"), std::string::npos);
+  ASSERT_EQ(Run({"render", "--help"}), 0);
+  EXPECT_NE(out_.str().find("--invert-depth"), std::string::npos);
+
+  EXPECT_EQ(Run({"--no-such-option"}), kExitUsage);
+  EXPECT_EQ(Run({"render", "--focus"}), kExitUsage);
+}
 
 // A scene whose depth has no symmetry around any focus: a ramp from left to
 // right with a near block, on a colour pattern with bright points, 46

@@ -17,9 +17,13 @@
 #include "tools/ulvofilter/output_path.h"
 #include "tools/ulvofilter/progress_bar.h"
 #include "tools/ulvofilter/render_job.h"
+#include "ulvo_version.h"
 
 namespace ulvo {
 namespace {
+
+constexpr char kToolName[] = "ulvofilter";
+constexpr char kSummary[] = "depth-of-field blur with aperture-shaped highlights";
 
 struct StreamMessages : UserMessages {
   explicit StreamMessages(std::ostream& s) : stream(s) {}
@@ -313,8 +317,10 @@ void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
 }  // namespace
 
 int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
-  CLI::App app{"ulvofilter: depth-of-field blur with aperture-shaped highlights"};
+  CLI::App app{std::string(kToolName) + " " + ULVO_VERSION + ": " + kSummary, kToolName};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string(kToolName) + " " + ULVO_VERSION,
+                       "print the version and exit");
 
   RenderArgs renderArgs;
   CLI::App* render = app.add_subcommand("render", "blur an image by its depth map");
