@@ -1,5 +1,5 @@
-// ulvofilter as a command-line program: version and help, depth maps with
-// 255 near, output paths checked before any work, exit codes.
+// ulvofilter as a command-line program: version, help and manual page,
+// depth maps with 255 near, output paths checked before any work, exit codes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include "tests/imageio/temp_dir.h"
 #include "tools/ulvofilter/cli.h"
 #include "tools/ulvofilter/handoff_depth.h"
+#include "tools/ulvofilter/man_page.h"
 #include "tools/ulvofilter/output_path.h"
 #include "ulvo_version.h"
 
@@ -61,7 +62,23 @@ class CliUnixTest : public ::testing::Test {
   std::string progress_;
 };
 
-TEST_F(CliUnixTest, VersionAndHelpShowTheBuildsVersion) {
+// Options named in a help text: every "--word" in it.
+std::set<std::string> LongOptions(const std::string& help) {
+  std::set<std::string> names;
+  const std::regex option("--[a-z][a-z0-9-]*");
+  for (auto it = std::sregex_iterator(help.begin(), help.end(), option);
+       it != std::sregex_iterator(); ++it) {
+    names.insert(it->str());
+  }
+  return names;
+}
+
+// Runs of white space as one space.
+std::string Squeezed(const std::string& text) {
+  return std::regex_replace(text, std::regex("\\s+"), " ");
+}
+
+TEST_F(CliUnixTest, VersionAndHelpShowTheBuildsVersionAndTheExitCodes) {
   EXPECT_TRUE(std::regex_match(ULVO_VERSION, std::regex("[0-9]+\\.[0-9]+\\.[0-9]+")));
   ASSERT_EQ(Run({"--version"}), 0);
   EXPECT_EQ(out_.str(), std::string("ulvofilter ") + ULVO_VERSION + "\n");
@@ -71,11 +88,67 @@ TEST_F(CliUnixTest, VersionAndHelpShowTheBuildsVersion) {
   const std::string help = out_.str();
   EXPECT_NE(help.find(std::string("ulvofilter ") + ULVO_VERSION), std::string::npos) << help;
   EXPECT_NE(help.find("--version"), std::string::npos);
+  for (const ExitCodeMeaning& exit : ExitCodeMeanings()) {
+    EXPECT_NE(help.find("  " + std::to_string(exit.code) + " "), std::string::npos) << exit.code;
+    EXPECT_NE(Squeezed(help).find(exit.meaning), std::string::npos) << exit.code;  // wrapped
+  }
+  EXPECT_EQ(help.find("help-man"), std::string::npos);  // a build step, not a user's command
+
   ASSERT_EQ(Run({"render", "--help"}), 0);
   EXPECT_NE(out_.str().find("--invert-depth"), std::string::npos);
 
   EXPECT_EQ(Run({"--no-such-option"}), kExitUsage);
   EXPECT_EQ(Run({"render", "--focus"}), kExitUsage);
+}
+
+TEST_F(CliUnixTest, ManualPageHoldsEveryOptionOfEveryHelpText) {
+  ASSERT_EQ(Run({"help-man"}), 0) << err_.str();
+  const std::string page = out_.str();
+  EXPECT_EQ(page.rfind(".\\\"", 0), 0u);  // a comment line first, then the title
+  EXPECT_NE(page.find(std::string(".TH ULVOFILTER 1 \"\" \"ulvofilter ") + ULVO_VERSION),
+            std::string::npos);
+
+  size_t checked = 0;
+  for (const char* command : {"", "render", "demo", "make-pattern", "make-scene", "bench"}) {
+    std::vector<std::string> args;
+    if (*command != '\0') args.push_back(command);
+    args.push_back("--help");
+    ASSERT_EQ(Run(args), 0);
+    const std::string help = out_.str();
+    if (*command != '\0') {
+      EXPECT_NE(page.find(".SS \"" + TroffEscape(command) + "\""), std::string::npos) << command;
+    }
+    for (const std::string& option : LongOptions(help)) {
+      SCOPED_TRACE(std::string(command) + " " + option);
+      // Hyphens are escaped in troff.
+      EXPECT_NE(page.find(TroffEscape(option)), std::string::npos);
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 20u);
+  for (const ExitCodeMeaning& exit : ExitCodeMeanings()) {
+    EXPECT_NE(
+        page.find(".TP\n\\fB" + std::to_string(exit.code) + "\\fR\n" + TroffEscape(exit.meaning)),
+        std::string::npos)
+        << exit.code;
+  }
+  // No unescaped hyphen or control character at a line start slips through.
+  std::istringstream lines(page);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] == '.') continue;
+    EXPECT_NE(line[0], '\'') << line;
+    EXPECT_EQ(std::regex_search(line, std::regex("(^|[^\\\\])-")), false) << line;
+  }
+
+  ASSERT_EQ(Run({"help-man", "-o", file("ulvofilter.1")}), 0) << err_.str();
+  std::ifstream in(file("ulvofilter.1"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), page);
+  EXPECT_EQ(Run({"help-man", "-o", file("no-such-folder/ulvofilter.1")}), kExitFailure);
+}
+
+TEST_F(CliUnixTest, TroffEscapeNeutralisesControlLinesBackslashesAndHyphens) {
+  EXPECT_EQ(TroffEscape(".png, 'x' and a\\b -1\n.tif"), "\\&.png, 'x' and a\\eb \\-1\n\\&.tif");
+  EXPECT_EQ(TroffEscape("'quoted"), "\\&'quoted");
 }
 
 // A scene whose depth has no symmetry around any focus: a ramp from left to

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <ostream>
+#include <span>
 
 namespace ulvo {
 
@@ -11,6 +12,14 @@ namespace ulvo {
 inline constexpr int kExitFailure = 1;  // a file or the render failed
 inline constexpr int kExitUsage = 2;    // bad arguments
 inline constexpr int kExitCancelled = 130;
+
+struct ExitCodeMeaning {
+  int code;
+  const char* meaning;
+};
+
+// Every exit code with what it means, for --help and the manual page.
+std::span<const ExitCodeMeaning> ExitCodeMeanings();
 
 struct CliEnvironment {
   std::ostream& out;
