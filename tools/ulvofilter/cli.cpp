@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,11 +15,84 @@
 #include "tools/ulvofilter/bench_command.h"
 #include "tools/ulvofilter/demo_scene.h"
 #include "tools/ulvofilter/handoff_depth.h"
+#include "tools/ulvofilter/man_page.h"
+#include "tools/ulvofilter/output_path.h"
 #include "tools/ulvofilter/progress_bar.h"
 #include "tools/ulvofilter/render_job.h"
+#include "ulvo_version.h"
 
 namespace ulvo {
 namespace {
+
+constexpr char kToolName[] = "ulvofilter";
+constexpr char kSummary[] = "depth-of-field blur with aperture-shaped highlights";
+
+constexpr ExitCodeMeaning kExitCodes[] = {
+    {0, "done"},
+    {kExitFailure,
+     "a file could not be read or written, the output's folder is missing or not writable, or "
+     "the render failed (for example an all-black pattern)"},
+    {kExitUsage,
+     "bad arguments: an unknown command or option, a value out of range, an output "
+     "name of a type the tool cannot write"},
+    {kExitCancelled, "cancelled by Ctrl-C; nothing was written"},
+};
+
+constexpr char kDescription[] =
+    "renders the blur a lens makes outside its plane of focus: every pixel is spread over a "
+    "kernel shaped like the aperture pattern, the kernel grows with the distance of the "
+    "pixel's depth value from the focus depth, bright pixels bloom into the aperture's shape "
+    "and nearer objects are not smeared over by the blur behind them.";
+
+// Breaks `text` into lines of at most `width` characters (longer words
+// stand alone), the first line after `first`, the others after `indent`
+// spaces. Blank lines in `text` stay as paragraph breaks.
+std::string Wrap(const std::string& text, size_t width, const std::string& first = "",
+                 size_t indent = 0) {
+  std::string out = first;
+  size_t column = first.size();
+  bool lineEmpty = true;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    if (text.compare(pos, 2, "\n\n") == 0) {
+      out += "\n\n";
+      column = 0;
+      lineEmpty = true;
+      pos += 2;
+      continue;
+    }
+    if (text[pos] == ' ' || text[pos] == '\n') {
+      ++pos;
+      continue;
+    }
+    const size_t end = std::min(text.find_first_of(" \n", pos), text.size());
+    const std::string word = text.substr(pos, end - pos);
+    pos = end;
+    if (!lineEmpty && column + 1 + word.size() > width) {
+      out += "\n" + std::string(indent, ' ');
+      column = indent;
+      lineEmpty = true;
+    }
+    if (!lineEmpty) {
+      out += ' ';
+      ++column;
+    }
+    out += word;
+    column += word.size();
+    lineEmpty = false;
+  }
+  return out;
+}
+
+std::string ExitCodeTable() {
+  std::string table = "Exit codes:\n";
+  for (const ExitCodeMeaning& exit : kExitCodes) {
+    std::string code = "  " + std::to_string(exit.code);
+    code.resize(7, ' ');
+    table += Wrap(exit.meaning, 78, code, 7) + "\n";
+  }
+  return table;
+}
 
 struct StreamMessages : UserMessages {
   explicit StreamMessages(std::ostream& s) : stream(s) {}
@@ -39,6 +113,10 @@ struct RenderArgs {
 
 struct DemoArgs {
   std::string directory = ".";
+};
+
+struct ManArgs {
+  std::string output;  // empty: standard output
 };
 
 struct PatternArgs {
@@ -119,7 +197,22 @@ bool LoadDepth(const RenderArgs& args, const Image& image, std::optional<DepthPl
   return true;
 }
 
+// Fails before any work when the output cannot be written.
+bool OutputUsable(const std::string& path, const CliEnvironment& env, int& code) {
+  const OutputCheck check = CheckOutputPath(path);
+  if (check.exitCode == 0) return true;
+  code = Fail(env, check.message, check.exitCode);
+  return false;
+}
+
 int Render(const RenderArgs& args, const CliEnvironment& env) {
+  int code = 0;
+  if (!OutputUsable(args.output, env, code)) return code;
+  Region region;
+  if (!args.region.empty() && !ParseRegion(args.region, region)) {
+    return Fail(env, "--region wants x,y,width,height, e.g. 10,20,100,100", kExitUsage);
+  }
+
   std::string error;
   Image image;
   if (!ReadImageFile(args.image, image, error)) return Fail(env, error);
@@ -139,10 +232,6 @@ int Render(const RenderArgs& args, const CliEnvironment& env) {
 
   RenderSettings settings = args.settings;
   if (!args.region.empty()) {
-    Region region;
-    if (!ParseRegion(args.region, region)) {
-      return Fail(env, "--region wants x,y,width,height, e.g. 10,20,100,100", kExitUsage);
-    }
     if (!CheckRegion(region, image.width, image.height, error)) return Fail(env, error);
     settings.region = region;
   }
@@ -151,7 +240,7 @@ int Render(const RenderArgs& args, const CliEnvironment& env) {
   if (ChooseDepthSource(image, depth) == DepthSourceKind::kNone) {
     env.err << "ulvofilter: note: no depth map, so the whole image is blurred evenly\n";
   }
-  ProgressBar progress(stderr, env.drawProgress, env.cancel);
+  ProgressBar progress(env.progressStream, env.drawProgress, env.cancel);
   RenderReport report;
   if (!RenderImage(image, depth, pattern, settings, &progress, report, error)) {
     if (report.status == RenderStatus::kCancelled) {
@@ -210,7 +299,7 @@ int Demo(const DemoArgs& args, const CliEnvironment& env) {
   settings.maxBlur = 30;
   settings.hardness = 2.0;
   const PatternBitmap pattern = ToPatternBitmap(DrawAperture(ApertureShape::kHexagon, 64));
-  ProgressBar progress(stderr, env.drawProgress, env.cancel);
+  ProgressBar progress(env.progressStream, env.drawProgress, env.cancel);
   RenderReport report;
   env.out << "rendering the sample scene (" << scene.width << " x " << scene.height
           << ", hexagonal aperture, focus on the sign) ...\n";
@@ -230,6 +319,8 @@ int Demo(const DemoArgs& args, const CliEnvironment& env) {
 }
 
 int MakePattern(const PatternArgs& args, const CliEnvironment& env) {
+  int code = 0;
+  if (!OutputUsable(args.output, env, code)) return code;
   for (const auto& [name, shape] : ApertureShapeNames()) {
     if (name != args.shape) continue;
     std::string error;
@@ -243,6 +334,8 @@ int MakePattern(const PatternArgs& args, const CliEnvironment& env) {
 }
 
 int MakeScene(const std::string& output, const CliEnvironment& env) {
+  int code = 0;
+  if (!OutputUsable(output, env, code)) return code;
   std::string error;
   if (!WriteImageFile(output, MakeDemoScene(), error)) return Fail(env, error);
   env.out << "wrote " << output << " (RGB with the depth map as fourth channel, focus "
@@ -252,12 +345,17 @@ int MakeScene(const std::string& output, const CliEnvironment& env) {
 
 void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
   cmd.add_option("image", a.image, "image to blur (PNG, JPEG or TIFF)")->required();
-  cmd.add_option("-o,--output", a.output, "result file (.png, .jpg, .tif)")->required();
+  cmd.add_option("-o,--output", a.output, "result file (.png, .jpg/.jpeg, .tif/.tiff)")
+      ->type_name("FILE")
+      ->required();
   auto* depth =
-      cmd.add_option("--depth", a.depthImage, "depth map as a grey image of the same size");
+      cmd.add_option("--depth", a.depthImage, "depth map as a grey image of the same size")
+          ->type_name("FILE");
   cmd.add_option("--depth-file", a.depthFile, "depth map as a hand-off file (alpha.dat)")
+      ->type_name("FILE")
       ->excludes(depth);
-  cmd.add_option("--pattern", a.pattern, "aperture pattern (TIFF); default: a built-in disc");
+  cmd.add_option("--pattern", a.pattern, "aperture pattern (TIFF); default: a built-in disc")
+      ->type_name("FILE");
   cmd.add_option("--focus", a.settings.focusDepth, "depth value in focus")
       ->check(CLI::Range(0, 255))
       ->capture_default_str();
@@ -284,19 +382,52 @@ void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
   cmd.add_option("--skip", a.settings.skip, "render every n-th pixel (faster, coarser)")
       ->check(CLI::Range(1, 5))
       ->capture_default_str();
-  cmd.add_option("--region", a.region, "render only x,y,width,height (as the preview does)");
+  cmd.add_option("--region", a.region, "render only x,y,width,height (as the preview does)")
+      ->type_name("X,Y,W,H");
   cmd.add_option("--threads", a.settings.threads, "threads to render with (0: one per core)")
       ->check(CLI::Range(0, 256))
       ->capture_default_str();
   cmd.add_flag("--keep-extra-channels", a.keepExtraChannels,
                "also write the image's depth and other extra channels (PNG, TIFF)");
+  cmd.add_flag("--invert-depth", a.settings.invertDepth,
+               "the depth map has 255 near, 0 far: use 255 - d for each depth d");
+  cmd.footer(
+      Wrap("The depth map comes from --depth, else --depth-file, else the image's first channel "
+           "after its colour; without one the whole image is blurred evenly with the widest "
+           "kernel. Depth 0 is nearest and 255 farthest; --invert-depth reads a map the other way "
+           "round (255 nearest), and --focus then counts in the inverted values (0 nearest).\n"
+           "\n"
+           "The output's folder, and its type from the name, are checked before the image is "
+           "read; the result is written under a temporary name and renamed, so a failed or "
+           "cancelled run leaves no partial file.",
+           78));
+}
+
+int WriteManPage(const CLI::App& app, const ManArgs& args, const CliEnvironment& env) {
+  const std::string page =
+      FormatManPage(app, ManPageText{ULVO_VERSION, kSummary, kDescription, ExitCodeMeanings()});
+  if (args.output.empty()) {
+    env.out << page;
+    return 0;
+  }
+  std::ofstream file(args.output, std::ios::binary);
+  file << page;
+  file.close();
+  if (!file) return Fail(env, args.output + ": cannot write the manual page");
+  return 0;
 }
 
 }  // namespace
 
+std::span<const ExitCodeMeaning> ExitCodeMeanings() {
+  return kExitCodes;
+}
+
 int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
-  CLI::App app{"ulvofilter: depth-of-field blur with aperture-shaped highlights"};
+  CLI::App app{std::string(kToolName) + " " + ULVO_VERSION + ": " + kSummary, kToolName};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string(kToolName) + " " + ULVO_VERSION,
+                       "print the version and exit");
 
   RenderArgs renderArgs;
   CLI::App* render = app.add_subcommand("render", "blur an image by its depth map");
@@ -305,6 +436,7 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
   DemoArgs demoArgs;
   CLI::App* demo = app.add_subcommand("demo", "render the built-in sample scene");
   demo->add_option("-o,--output-dir", demoArgs.directory, "folder for the results")
+      ->type_name("DIR")
       ->capture_default_str();
 
   PatternArgs patternArgs;
@@ -314,7 +446,9 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
   makePattern->add_option("shape", patternArgs.shape, "the shape")
       ->required()
       ->check(CLI::IsMember(shapes));
-  makePattern->add_option("-o,--output", patternArgs.output, "pattern file (.tif)")->required();
+  makePattern->add_option("-o,--output", patternArgs.output, "pattern file (.tif)")
+      ->type_name("FILE")
+      ->required();
   makePattern->add_option("--size", patternArgs.size, "width and height in pixels")
       ->check(CLI::Range(8, 1024))
       ->capture_default_str();
@@ -322,10 +456,20 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
   std::string sceneOutput;
   CLI::App* makeScene =
       app.add_subcommand("make-scene", "write the sample scene with its depth channel");
-  makeScene->add_option("-o,--output", sceneOutput, "scene file (.tif or .png)")->required();
+  makeScene->add_option("-o,--output", sceneOutput, "scene file (.tif or .png)")
+      ->type_name("FILE")
+      ->required();
 
   BenchArgs benchArgs;
   CLI::App* bench = AddBenchCommand(app, benchArgs);
+
+  // Writes the manual page; the build runs it. Hidden: not a user's command.
+  ManArgs manArgs;
+  CLI::App* man = app.add_subcommand("help-man", "write the manual page (troff)")->group("");
+  man->add_option("-o,--output", manArgs.output, "page file (default: standard output)")
+      ->type_name("FILE");
+  // Set last: subcommands added after it would inherit it.
+  app.footer(ExitCodeTable());
 
   try {
     app.parse(argc, argv);
@@ -338,6 +482,7 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
   if (makePattern->parsed()) return MakePattern(patternArgs, env);
   if (makeScene->parsed()) return MakeScene(sceneOutput, env);
   if (bench->parsed()) return RunBench(benchArgs, env);
+  if (man->parsed()) return WriteManPage(app, manArgs, env);
   return kExitUsage;
 }
 

@@ -74,24 +74,44 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
     error = "not enough memory for a " + std::to_string(W) + " x " + std::to_string(H) + " image";
     return false;
   }
+  if (settings.invertDepth && source == DepthSourceKind::kExtraChannel) {
+    // The depth is the first of the picture's four planes; only the image's
+    // own columns are turned round, the padding stays at depth 0.
+    for (int y = 0; y < H; ++y) {
+      uint8_t* pixel = picture.pixels.data() + static_cast<size_t>(picture.rowBytes) * y;
+      for (int x = 0; x < W; ++x, pixel += picture.planes)
+        *pixel = static_cast<uint8_t>(255 - *pixel);
+    }
+  }
   RenderSource renderSource = picture.source();
-  std::vector<uint8_t> paddedDepth;  // a plane too narrow for the padded picture, widened
+  // A copy of the plane when it is too narrow for the padded picture (the
+  // padding columns then at depth 0) or is to be inverted (only the image's
+  // own columns; a plane's bytes beyond them stay as they are). The
+  // caller's plane stays as it is.
+  std::vector<uint8_t> depthCopy;
   if (source == DepthSourceKind::kPlane) {
     renderSource.depthPlane = plane->bottomUp.data();
     renderSource.depthRowBytes = plane->rowBytes;
-    if (plane->rowBytes < renderSource.width) {
+    if (plane->rowBytes < renderSource.width || settings.invertDepth) {
+      const bool wideEnough = plane->rowBytes >= renderSource.width;
+      const int rowBytes = wideEnough ? plane->rowBytes : renderSource.width;
+      const int copied = wideEnough ? plane->rowBytes : W;
       try {
-        paddedDepth.assign(static_cast<size_t>(renderSource.width) * H, 0);
+        depthCopy.assign(static_cast<size_t>(rowBytes) * H, 0);
       } catch (const std::bad_alloc&) {
         error = "not enough memory for the depth map";
         return false;
       }
       for (int y = 0; y < H; ++y) {
-        std::copy_n(plane->bottomUp.data() + static_cast<size_t>(plane->rowBytes) * y, W,
-                    paddedDepth.data() + static_cast<size_t>(renderSource.width) * y);
+        const uint8_t* src = plane->bottomUp.data() + static_cast<size_t>(plane->rowBytes) * y;
+        uint8_t* dst = depthCopy.data() + static_cast<size_t>(rowBytes) * y;
+        std::copy_n(src, copied, dst);
+        if (settings.invertDepth) {
+          for (int x = 0; x < W; ++x) dst[x] = static_cast<uint8_t>(255 - src[x]);
+        }
       }
-      renderSource.depthPlane = paddedDepth.data();
-      renderSource.depthRowBytes = renderSource.width;
+      renderSource.depthPlane = depthCopy.data();
+      renderSource.depthRowBytes = rowBytes;
     }
   }
 

@@ -34,6 +34,9 @@ struct RenderSettings {
   int skip = 1;
   std::optional<Region> region;  // render only this rectangle, as a preview does
   int threads = 0;               // engine threads; 0: one per hardware thread
+  // The depth map has 255 near: every depth value d of the image is used as
+  // 255 - d (the padding columns beyond the image stay at depth 0).
+  bool invertDepth = false;
 };
 
 struct RenderReport {
