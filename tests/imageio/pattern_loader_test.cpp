@@ -242,6 +242,19 @@ TEST_F(PatternLoaderTest, HeadersThatWouldOverrunTheDestinationAreRefused) {
   ASSERT_EQ(messages_.texts.size(), 1u);
   EXPECT_NE(messages_.texts[0].find("too large"), std::string::npos);
 
+  // A small file whose pixels claim hundreds of samples each would need
+  // gigabytes once decoded.
+  TestTiff wide;
+  wide.width = 4096;
+  wide.height = 4096;
+  wide.samples = 200;
+  const std::string samples = dir_.file("samples.tif");
+  ASSERT_TRUE(WriteTestTiff(samples, wide));
+  messages_.texts.clear();
+  EXPECT_EQ(loader.ReadDescription(d, samples), 0);
+  ASSERT_EQ(messages_.texts.size(), 1u);
+  EXPECT_NE(messages_.texts[0].find("too large"), std::string::npos);
+
   // The file grew after the description was read: the destination, sized for
   // the old file, is not written.
   TestTiff small;
