@@ -243,13 +243,20 @@ TEST_F(PatternLoaderTest, HeadersThatWouldOverrunTheDestinationAreRefused) {
   EXPECT_NE(messages_.texts[0].find("too large"), std::string::npos);
 
   // A small file whose pixels claim hundreds of samples each would need
-  // gigabytes once decoded.
-  TestTiff wide;
-  wide.width = 4096;
-  wide.height = 4096;
-  wide.samples = 200;
+  // gigabytes once decoded; its one strip holds a single byte.
   const std::string samples = dir_.file("samples.tif");
-  ASSERT_TRUE(WriteTestTiff(samples, wide));
+  TIFF* tif = TIFFOpen(samples.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4096u);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 4096u);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 200);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4096u);
+  uint8_t byte = 0;
+  ASSERT_EQ(TIFFWriteRawStrip(tif, 0, &byte, 1), 1);
+  TIFFClose(tif);
   messages_.texts.clear();
   EXPECT_EQ(loader.ReadDescription(d, samples), 0);
   ASSERT_EQ(messages_.texts.size(), 1u);
