@@ -36,6 +36,16 @@ void ToBottomUpBgr(const std::vector<uint8_t>& decoded, int channels, uint32_t w
   }
 }
 
+// Decoding keeps every sample of a pixel, so a small file that claims
+// thousands of samples per pixel would demand gigabytes; a pattern needs at
+// most four (grey or colour, and alpha) at the largest size.
+constexpr uint64_t kMaxDecodedBytes = uint64_t{kMaxPatternDimension} * kMaxPatternDimension * 4;
+
+bool DecodedSizeAllowed(const TiffLayout& layout) {
+  return uint64_t{layout.width} * layout.height * static_cast<uint64_t>(layout.outputChannels()) <=
+         kMaxDecodedBytes;
+}
+
 }  // namespace
 
 int PatternLoader::ReadDescription(PatternDescription& description, const std::string& path) {
@@ -52,9 +62,11 @@ int PatternLoader::ReadDescription(PatternDescription& description, const std::s
     messages_.ShowMessage(UnsupportedBits(layout.bitsPerSample));
     return 0;
   }
-  if (layout.width > kMaxPatternDimension || layout.height > kMaxPatternDimension) {
+  if (layout.width > kMaxPatternDimension || layout.height > kMaxPatternDimension ||
+      !DecodedSizeAllowed(layout)) {
     messages_.ShowMessage("Pattern too large ( " + std::to_string(layout.width) + " x " +
-                          std::to_string(layout.height) + " pixels )");
+                          std::to_string(layout.height) + " pixels, " +
+                          std::to_string(layout.samplesPerPixel) + " samples per pixel )");
     return 0;
   }
   std::string reason;
@@ -93,6 +105,7 @@ int PatternLoader::ReadPixels(const PatternDescription& description, uint8_t* de
   std::string reason;
   if (layout.width != description.imageWidth || layout.height != description.imageLength ||
       layout.width > kMaxPatternDimension || layout.height > kMaxPatternDimension ||
+      !DecodedSizeAllowed(layout) ||
       description.destRowStride < static_cast<int64_t>(layout.width) * 3) {
     messages_.ShowMessage("The pattern file has changed since it was chosen: " +
                           description.fileName);

@@ -26,7 +26,9 @@ FileProfileStore::FileProfileStore(std::string path) : path_(std::move(path)) {
   bool ours = false;
   std::string line;
   while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Line ends of any kind; a value cannot end in a carriage return, as the
+    // next write would store it in a form that reads back without it.
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line.front() == '[') {
       ours = line == std::string("[") + kProfileSection + "]";
       if (!ours) foreign_.push_back(line);

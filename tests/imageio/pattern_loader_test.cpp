@@ -242,6 +242,26 @@ TEST_F(PatternLoaderTest, HeadersThatWouldOverrunTheDestinationAreRefused) {
   ASSERT_EQ(messages_.texts.size(), 1u);
   EXPECT_NE(messages_.texts[0].find("too large"), std::string::npos);
 
+  // A small file whose pixels claim hundreds of samples each would need
+  // gigabytes once decoded; its one strip holds a single byte.
+  const std::string samples = dir_.file("samples.tif");
+  TIFF* tif = TIFFOpen(samples.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4096u);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 4096u);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 200);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4096u);
+  uint8_t byte = 0;
+  ASSERT_EQ(TIFFWriteRawStrip(tif, 0, &byte, 1), 1);
+  TIFFClose(tif);
+  messages_.texts.clear();
+  EXPECT_EQ(loader.ReadDescription(d, samples), 0);
+  ASSERT_EQ(messages_.texts.size(), 1u);
+  EXPECT_NE(messages_.texts[0].find("too large"), std::string::npos);
+
   // The file grew after the description was read: the destination, sized for
   // the old file, is not written.
   TestTiff small;

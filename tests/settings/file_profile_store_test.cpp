@@ -70,6 +70,19 @@ TEST(FileProfileStore, OddContentsReadAsMissing) {
   EXPECT_EQ(store.IntOr("Text", 42), 42);
 }
 
+TEST(FileProfileStore, AValueReadsTheSameBeforeAndAfterAWriteOfAnother) {
+  TempDir dir;
+  const std::string path = dir.file("crs.ini");
+  // A line that ends in two carriage returns before its line feed.
+  WriteAll(path, "[UlvoFilter]\nOldPatName=/patterns/disc.tif\r\r\nMid=a\rb\n");
+  FileProfileStore store(path);
+  EXPECT_EQ(store.ReadString("OldPatName"), "/patterns/disc.tif");
+  ASSERT_TRUE(store.WriteInt("Ndepth", 3));
+  const FileProfileStore again(path);
+  EXPECT_EQ(again.ReadString("OldPatName"), "/patterns/disc.tif");
+  EXPECT_EQ(again.ReadString("Mid"), "a\rb");
+}
+
 TEST(FileProfileStore, WritesKeepOtherSectionsAndRefuseWhatCannotBeStored) {
   TempDir dir;
   const std::string path = dir.file("mixed.ini");

@@ -1,0 +1,299 @@
+// Writes the seed corpora of the fuzz targets into the folder named on the
+// command line (tests/fuzz/corpus): small valid inputs of every kind each
+// target reads, so that fuzzing starts from files that get past the first
+// checks. The output is checked in; run this again after changing it.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "src/host/filter_record.h"
+#include "src/imageio/image_file.h"
+#include "src/resources/editor_ids.h"
+#include "tests/fuzz/filter_calls.h"
+#include "tests/imageio/tiff_writer.h"
+#include "tools/ulvofilter/handoff_depth.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+using ulvo::fuzz::FilterCall;
+
+void WriteBytes(const fs::path& path, const Bytes& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+  WriteBytes(path, Bytes(text.begin(), text.end()));
+}
+
+Bytes Ramp(size_t n, int step) {
+  Bytes b(n);
+  for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(i * step);
+  return b;
+}
+
+// TIFF layouts the pixel decoder handles, each a few hundred bytes.
+std::vector<std::pair<std::string, ulvo::TestTiff>> PatternTiffs() {
+  std::vector<std::pair<std::string, ulvo::TestTiff>> tiffs;
+  ulvo::TestTiff grey;
+  grey.width = 8;
+  grey.height = 6;
+  grey.compression = COMPRESSION_LZW;
+  grey.data = Ramp(48, 5);
+  tiffs.emplace_back("grey8-lzw.tif", grey);
+
+  ulvo::TestTiff bilevel;
+  bilevel.width = 9;
+  bilevel.height = 3;
+  bilevel.bits = 1;
+  bilevel.photometric = PHOTOMETRIC_MINISWHITE;
+  bilevel.compression = COMPRESSION_PACKBITS;
+  bilevel.data = Ramp(6, 77);
+  tiffs.emplace_back("bilevel-miniswhite.tif", bilevel);
+
+  ulvo::TestTiff palette;
+  palette.width = 5;
+  palette.height = 4;
+  palette.bits = 4;
+  palette.photometric = PHOTOMETRIC_PALETTE;
+  palette.data = Ramp(12, 19);
+  for (int i = 0; i < 16; ++i) {
+    palette.red.push_back(static_cast<uint16_t>(i * 4096));
+    palette.green.push_back(static_cast<uint16_t>(65535 - i * 4096));
+    palette.blue.push_back(static_cast<uint16_t>(i * 1000));
+  }
+  tiffs.emplace_back("palette4.tif", palette);
+
+  ulvo::TestTiff rgb;
+  rgb.width = 4;
+  rgb.height = 4;
+  rgb.samples = 3;
+  rgb.photometric = PHOTOMETRIC_RGB;
+  rgb.compression = COMPRESSION_ADOBE_DEFLATE;
+  rgb.data = Ramp(48, 11);
+  tiffs.emplace_back("rgb8-deflate.tif", rgb);
+
+  ulvo::TestTiff planes = rgb;
+  planes.width = 3;
+  planes.height = 3;
+  planes.samples = 4;
+  planes.planar = PLANARCONFIG_SEPARATE;
+  planes.compression = COMPRESSION_NONE;
+  planes.data = Ramp(36, 7);
+  tiffs.emplace_back("rgba8-separate.tif", planes);
+
+  ulvo::TestTiff greyAlpha;
+  greyAlpha.width = 4;
+  greyAlpha.height = 2;
+  greyAlpha.samples = 2;
+  greyAlpha.bits = 2;
+  greyAlpha.data = Ramp(4, 51);
+  tiffs.emplace_back("grey2-alpha.tif", greyAlpha);
+  return tiffs;
+}
+
+void WritePatternAndImageTiffs(const fs::path& root) {
+  for (const auto& [name, tiff] : PatternTiffs()) {
+    const fs::path path = root / "pattern_loader" / name;
+    fs::create_directories(path.parent_path());
+    if (!ulvo::WriteTestTiff(path.string(), tiff))
+      std::fprintf(stderr, "cannot write %s\n", name.c_str());
+  }
+  fs::create_directories(root / "image_file");
+  for (const char* name : {"grey8-lzw.tif", "palette4.tif", "rgba8-separate.tif"}) {
+    fs::copy_file(root / "pattern_loader" / name, root / "image_file" / name,
+                  fs::copy_options::overwrite_existing);
+  }
+}
+
+void WriteImages(const fs::path& root) {
+  struct Shape {
+    const char* name;
+    int width, height, channels;
+  };
+  for (const Shape& s :
+       {Shape{"grey.png", 5, 4, 1}, Shape{"grey-alpha.png", 3, 2, 2}, Shape{"rgb.png", 3, 3, 3},
+        Shape{"rgba.png", 2, 3, 4}, Shape{"grey.jpg", 8, 8, 1}, Shape{"rgb.jpg", 9, 7, 3}}) {
+    ulvo::Image image;
+    image.width = s.width;
+    image.height = s.height;
+    image.channels = s.channels;
+    image.pixels = Ramp(static_cast<size_t>(s.width) * s.height * s.channels, 37);
+    std::string error;
+    if (!ulvo::WriteImageFile((root / "image_file" / s.name).string(), image, error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+    }
+  }
+}
+
+Bytes DepthFile(int width, int height, int rowBytes) {
+  ulvo::DepthPlane plane;
+  plane.width = width;
+  plane.height = height;
+  plane.rowBytes = rowBytes;
+  plane.bottomUp = Ramp(static_cast<size_t>(rowBytes) * height, 9);
+  return ulvo::SerializeHandoffDepth(plane);
+}
+
+void WriteDepthFiles(const fs::path& root) {
+  const Bytes small = DepthFile(4, 3, 4);
+  const Bytes padded = DepthFile(5, 2, 8);
+  const Bytes single = DepthFile(1, 1, 1);
+  WriteBytes(root / "handoff_depth" / "4x3.dat", small);
+  WriteBytes(root / "handoff_depth" / "5x2-padded.dat", padded);
+  WriteBytes(root / "handoff_depth" / "1x1.dat", single);
+
+  // The depth file target's prefix: flags (bit 0: expect a width, bit 1: a
+  // height), the expected width and height, the capacity's slack.
+  const auto withPrefix = [](uint8_t flags, int16_t w, int16_t h, int16_t slack, Bytes file) {
+    Bytes b{flags};
+    if (flags & 1) b.insert(b.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
+    if (flags & 2) b.insert(b.end(), {static_cast<uint8_t>(h), static_cast<uint8_t>(h >> 8)});
+    b.insert(b.end(), {static_cast<uint8_t>(slack), static_cast<uint8_t>(slack >> 8)});
+    b.insert(b.end(), file.begin(), file.end());
+    return b;
+  };
+  WriteBytes(root / "depth_file" / "exact.bin", withPrefix(3, 4, 3, 0, small));
+  WriteBytes(root / "depth_file" / "roomy.bin", withPrefix(0, 0, 0, 64, padded));
+  WriteBytes(root / "depth_file" / "too-small.bin", withPrefix(1, 5, 0, -1, padded));
+  Bytes truncated = small;
+  truncated.resize(truncated.size() - 3);
+  WriteBytes(root / "depth_file" / "truncated.bin", withPrefix(0, 0, 0, 8, truncated));
+}
+
+FilterCall Call(uint8_t selector, int16_t mode = ulvo::pi::kModeRGB, int16_t planes = 3) {
+  FilterCall c;
+  c.selector = selector;
+  c.imageMode = mode;
+  c.inLayerPlanes = planes;
+  c.filterRect = {0, 0, 3, 5};
+  c.fill = 60;
+  return c;
+}
+
+Bytes Encode(const std::vector<FilterCall>& calls) {
+  Bytes out;
+  for (const FilterCall& c : calls) c.Encode(out);
+  return out;
+}
+
+// Whole runs as hosts make them: a grey donor run and a colour run that
+// takes its depth, a four-plane run with mask and selection, a host that
+// calls again after the editor, a cancelled run.
+void WriteFilterRuns(const fs::path& root) {
+  using ulvo::pi::kSelectorContinue;
+  using ulvo::pi::kSelectorFinish;
+  using ulvo::pi::kSelectorParameters;
+  using ulvo::pi::kSelectorPrepare;
+  using ulvo::pi::kSelectorStart;
+  std::vector<std::pair<std::string, Bytes>> runs;
+
+  std::vector<FilterCall> handoff;
+  for (const uint8_t s : {kSelectorParameters, kSelectorPrepare, kSelectorStart}) {
+    handoff.push_back(Call(s, ulvo::pi::kModeGray, 1));
+  }
+  FilterCall donor = Call(kSelectorContinue, ulvo::pi::kModeGray, 1);
+  donor.flags = FilterCall::kIn;
+  handoff.push_back(donor);
+  handoff.push_back(Call(kSelectorFinish, ulvo::pi::kModeGray, 1));
+  handoff.push_back(Call(kSelectorPrepare));
+  handoff.push_back(Call(kSelectorStart));
+  FilterCall colour = Call(kSelectorContinue);
+  colour.flags = FilterCall::kIn | FilterCall::kOut | FilterCall::kAccept;
+  handoff.push_back(colour);
+  handoff.push_back(Call(kSelectorFinish));
+  runs.emplace_back("grey-donor-then-colour.bin", Encode(handoff));
+
+  std::vector<FilterCall> masked;
+  FilterCall start = Call(kSelectorStart, ulvo::pi::kModeRGB, 3);
+  start.inNonLayerPlanes = 1;
+  start.flags = FilterCall::kSelection;
+  start.selection = {1, 1, 3, 4};
+  masked.push_back(Call(kSelectorPrepare));
+  masked.push_back(start);
+  FilterCall run = Call(kSelectorContinue, ulvo::pi::kModeRGB, 3);
+  run.inNonLayerPlanes = 1;
+  run.flags = FilterCall::kIn | FilterCall::kOut | FilterCall::kMask | FilterCall::kAccept;
+  masked.push_back(run);
+  masked.push_back(Call(kSelectorFinish));
+  runs.emplace_back("four-planes-mask-selection.bin", Encode(masked));
+
+  std::vector<FilterCall> again;
+  FilterCall parameters = Call(kSelectorParameters);
+  parameters.host = 1;
+  again.push_back(parameters);
+  again.push_back(Call(kSelectorPrepare));
+  again.push_back(Call(kSelectorStart));
+  FilterCall first = Call(kSelectorContinue);
+  first.flags = FilterCall::kIn | FilterCall::kOut | FilterCall::kAccept;
+  again.push_back(first);
+  again.push_back(first);
+  again.push_back(Call(kSelectorFinish));
+  runs.emplace_back("second-continue.bin", Encode(again));
+
+  std::vector<FilterCall> cancelled = {Call(kSelectorPrepare), Call(kSelectorStart)};
+  FilterCall cancel = Call(kSelectorContinue);
+  cancel.flags = FilterCall::kIn | FilterCall::kOut;
+  cancelled.push_back(cancel);
+  cancelled.push_back(Call(kSelectorFinish));
+  runs.emplace_back("cancelled.bin", Encode(cancelled));
+
+  for (const auto& [name, bytes] : runs) {
+    WriteBytes(root / "entry_point" / name, bytes);
+    WriteBytes(root / "entry_editor" / name, bytes);
+  }
+}
+
+void WriteSettings(const fs::path& root) {
+  // First byte: bit 0 set reads the rest as a settings file; second byte:
+  // the focus depth that Save all stores.
+  WriteText(root / "settings" / "file.bin",
+            std::string("\x01\x80", 2) +
+                "[Other]\nkey=value\n[UlvoFilter]\nPrevSkip=2\nFullSkip=65537\nPrevWidth=120\n"
+                "Ndepth=-4\nMaxDMapSize=4294967295\nPatDir=/patterns\nOldPatName=/patterns/"
+                "disc.tif\r\nQuickQuit=0x1\n# comment\n");
+  WriteText(root / "settings" / "file-foreign-only.bin",
+            std::string("\x01\x10", 2) + "PatDir=outside\n[UlvoFilterX]\nImgDir=x\n");
+  // Otherwise entries: name index (bit 7: a string value), then the value.
+  Bytes memory = {0x00, 0x20};
+  memory.insert(memory.end(), {0x00, 0x05, 0x00, 0x00, 0x00});     // PrevSkip = 5
+  memory.insert(memory.end(), {0x8d, 0x03, 0x00, '/', 'p', 'd'});  // PatDir = "/pd"
+  memory.insert(memory.end(), {0x04, 0xff, 0xff, 0xff, 0xff});     // Ndepth = -1
+  memory.insert(memory.end(), {0x0e, 0x07, 0x00, 0x00, 0x00});     // ImgDir as an integer
+  WriteBytes(root / "settings" / "memory.bin", memory);
+}
+
+void WriteScripts(const fs::path& root) {
+  WriteText(root / "automation_script" / "finish.txt", "wait-editor\ncommand 57665\n");
+  WriteText(root / "automation_script" / "everything.txt",
+            "# every command once\nwait-editor\nsleep 250\ncommand 0x8004\n"
+            "post view 0x405 -1 4294967295\nkey 0x26 ctrl shift alt\nclick -5 12 right\n"
+            "answer yes\nclose-box\nexpect-open\nchoose 1001 2\ntype 1002 text # kept\n"
+            "check 1003 on\ndrop 1004\nscreenshot shot #1.bmp\nopen-file /tmp/disc.tif\nquit\n");
+  WriteText(root / "automation_script" / "malformed.txt",
+            "sleep\ncommand 70000\npost nowhere 1\nkey 0\nclick 1\nanswer maybe\ntype x y\n"
+            "screenshot # only a comment\nfrobnicate\n\t  \r\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
+    return 2;
+  }
+  const fs::path root(argv[1]);
+  WritePatternAndImageTiffs(root);
+  WriteImages(root);
+  WriteDepthFiles(root);
+  WriteFilterRuns(root);
+  WriteSettings(root);
+  WriteScripts(root);
+  return 0;
+}
