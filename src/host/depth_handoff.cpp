@@ -1,5 +1,7 @@
 #include "src/host/depth_handoff.h"
 
+#include <cstring>
+
 #include "src/host/depth_file.h"
 
 namespace ulvo {
@@ -10,12 +12,20 @@ bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
       int64_t{depth.size} != int64_t{job.height} * int64_t{job.rowBytes}) {
     return false;
   }
+  if (job.paddedWidth <= 0 || job.paddedWidth > job.rowBytes) return false;
+  const auto rowBytes = static_cast<size_t>(job.rowBytes);
+  const auto pixels = static_cast<size_t>(job.paddedWidth);
+  for (int32_t y = 0; y < job.height; ++y) {
+    uint8_t* row = depth.data + static_cast<size_t>(y) * rowBytes;
+    std::memcpy(row, job.inData + static_cast<size_t>(y) * rowBytes, pixels);
+    std::memset(row + pixels, 0, rowBytes - pixels);
+  }
   DepthFileInfo info;
   info.size = depth.size;
   info.rowBytes = depth.rowBytes;
   info.width = job.width;
   info.height = job.height;
-  return WriteDepthFile(path, info, job.inData, job.rowBytes) == DepthFileStatus::kOk;
+  return WriteDepthFile(path, info, depth.data, job.rowBytes) == DepthFileStatus::kOk;
 }
 
 bool ReadJobDepthFile(const FilterJob& job, DepthBuffer& depth, const std::filesystem::path& path) {

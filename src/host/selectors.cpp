@@ -25,6 +25,10 @@ void SetRequest(pi::FilterRecord& record, const pi::Rect& rect) {
   CopyRect(&record.maskRect, &rect);
 }
 
+bool SameRect(const pi::Rect& a, const pi::Rect& b) {
+  return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
+}
+
 void ClearRequest(pi::FilterRecord& record) {
   SetRequest(record, pi::Rect{0, 0, 0, 0});
 }
@@ -189,8 +193,13 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
     // Only one host calls again after the editor: hand back the parts of its
     // rectangle that the job did not cover, then end the calls.
     if (state.hostKind == HostKind::kPhotosle) services.Print("Second time");
-    // The buffers cover filterRect only when this run asked for it.
-    if (state.requestedFilterRect) CopyUnfilteredMargins(record, job);
+    // The buffers cover filterRect only when this run asked for it, the host
+    // delivered that rectangle and filterRect is still the same.
+    if (state.requestedFilterRect && SameRect(record.filterRect, state.requestedRect) &&
+        SameRect(record.inRect, state.requestedRect) &&
+        SameRect(record.outRect, state.requestedRect)) {
+      CopyUnfilteredMargins(record, job);
+    }
     state.requestedFilterRect = false;
     ClearRequest(record);
     SetResult(result, pi::kNoErr);
@@ -202,6 +211,9 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
     return;
   }
 
+  // One continue call does the whole job: a later one (after a donor run, a
+  // refusal or the editor) finds nothing started and no buffers to trust.
+  state.started = false;
   const DeliveredBuffers delivered = BuffersOf(record, job);
   if (!BuffersUsable(delivered, job)) {
     ClearRequest(record);
@@ -245,6 +257,7 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
 
   state.requestedFilterRect = state.hostKind == HostKind::kPhotosle;
   if (state.requestedFilterRect) {
+    state.requestedRect = record.filterRect;
     SetRequest(record, record.filterRect);
   } else {
     ClearRequest(record);

@@ -48,6 +48,7 @@ struct EntryState {
   bool started = false;              // a start of this run succeeded
   bool editorDone = false;           // the editor of this run has returned
   bool requestedFilterRect = false;  // asked for filterRect once more after the editor
+  pi::Rect requestedRect{};          // the rectangle asked for then
   char hostPath[256] = {};
   // The file of this module's last donor run, for as long as the module is
   // loaded: the hand-off then also reaches hosts that keep no data slot.

@@ -32,10 +32,17 @@ class FuzzServices final : public HostServices {
 
   void RunEditor(FilterJob& job, const DepthBuffer& depth) override { editor_(job, depth, accept); }
   void ShowAboutBox() override {}
-  void ShowDepthTransferred() override {}
+  void ShowDepthTransferred(const std::filesystem::path&) override {}
+  void ShowDepthNotSaved() override {}
   std::string HostExecutablePath() override { return hostPath; }
   void Print(const char*) override {}
   std::filesystem::path DepthFilePath() override { return depthFile_; }
+  // Beside the usual file, so that a failed first write tries a second place.
+  std::filesystem::path FallbackDepthFilePath() override {
+    std::filesystem::path fallback = depthFile_;
+    fallback += ".user";
+    return fallback;
+  }
 
   bool accept = false;
   std::string hostPath;

@@ -575,6 +575,51 @@ TEST_F(Selectors, SecondContinueOfPhotosleCopiesMarginsOnce) {
   EXPECT_EQ(host.Call(state, services, kSelectorFinish), 0);
 }
 
+// A host calling continue once more after the run's work is done gets a
+// refusal, not a second pass over whatever it delivers; the repeated call
+// after the editor copies margins only into the rectangle it asked for.
+TEST_F(Selectors, ContinueAfterTheWorkIsDoneTouchesNothing) {
+  FakeHost grey(pi::kModeGray, 1, 4, 2);
+  grey.Call(state, services, kSelectorStart);
+  grey.Deliver(1, [](int x, int, int) { return uint8_t(x); });
+  EXPECT_EQ(grey.Call(state, services, kSelectorContinue), 0);
+  const std::vector<uint8_t> before = grey.in;
+  EXPECT_EQ(grey.Call(state, services, kSelectorContinue), pi::kFilterBadParameters);
+  EXPECT_EQ(grey.in, before);
+
+  services.hostPath = "C:\\Apps\\Photosle.exe";
+  FakeHost host(pi::kModeRGB, 3, 6, 4);
+  services.editor = [](FilterJob& job) { job.accepted = 1; };
+  host.Call(state, services, kSelectorParameters);
+  host.Call(state, services, kSelectorStart);
+  host.Deliver(3, [](int, int, int) { return uint8_t(5); });
+  EXPECT_EQ(host.Call(state, services, kSelectorContinue), 0);
+  host.record.filterRect = {0, 0, 8, 6};  // taller: rows the buffers do not have
+  host.Deliver(3, [](int, int, int) { return uint8_t(9); });
+  std::fill(host.out.begin(), host.out.end(), 0);
+  EXPECT_EQ(host.Call(state, services, kSelectorContinue), 0);
+  EXPECT_EQ(host.out, std::vector<uint8_t>(host.out.size(), 0));
+}
+
+// The hand-off file holds the donor's pixels and zero bytes after them, never
+// the bytes after a host buffer's last pixel.
+TEST_F(Selectors, DonorRowsEndWithZeroBytes) {
+  FakeHost grey(pi::kModeGray, 1, 4, 2);
+  grey.Call(state, services, kSelectorStart);
+  grey.Deliver(1, [](int, int, int) { return uint8_t(7); });
+  std::vector<uint8_t> wide(16 + 4, 0xEE);  // rows of 16 bytes, the last one cut after its pixels
+  for (int y = 0; y < 2; ++y) std::fill_n(wide.begin() + y * 16, 4, uint8_t(7));
+  grey.record.inData = wide.data();
+  grey.record.inRowBytes = 16;
+  EXPECT_EQ(grey.Call(state, services, kSelectorContinue), 0);
+  std::ifstream file(dir / "alpha.dat", std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), {});
+  ASSERT_EQ(bytes.size(), 16u + 32u);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 16; ++x) EXPECT_EQ(bytes[16 + y * 16 + x], x < 4 ? 7 : 0) << x;
+  }
+}
+
 TEST_F(Selectors, NothingEscapesTheSelectorFunction) {
   FakeHost host(pi::kModeRGB, 3, 4, 2);
   services.editor = [](FilterJob&) { throw std::bad_alloc(); };

@@ -69,9 +69,11 @@ void Settle(HWND window) {
 
 }  // namespace
 
-EditorAutomation::EditorAutomation(std::vector<ScriptStep> commands, DWORD mainThreadId)
+EditorAutomation::EditorAutomation(std::vector<ScriptStep> commands, DWORD mainThreadId,
+                                   DWORD returnWaitMs)
     : commands_(std::move(commands)),
       mainThreadId_(mainThreadId),
+      returnWaitMs_(returnWaitMs),
       runEnded_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 EditorAutomation::~EditorAutomation() {
@@ -507,8 +509,9 @@ void EditorAutomation::ThreadMain() {
     if (!Execute(command) || stopped_) break;
   }
   // The script is done; the module now has to return on its own.
-  if (WaitForSingleObject(runEnded_, kWaitMs) == WAIT_OBJECT_0) return;
-  Fail("the module did not return within 20 s after the script ended");
+  if (WaitForSingleObject(runEnded_, returnWaitMs_) == WAIT_OBJECT_0) return;
+  Fail("the module did not return within " + std::to_string(returnWaitMs_ / 1000) +
+       " s after the script ended");
   GiveUp();
   if (WaitForSingleObject(runEnded_, kWaitMs) == WAIT_OBJECT_0) return;
   SayError("the module does not return even after a quit message; ending the host");

@@ -15,7 +15,7 @@ namespace ulvo::host {
 
 class EditorAutomation {
  public:
-  EditorAutomation(std::vector<ScriptStep> commands, DWORD mainThreadId);
+  EditorAutomation(std::vector<ScriptStep> commands, DWORD mainThreadId, DWORD returnWaitMs);
   ~EditorAutomation();
   EditorAutomation(const EditorAutomation&) = delete;
   EditorAutomation& operator=(const EditorAutomation&) = delete;
@@ -52,6 +52,7 @@ class EditorAutomation {
 
   std::vector<ScriptStep> commands_;
   DWORD mainThreadId_;
+  DWORD returnWaitMs_;  // how long the module may take to return after the script
   HANDLE runEnded_;
   std::atomic<bool> failed_{false};
   bool stopped_ = false;  // the run ended while the script waited

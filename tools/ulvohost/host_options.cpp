@@ -70,6 +70,8 @@ const char* HostUsage() {
          "  --no-parameters      skip the parameters selector (repeat run)\n"
          "  --no-document-info   pass no document description even with a mask\n"
          "  --row-align N        host buffer rows are a multiple of N bytes (4)\n"
+         "  --return-wait S      Windows: seconds the module has to return after the\n"
+         "                       script's last step, e.g. a long render (20)\n"
          "  --preset-result N    value stored in *result before every call (0)\n"
          "  --raw-selectors LIST call exactly these selectors, e.g. 4,5,9\n"
          "  --null-record        pass a null record pointer\n"
@@ -161,6 +163,9 @@ ParseStatus ParseHostOptions(const std::vector<std::string>& args, HostOptions& 
     } else if (arg == "--row-align") {
       if (!number(1, 4096, n)) return ParseStatus::kError;
       current().rowAlign = static_cast<int>(n);
+    } else if (arg == "--return-wait") {
+      if (!number(1, 3600, n)) return ParseStatus::kError;
+      current().returnWaitSeconds = static_cast<int>(n);
     } else if (arg == "--preset-result") {
       if (!number(-32768, 32767, n)) return ParseStatus::kError;
       current().presetResult = static_cast<int16_t>(n);

@@ -28,6 +28,7 @@ struct RunPlan {
   bool parameters = true;             // call the parameters selector first
   bool documentInfo = true;           // pass documentInfo when a mask is given
   int rowAlign = 4;                   // row bytes of host buffers: multiple of this
+  int returnWaitSeconds = 20;         // Windows: time the module has to return after the script
   int16_t presetResult = 0;           // *result before every call
   std::vector<int16_t> rawSelectors;  // when set: call exactly these selectors
   bool nullRecord = false;            // pass a null record pointer

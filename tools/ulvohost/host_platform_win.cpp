@@ -67,7 +67,9 @@ class WinPlatform final : public HostPlatform {
     SetActiveWindow(window_);
     SetFocus(window_);
 
-    automation_ = std::make_unique<EditorAutomation>(std::move(commands), GetCurrentThreadId());
+    automation_ =
+        std::make_unique<EditorAutomation>(std::move(commands), GetCurrentThreadId(),
+                                           static_cast<DWORD>(run.returnWaitSeconds) * 1000);
     automation_->Start();
     return true;
   }
