@@ -28,10 +28,18 @@ std::string ValueName(const CLI::Option& opt) {
   return type.substr(0, type.find(':'));
 }
 
+// A space after each comma of a list of values, so that troff can break a
+// long list between its values.
 std::string AllowedValues(const CLI::Option& opt) {
   const std::string type = opt.get_type_name();
   const size_t colon = type.find(':');
-  return colon == std::string::npos ? std::string() : type.substr(colon + 1);
+  if (colon == std::string::npos) return {};
+  std::string allowed;
+  for (size_t i = colon + 1; i < type.size(); ++i) {
+    allowed += type[i];
+    if (type[i] == ',' && i + 1 < type.size() && type[i + 1] != ' ') allowed += ' ';
+  }
+  return allowed;
 }
 
 bool IsFlag(const CLI::Option& opt) {
