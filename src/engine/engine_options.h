@@ -12,6 +12,10 @@ enum class ScatterPath {
   // Horizontal stripes on several threads, the three channels of a pixel
   // added in one pass, vector instructions where the processor has them.
   kFast,
+  // The fast path's stripes, with kernel rows added as constant runs (two
+  // additions into difference rows) where they hold long ones, and the
+  // weight of neighbouring pixels on one level added once per run of them.
+  kOutline,
 };
 
 struct EngineOptions {

@@ -89,12 +89,14 @@ void SplatCopy(const PatternCopy& pattern, int plane, double light,
   }
 }
 
-void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, KernelSet* set) {
+void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, const uint8_t* needed,
+               KernelSet* set) {
   const int width = set->width;
   const int height = set->height;
   const bool round = tone.round_values();
   if (width == 1 && height == 1) {
     for (int p = 0; p < set->copies; ++p) {
+      if (!CopyNeeded(needed, set->copies, p)) continue;
       uint32_t* cell = set->MutableCopy(p, plane);
       *cell = ToKernelValue(tone.plane_sum[plane] * CopyTone(tone, p, plane), round);
     }
@@ -105,6 +107,7 @@ void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, Ke
   const size_t cells = static_cast<size_t>(width) * height;
   std::vector<double> exact(round ? cells : 0);
   for (int p = 0; p < set->copies; ++p) {
+    if (!CopyNeeded(needed, set->copies, p)) continue;
     const double light = CopyTone(tone, p, plane);
     uint32_t* copy = set->MutableCopy(p, plane);
     if (round) {
@@ -148,7 +151,7 @@ void SetApertureSpans(KernelSet* set) {
 
 bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
                        const LevelGeometry& geometry, int level, BufferAllocator& allocator,
-                       KernelSet* out) {
+                       KernelSet* out, const uint8_t* needed) {
   KernelSet set;
   set.width = geometry.width;
   set.height = geometry.height;
@@ -164,11 +167,12 @@ bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
   if (!set.span_last) return false;
 
   for (int q = 0; q < set.planes; ++q) {
-    if (tone.plane_sum[q] > 0.0) FillPlane(pattern, tone, q, &set);
+    if (tone.plane_sum[q] > 0.0) FillPlane(pattern, tone, q, needed, &set);
   }
-  const bool small = level >= 1 && level < kSmallLevels;
-  if (small) {
-    if (!SoftenSmallLevel(geometry.diameter, tone.round_values(), allocator, &set)) return false;
+  if (IsSmallLevel(level)) {
+    if (!SoftenSmallLevel(geometry.diameter, tone.round_values(), allocator, &set, needed)) {
+      return false;
+    }
   } else {
     SetApertureSpans(&set);
   }

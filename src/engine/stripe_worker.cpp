@@ -1,0 +1,422 @@
+#include "src/engine/stripe_worker.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "src/engine/scatter.h"
+
+namespace ulvo {
+namespace {
+
+// A pixel's kernel clipped to the image: kernel rows [row_first, row_end)
+// and columns [col_first, col_end) fall inside it.
+struct PixelClip {
+  int hw = 0;
+  int hh = 0;
+  int row_first = 0;
+  int row_end = 0;
+  int col_first = 0;
+  int col_end = 0;
+};
+
+PixelClip ClipPixel(const KernelSet& set, int x, int y, int width, int height) {
+  PixelClip clip;
+  clip.hw = (set.width - 1) / 2;
+  clip.hh = (set.height - 1) / 2;
+  clip.col_first = std::max(clip.hw - x, 0);
+  clip.col_end = std::min(width + clip.hw - x, set.width);
+  clip.row_first = std::max(clip.hh - y, 0);
+  clip.row_end = std::min(height + clip.hh - y, set.height);
+  return clip;
+}
+
+// Kernel cells of one channel that fall inside the image.
+uint64_t ClippedCells(const KernelSet& set, const PixelClip& clip) {
+  uint64_t cells = 0;
+  for (int r = clip.row_first; r < clip.row_end; ++r) {
+    const int c0 = std::max(static_cast<int>(set.span_first[r]), clip.col_first);
+    const int c1 = std::min(static_cast<int>(set.span_last[r]) + 1, clip.col_end);
+    if (c1 > c0) cells += static_cast<uint64_t>(c1 - c0);
+  }
+  return cells;
+}
+
+}  // namespace
+
+StripeWorker::StripeWorker(const StripeShared& shared, int index)
+    : shared_(shared),
+      context_(*shared.context),
+      in_(shared.context->inputs),
+      index_(index),
+      rows_(shared.plan->stripes[index]),
+      outline_(shared.path == ScatterPath::kOutline) {}
+
+bool StripeWorker::Allocate() {
+  const int width = in_.width + shared_.margin_left + shared_.margin_right;
+  const bool fine = context_.tone.has_fine;
+  if (!AllocateBand(rows_.band_rows, width, fine, context_.allocator, &band_)) return false;
+  return !outline_ || AllocateBand(rows_.band_rows, width, fine, context_.allocator, &diff_);
+}
+
+void StripeWorker::ScatterFast(int y, int x_begin, int x_end) {
+  const int width = in_.width;
+  const int height = in_.height;
+  const int band_rows = band_.rows;
+  const int skip = context_.skip;
+  const int planes = context_.pattern.planes;
+  const DepthView& depth = in_.depth;
+  const KernelTone& tone = context_.tone;
+  uint64_t* sums[kMaxBandPlanes] = {};
+  for (int p = 0; p < shared_.band_planes; ++p) sums[p] = band_.plane(p);
+  uint64_t cells = 0;
+
+  for (int x = x_begin; x < x_end; ++x) {
+    const int level = context_.LevelAt(x, y);
+    const KernelSet& set = shared_.kernels->set(level);
+    if (!set.built()) continue;
+    const LevelGeometry& geometry = context_.levels.levels[level];
+    if (skip >= 2 && !ScatteredUnderSkip(x, y, skip, geometry.diameter)) continue;
+
+    const uint8_t* pixel = in_.SourcePixel(x, y);
+    FusedPixel all;
+    for (int k = 0; k < 3; ++k) {
+      const int plane = PatternPlane(k, planes);
+      const int intensity = in_.SourceChannel(pixel, k);
+      all.colour[k] = set.Copy(intensity, plane);
+      all.weight[k] = set.Weight(plane);
+      all.shift[k] = tone.copy_shift[intensity];
+      all.band[k] = sums[ColourPlane(k, tone.fine[intensity])];
+    }
+    all.band[kWeightPlane] = sums[kWeightPlane];
+
+    if (level == 0 && set.width == 1 && set.height == 1) {
+      const size_t at = static_cast<size_t>(y % band_rows) * band_.width + x;
+      for (int k = 0; k < 3; ++k) {
+        all.band[k][at] += static_cast<uint64_t>(all.colour[k][0]) << all.shift[k];
+      }
+      all.band[3][at] +=
+          static_cast<uint64_t>(all.weight[0][0]) + all.weight[1][0] + all.weight[2][0];
+      cells += 3;
+      continue;
+    }
+
+    const PixelClip clip = ClipPixel(set, x, y, width, height);
+    all.span_first = set.span_first.get();
+    all.span_last = set.span_last.get();
+    all.kernel_width = set.width;
+    all.row_first = clip.row_first;
+    all.row_end = clip.row_end;
+    all.col_first = clip.col_first;
+    all.col_end = clip.col_end;
+    all.x = x - clip.hw;
+    all.y = y - clip.hh;
+    all.band_width = band_.width;
+    all.band_rows = band_rows;
+    const int source_depth = depth.present() ? *depth.at(x, y) : 0;
+    if (!depth.present() ||
+        shared_.tiles->NothingDimmed(x - clip.hw + clip.col_first, x - clip.hw + clip.col_end - 1,
+                                     y - clip.hh + clip.row_first, y - clip.hh + clip.row_end - 1,
+                                     source_depth)) {
+      cells += 3 * shared_.fused_pixel(all);
+      continue;
+    }
+    AddOccluded(set, all, x, y, source_depth, static_cast<float>(geometry.diameter));
+    cells += 3 * ClippedCells(set, clip);
+  }
+  cells_ += cells;
+}
+
+// The pixel's rows with the dimming of light that falls on clearly nearer
+// targets, clipped to the image; the weight too unless all.band[3] is null.
+void StripeWorker::AddOccluded(const KernelSet& set, const FusedPixel& all, int x, int y,
+                               int source_depth, float diameter) {
+  const DepthView& depth = in_.depth;
+  const int hw = x - all.x;
+  const int hh = y - all.y;
+  OcclusionRow occlusion;
+  occlusion.depth_stride = depth.pixel_stride;
+  occlusion.source_depth = static_cast<float>(source_depth);
+  occlusion.diameter = diameter;
+  for (int r = all.row_first; r < all.row_end; ++r) {
+    const FusedRow row = ClippedFusedRow(all, r, (all.y + r) % all.band_rows);
+    if (row.count == 0) continue;
+    const int c0 = std::max(static_cast<int>(set.span_first[r]), all.col_first);
+    const int ty = y + r - hh;
+    occlusion.depth = depth.at(x + c0 - hw, ty);
+    occlusion.dx0 = hw - c0;
+    occlusion.dy = hh - r;
+    if (RowMayBeDimmed(occlusion, row.count)) {
+      AddFusedRowOccluded(row, occlusion);
+    } else {
+      AddFusedRow(row, in_.options.simd);
+    }
+  }
+}
+
+// Adds the weight of the source pixels a..b (inclusive) of row y, all on
+// `level`: one weight row in place for a single pixel, else the weight row
+// into the difference rows at a and, subtracted, one past b.
+void StripeWorker::AddWeightRun(int level, int a, int b, int y) {
+  const KernelSet& set = shared_.kernels->set(level);
+  const OutlineLevel& outline = (*shared_.outline)[level];
+  const int hw = (set.width - 1) / 2;
+  const int hh = (set.height - 1) / 2;
+  const int row_first = std::max(hh - y, 0);
+  const int row_end = std::min(in_.height + hh - y, set.height);
+  const int left = shared_.margin_left - hw;
+  for (int r = row_first; r < row_end; ++r) {
+    const int first = set.span_first[r];
+    const int last = set.span_last[r];
+    if (first > last) continue;
+    const int band_row = (y + r - hh) % band_.rows;
+    const uint64_t* w = outline.WeightRow(r);
+    if (a == b) {
+      uint64_t* s = Sums(kWeightPlane, band_row) + left + a;
+      for (int c = first; c <= last; ++c) s[c] += w[c];
+      continue;
+    }
+    uint64_t* d = Diffs(kWeightPlane, band_row) + left;
+    uint64_t* da = d + a;
+    uint64_t* db = d + b + 1;
+    for (int c = first; c <= last; ++c) {
+      da[c] += w[c];
+      db[c] -= w[c];
+    }
+  }
+}
+
+// The three channels' colour of a pixel on a level whose copies are
+// encoded as runs and cells; columns are not clipped, the band's margins
+// take what falls outside the image.
+void StripeWorker::AddOutlineColour(const OutlineLevel& outline, const KernelSet& set,
+                                    const FusedPixel& all, const int intensity[3], int x, int y) {
+  const int hw = x - all.x;
+  const int hh = y - all.y;
+  const int left = shared_.margin_left + x - hw;
+  const bool simd = in_.options.simd;
+  const int planes = context_.pattern.planes;
+  for (int k = 0; k < 3; ++k) {
+    const int plane = ColourPlane(k, context_.tone.fine[intensity[k]]);
+    const int pattern_plane = PatternPlane(k, planes);
+    const int shift = all.shift[k];
+    for (int r = all.row_first; r < all.row_end; ++r) {
+      const OutlineRow& row = outline.Row(intensity[k], pattern_plane, r);
+      const int band_row = (y + r - hh) % band_.rows;
+      uint64_t* d = Diffs(plane, band_row) + left;
+      for (uint32_t i = row.runs; i < row.runs + row.run_count; ++i) {
+        const OutlineRun& run = outline.run_list[i];
+        const uint64_t v = static_cast<uint64_t>(run.value) << shift;
+        d[run.first] += v;
+        d[run.end] -= v;
+      }
+      uint64_t* s = Sums(plane, band_row) + left;
+      const uint32_t* kernel = all.colour[k] + static_cast<size_t>(r) * set.width;
+      for (uint32_t i = row.cells; i < row.cells + row.cell_count; ++i) {
+        const OutlineCells& cells = outline.cell_list[i];
+        if (simd) {
+          AddShiftedRowSimd(kernel + cells.first, s + cells.first, cells.count, shift);
+        } else {
+          for (int c = cells.first; c < cells.first + cells.count; ++c) {
+            s[c] += static_cast<uint64_t>(kernel[c]) << shift;
+          }
+        }
+      }
+    }
+  }
+}
+
+void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
+  const int width = in_.width;
+  const int height = in_.height;
+  const int skip = context_.skip;
+  const int planes = context_.pattern.planes;
+  const DepthView& depth = in_.depth;
+  const KernelTone& tone = context_.tone;
+  const int margin = shared_.margin_left;
+  uint64_t* sums[kMaxBandPlanes] = {};
+  for (int p = 0; p < shared_.band_planes; ++p) sums[p] = band_.plane(p) + margin;
+  uint64_t cells = 0;
+
+  // The current run of neighbouring pixels on one level, for the weight.
+  int run_level = -1;
+  int run_first = 0;
+  const auto end_run = [&](int next) {
+    if (run_level >= 0) AddWeightRun(run_level, run_first, next - 1, y);
+    run_level = -1;
+  };
+
+  for (int x = x_begin; x < x_end; ++x) {
+    const int level = context_.LevelAt(x, y);
+    const KernelSet& set = shared_.kernels->set(level);
+    const LevelGeometry& geometry = context_.levels.levels[level];
+    if (!set.built() || (skip >= 2 && !ScatteredUnderSkip(x, y, skip, geometry.diameter))) {
+      end_run(x);
+      continue;
+    }
+    if (level != run_level) {
+      end_run(x);
+      run_level = level;
+      run_first = x;
+    }
+
+    const uint8_t* pixel = in_.SourcePixel(x, y);
+    FusedPixel all;
+    int intensity[3];
+    for (int k = 0; k < 3; ++k) {
+      intensity[k] = in_.SourceChannel(pixel, k);
+      all.colour[k] = set.Copy(intensity[k], PatternPlane(k, planes));
+      all.shift[k] = tone.copy_shift[intensity[k]];
+      all.band[k] = sums[ColourPlane(k, tone.fine[intensity[k]])];
+    }
+    if (level == 0 && set.width == 1 && set.height == 1) {
+      const size_t at = static_cast<size_t>(y % band_.rows) * band_.width + x;
+      for (int k = 0; k < 3; ++k) {
+        all.band[k][at] += static_cast<uint64_t>(all.colour[k][0]) << all.shift[k];
+      }
+      cells += 3;
+      continue;
+    }
+
+    const PixelClip clip = ClipPixel(set, x, y, width, height);
+    all.span_first = set.span_first.get();
+    all.span_last = set.span_last.get();
+    all.kernel_width = set.width;
+    all.row_first = clip.row_first;
+    all.row_end = clip.row_end;
+    all.col_first = clip.col_first;
+    all.col_end = clip.col_end;
+    all.x = x - clip.hw;
+    all.y = y - clip.hh;
+    all.band_width = band_.width;
+    all.band_rows = band_.rows;
+    const int source_depth = depth.present() ? *depth.at(x, y) : 0;
+    const OutlineLevel& outline = (*shared_.outline)[level];
+    if (depth.present() &&
+        !shared_.tiles->NothingDimmed(x - clip.hw + clip.col_first, x - clip.hw + clip.col_end - 1,
+                                      y - clip.hh + clip.row_first, y - clip.hh + clip.row_end - 1,
+                                      source_depth)) {
+      AddOccluded(set, all, x, y, source_depth, static_cast<float>(geometry.diameter));
+      cells += 3 * ClippedCells(set, clip);
+    } else if (outline.runs) {
+      AddOutlineColour(outline, set, all, intensity, x, y);
+      cells += 3 * ClippedCells(set, clip);
+    } else {
+      cells += 3 * shared_.fused_pixel(all);
+    }
+  }
+  end_run(x_end);
+  cells_ += cells;
+}
+
+// Adds each difference row's running sum into its sums, left to right over
+// the margin and the image's columns.
+void StripeWorker::Collapse(int band_row) {
+  const int columns = shared_.margin_left + in_.width;
+  for (int p = 0; p < shared_.band_planes; ++p) {
+    uint64_t* s = Sums(p, band_row);
+    const uint64_t* d = Diffs(p, band_row);
+    uint64_t running = 0;
+    for (int x = 0; x < columns; ++x) {
+      running += d[x];
+      s[x] += running;
+    }
+  }
+}
+
+// Target row t is complete as far as this stripe goes: written out, or
+// first merged with the neighbouring stripe's share.
+void StripeWorker::Retire(int t) {
+  const int width = in_.width;
+  const int planes = shared_.band_planes;
+  const int band_row = t % band_.rows;
+  if (outline_) Collapse(band_row);
+  uint64_t* sums[kMaxBandPlanes];
+  for (int p = 0; p < planes; ++p) sums[p] = Sums(p, band_row) + shared_.margin_left;
+
+  Boundary* boundary = nullptr;
+  const StripePlan& plan = *shared_.plan;
+  if (shared_.boundaries != nullptr) {
+    if (index_ > 0 && t < rows_.first + plan.dn) {
+      boundary = &shared_.boundaries[index_ - 1];
+    } else if (index_ + 1 < static_cast<int>(plan.stripes.size()) && t >= rows_.end - plan.up) {
+      boundary = &shared_.boundaries[index_];
+    }
+  }
+  bool complete = true;
+  if (boundary != nullptr) {
+    const int row = t - boundary->first;
+    std::lock_guard<std::mutex> lock(boundary->mutex);
+    for (int p = 0; p < planes; ++p) {
+      uint64_t* shared = boundary->sums.get() + (static_cast<size_t>(p) * boundary->rows + row) *
+                                                    static_cast<size_t>(width);
+      if (boundary->arrived[row]) {
+        for (int x = 0; x < width; ++x) sums[p][x] += shared[x];
+      } else {
+        std::memcpy(shared, sums[p], static_cast<size_t>(width) * sizeof(uint64_t));
+      }
+    }
+    complete = boundary->arrived[row] != 0;
+    boundary->arrived[row] = 1;
+  }
+  if (complete) {
+    BandRow row;
+    for (int c = 0; c < 3; ++c) {
+      row.colour[c] = sums[c];
+      if (planes > kFinePlane) row.fine[c] = sums[kFinePlane + c];
+    }
+    row.weight = sums[kWeightPlane];
+    RowBackup* backup = shared_.backup;
+    if (backup != nullptr && backup->active()) backup->Keep(t);
+    WriteBandRow(row, in_.output, context_.flush, t, shared_.tone_table);
+    if (backup != nullptr && backup->active()) backup->MarkWritten(t);
+  }
+  for (int p = 0; p < planes; ++p) {
+    std::memset(Sums(p, band_row), 0, static_cast<size_t>(band_.width) * sizeof(uint64_t));
+    if (outline_) {
+      std::memset(Diffs(p, band_row), 0, static_cast<size_t>(diff_.width) * sizeof(uint64_t));
+    }
+  }
+}
+
+bool StripeWorker::Run(const std::function<bool(int)>& before_row, int row_group) {
+  const int width = in_.width;
+  const int up = shared_.plan->up;
+  const bool deferred = shared_.plan->deferred;
+  const int block = shared_.block_columns;
+  int next = rows_.lo;
+  // Groups of rows, block by block of columns: the band rows a block reaches
+  // then stay in the processor's cache while the group is added into them.
+  for (int y0 = rows_.first; y0 < rows_.end; y0 += row_group) {
+    const int y1 = std::min(y0 + row_group, rows_.end);
+    if (before_row) {
+      for (int y = y0; y < y1; ++y) {
+        if (!before_row(y)) return false;
+      }
+    }
+    for (int x0 = 0; x0 < width; x0 += block) {
+      if (shared_.stop->load(std::memory_order_relaxed)) return false;
+      const int x1 = std::min(x0 + block, width);
+      for (int y = y0; y < y1; ++y) {
+        if (outline_) {
+          ScatterOutline(y, x0, x1);
+        } else {
+          ScatterFast(y, x0, x1);
+        }
+      }
+    }
+    shared_.rows_done->fetch_add(y1 - y0, std::memory_order_relaxed);
+    if (!deferred) {
+      for (; next <= y1 - 1 - up && next < rows_.hi; ++next) Retire(next);
+    }
+  }
+  if (!deferred) {
+    for (; next < rows_.hi; ++next) Retire(next);
+  }
+  return true;
+}
+
+void StripeWorker::RetireAll() {
+  for (int t = rows_.lo; t < rows_.hi; ++t) Retire(t);
+}
+
+}  // namespace ulvo
