@@ -220,6 +220,7 @@ void FastDriver::BuildKernels(bool progress) {
   if (path_ == ScatterPath::kOutline) {
     for (int level : used_levels_) {
       if (!Encode(level)) kernels_.Release(level);
+      context_.stats.run_levels += outline_[level].runs ? 1 : 0;
     }
   }
   context_.stats.kernel_bytes = kernels_.Bytes();

@@ -10,24 +10,28 @@ namespace {
 // Runs pay where they leave at most this share of the additions per cell.
 constexpr double kRunsPay = 0.5;
 
-// Additions per cell that runs and cells would take for copy 255 of plane 0.
+// Additions per cell that runs and cells would take for copy 255, over
+// every plane.
 double RunShare(const KernelSet& set) {
   std::vector<OutlineRun> runs;
   std::vector<OutlineCells> cells;
   uint64_t additions = 0;
   uint64_t span_cells = 0;
-  const uint32_t* copy = set.Copy(255, 0);
-  for (int r = 0; r < set.height; ++r) {
-    const int first = set.span_first[r];
-    const int last = set.span_last[r];
-    if (first > last) continue;
-    OutlineRow row;
-    runs.clear();
-    cells.clear();
-    EncodeOutlineRow(copy + static_cast<size_t>(r) * set.width, first, last, &runs, &cells, &row);
-    additions += 2 * runs.size();
-    for (const OutlineCells& c : cells) additions += c.count;
-    span_cells += last - first + 1;
+  for (int q = 0; q < set.planes; ++q) {
+    const uint32_t* copy = set.Copy(255, q);
+    for (int r = 0; r < set.height; ++r) {
+      const int first = set.span_first[r];
+      const int last = set.span_last[r];
+      if (first > last) continue;
+      OutlineRow row;
+      runs.clear();
+      cells.clear();
+      EncodeOutlineRow(copy + static_cast<size_t>(r) * set.width, first, last, &runs, &cells,
+                       &row);
+      additions += 2 * runs.size();
+      for (const OutlineCells& c : cells) additions += c.count;
+      span_cells += last - first + 1;
+    }
   }
   return span_cells == 0 ? 1.0 : static_cast<double>(additions) / span_cells;
 }

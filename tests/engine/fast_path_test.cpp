@@ -140,6 +140,10 @@ struct FastCase {
   double disc;
   int max_blur;
   int skip;
+  // Some level holds long constant runs, which the outline path adds as
+  // differences.
+  bool runs = false;
+  int focus = 110;
 };
 
 ReferenceScene MakeScene(const FastCase& c) {
@@ -154,7 +158,7 @@ ReferenceScene MakeScene(const FastCase& c) {
       c.tinted ? TintedDiscPattern(c.pattern_size, c.disc) : DiscPattern(c.pattern_size, c.disc);
   s.max_blur = c.max_blur;
   s.large_levels = 6;
-  s.focus = 110;
+  s.focus = c.focus;
   s.hardness = 0.9;
   s.skip = c.skip;
   return s;
@@ -236,6 +240,9 @@ TEST_P(FastPathScenes, IdenticalToBothReferencesForEveryThreadCount) {
         EXPECT_EQ(Mismatches(run.output, expected.engine_reference), 0u)
             << PathName(path) << ", " << threads << " threads, simd " << simd;
         EXPECT_GT(run.stats.cell_additions, 0u);
+        if (path == ScatterPath::kOutline) {
+          EXPECT_EQ(run.stats.run_levels > 0, c.runs) << "levels added as runs";
+        }
       }
     }
   }
@@ -243,12 +250,18 @@ TEST_P(FastPathScenes, IdenticalToBothReferencesForEveryThreadCount) {
 
 INSTANTIATE_TEST_SUITE_P(
     Scenes, FastPathScenes,
-    ::testing::Values(FastCase{"MovingBandDepthGrey", 53, 701, true, false, 21, 17, 15, 1},
-                      FastCase{"MovingBandDepthGreySkip3", 53, 701, true, false, 21, 17, 15, 3},
-                      FastCase{"MovingBandTinted", 47, 613, true, true, 19, 17, 17, 1},
-                      FastCase{"MovingBandNoDepth", 37, 557, false, false, 9, 7, 0, 1},
-                      FastCase{"WholeBandDepthTinted", 61, 389, true, true, 17, 15, 13, 3},
-                      FastCase{"WholeBandNoDepthSkip3", 59, 211, false, true, 11, 9, 0, 3}),
+    ::testing::Values(
+        FastCase{"MovingBandDepthGrey", 53, 701, true, false, 21, 17, 15, 1},
+        FastCase{"MovingBandDepthGreySkip3", 53, 701, true, false, 21, 17, 15, 3},
+        FastCase{"MovingBandTinted", 47, 613, true, true, 19, 17, 17, 1},
+        FastCase{"MovingBandNoDepth", 37, 557, false, false, 9, 7, 0, 1},
+        FastCase{"WholeBandDepthTinted", 61, 389, true, true, 17, 15, 13, 3},
+        FastCase{"WholeBandNoDepthSkip3", 59, 211, false, true, 11, 9, 0, 3},
+        // The pattern's own size (no depth map, or the widest
+        // level in use): kernels with long runs.
+        FastCase{"MovingBandNoDepthRuns", 45, 590, false, false, 31, 29, 0, 1, true},
+        FastCase{"WholeBandDepthRunsSkip3", 70, 300, true, false, 25, 23, 23, 3, true, 0},
+        FastCase{"WholeBandNoDepthTintedRuns", 50, 260, false, true, 31, 29, 0, 1, true}),
     [](const ::testing::TestParamInfo<FastCase>& info) { return std::string(info.param.name); });
 
 ReferenceScene ProgressScene() {

@@ -47,7 +47,7 @@ TEST_P(ReferenceComparison, EngineMatchesReferenceExactly) {
   const ReferenceScene scene = MakeScene(GetParam());
   const ReferenceResult expected = ReferenceRender(scene);
   ASSERT_FALSE(expected.overflowed) << "settings must stay inside 32-bit arithmetic";
-  for (ScatterPath path : {ScatterPath::kReference, ScatterPath::kFast}) {
+  for (ScatterPath path : {ScatterPath::kReference, ScatterPath::kFast, ScatterPath::kOutline}) {
     EngineOptions options;
     options.scatter_path = path;
     const EngineRun run = RenderScene(scene, nullptr, options);
