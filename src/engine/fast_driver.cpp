@@ -169,7 +169,7 @@ bool FastDriver::Allocate() {
   const int threads = static_cast<int>(plan_.stripes.size());
   for (int i = 0; i < threads; ++i) {
     workers_.push_back(std::make_unique<StripeWorker>(shared_, i));
-    if (!workers_.back()->Allocate()) return false;
+    if (!workers_.back()->Allocate(kRowGroup)) return false;
   }
   if (threads > 1 && plan_.shared_rows > 0) {
     boundaries_ = std::make_unique<Boundary[]>(static_cast<size_t>(threads - 1));

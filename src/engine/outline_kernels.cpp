@@ -26,8 +26,7 @@ double RunShare(const KernelSet& set) {
       OutlineRow row;
       runs.clear();
       cells.clear();
-      EncodeOutlineRow(copy + static_cast<size_t>(r) * set.width, first, last, &runs, &cells,
-                       &row);
+      EncodeOutlineRow(copy + static_cast<size_t>(r) * set.width, first, last, &runs, &cells, &row);
       additions += 2 * runs.size();
       for (const OutlineCells& c : cells) additions += c.count;
       span_cells += last - first + 1;

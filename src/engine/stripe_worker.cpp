@@ -51,11 +51,16 @@ StripeWorker::StripeWorker(const StripeShared& shared, int index)
       rows_(shared.plan->stripes[index]),
       outline_(shared.path == ScatterPath::kOutline) {}
 
-bool StripeWorker::Allocate() {
+bool StripeWorker::Allocate(int max_row_group) {
   const int width = in_.width + shared_.margin_left + shared_.margin_right;
   const bool fine = context_.tone.has_fine;
   if (!AllocateBand(rows_.band_rows, width, fine, context_.allocator, &band_)) return false;
-  return !outline_ || AllocateBand(rows_.band_rows, width, fine, context_.allocator, &diff_);
+  if (!outline_) return true;
+  const StripePlan& plan = *shared_.plan;
+  const int diff_rows = std::min(rows_.band_rows, plan.up + plan.dn + max_row_group);
+  diff_planes_.assign(static_cast<size_t>(diff_rows), 0);
+  collapsed_ = rows_.lo;
+  return AllocateBand(diff_rows, width, fine, context_.allocator, &diff_);
 }
 
 void StripeWorker::ScatterFast(int y, int x_begin, int x_end) {
@@ -168,14 +173,15 @@ void StripeWorker::AddWeightRun(int level, int a, int b, int y) {
     const int first = set.span_first[r];
     const int last = set.span_last[r];
     if (first > last) continue;
-    const int band_row = (y + r - hh) % band_.rows;
+    const int t = y + r - hh;
     const uint64_t* w = outline.WeightRow(r);
     if (a == b) {
-      uint64_t* s = Sums(kWeightPlane, band_row) + left + a;
+      uint64_t* s = Sums(kWeightPlane, t % band_.rows) + left + a;
       for (int c = first; c <= last; ++c) s[c] += w[c];
       continue;
     }
-    uint64_t* d = Diffs(kWeightPlane, band_row) + left;
+    diff_planes_[t % diff_.rows] |= 1 << kWeightPlane;
+    uint64_t* d = Diffs(kWeightPlane, t) + left;
     uint64_t* da = d + a;
     uint64_t* db = d + b + 1;
     for (int c = first; c <= last; ++c) {
@@ -201,8 +207,10 @@ void StripeWorker::AddOutlineColour(const OutlineLevel& outline, const KernelSet
     const int shift = all.shift[k];
     for (int r = all.row_first; r < all.row_end; ++r) {
       const OutlineRow& row = outline.Row(intensity[k], pattern_plane, r);
-      const int band_row = (y + r - hh) % band_.rows;
-      uint64_t* d = Diffs(plane, band_row) + left;
+      const int t = y + r - hh;
+      const int band_row = t % band_.rows;
+      if (row.run_count > 0) diff_planes_[t % diff_.rows] |= 1 << plane;
+      uint64_t* d = Diffs(plane, t) + left;
       for (uint32_t i = row.runs; i < row.runs + row.run_count; ++i) {
         const OutlineRun& run = outline.run_list[i];
         const uint64_t v = static_cast<uint64_t>(run.value) << shift;
@@ -308,19 +316,28 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
   cells_ += cells;
 }
 
-// Adds each difference row's running sum into its sums, left to right over
-// the margin and the image's columns.
-void StripeWorker::Collapse(int band_row) {
+// Adds target row t's difference rows' running sums into its sums, left to
+// right over the margin and the image's columns, and clears them.
+void StripeWorker::Collapse(int t) {
   const int columns = shared_.margin_left + in_.width;
+  uint8_t& planes = diff_planes_[t % diff_.rows];
   for (int p = 0; p < shared_.band_planes; ++p) {
-    uint64_t* s = Sums(p, band_row);
-    const uint64_t* d = Diffs(p, band_row);
+    if ((planes & (1 << p)) == 0) continue;
+    uint64_t* s = Sums(p, t % band_.rows);
+    uint64_t* d = Diffs(p, t);
     uint64_t running = 0;
     for (int x = 0; x < columns; ++x) {
       running += d[x];
       s[x] += running;
     }
+    std::memset(d, 0, static_cast<size_t>(diff_.width) * sizeof(uint64_t));
   }
+  planes = 0;
+}
+
+// Collapses every target row below `end` that is not yet.
+void StripeWorker::CollapseUpTo(int end) {
+  for (; collapsed_ < end; ++collapsed_) Collapse(collapsed_);
 }
 
 // Target row t is complete as far as this stripe goes: written out, or
@@ -329,7 +346,7 @@ void StripeWorker::Retire(int t) {
   const int width = in_.width;
   const int planes = shared_.band_planes;
   const int band_row = t % band_.rows;
-  if (outline_) Collapse(band_row);
+  if (outline_) CollapseUpTo(t + 1);
   uint64_t* sums[kMaxBandPlanes];
   for (int p = 0; p < planes; ++p) sums[p] = Sums(p, band_row) + shared_.margin_left;
 
@@ -372,9 +389,6 @@ void StripeWorker::Retire(int t) {
   }
   for (int p = 0; p < planes; ++p) {
     std::memset(Sums(p, band_row), 0, static_cast<size_t>(band_.width) * sizeof(uint64_t));
-    if (outline_) {
-      std::memset(Diffs(p, band_row), 0, static_cast<size_t>(diff_.width) * sizeof(uint64_t));
-    }
   }
 }
 
@@ -405,10 +419,13 @@ bool StripeWorker::Run(const std::function<bool(int)>& before_row, int row_group
       }
     }
     shared_.rows_done->fetch_add(y1 - y0, std::memory_order_relaxed);
+    // Rows no later source row of the stripe reaches.
+    if (outline_) CollapseUpTo(std::min(y1 - up, rows_.hi));
     if (!deferred) {
       for (; next <= y1 - 1 - up && next < rows_.hi; ++next) Retire(next);
     }
   }
+  if (outline_) CollapseUpTo(rows_.hi);
   if (!deferred) {
     for (; next < rows_.hi; ++next) Retire(next);
   }

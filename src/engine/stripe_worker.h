@@ -64,8 +64,9 @@ class StripeWorker {
  public:
   StripeWorker(const StripeShared& shared, int index);
 
-  bool Allocate();
-  // Scatters the stripe's source rows in groups of row_group; unless writing
+  bool Allocate(int max_row_group);
+  // Scatters the stripe's source rows in groups of row_group (at most
+  // max_row_group given to Allocate); unless writing
   // is deferred, writes each target row as soon as no later source row of
   // the stripe reaches it. before_row, when set, is asked before each row
   // whether to go on. False when stopped.
@@ -82,13 +83,15 @@ class StripeWorker {
   void AddWeightRun(int level, int a, int b, int y);
   void AddOutlineColour(const OutlineLevel& outline, const KernelSet& set, const FusedPixel& all,
                         const int intensity[3], int x, int y);
-  void Collapse(int band_row);
+  void Collapse(int t);
+  void CollapseUpTo(int end);
   void Retire(int t);
   uint64_t* Sums(int plane, int band_row) {
     return band_.plane(plane) + static_cast<size_t>(band_row) * band_.width;
   }
-  uint64_t* Diffs(int plane, int band_row) {
-    return diff_.plane(plane) + static_cast<size_t>(band_row) * diff_.width;
+  // The difference row of target row t.
+  uint64_t* Diffs(int plane, int t) {
+    return diff_.plane(plane) + static_cast<size_t>(t % diff_.rows) * diff_.width;
   }
 
   const StripeShared& shared_;
@@ -98,7 +101,13 @@ class StripeWorker {
   const StripeRows& rows_;
   const bool outline_;
   Band band_;
-  Band diff_;  // the outline path's difference rows
+  // The outline path's difference rows: a ring of the rows the source rows
+  // being scattered reach; each is added into its sums once no later source
+  // row reaches it.
+  Band diff_;
+  int collapsed_ = 0;  // target rows below this are collapsed
+  // Per difference row, the planes that received differences (bit p).
+  std::vector<uint8_t> diff_planes_;
   uint64_t cells_ = 0;
 };
 
