@@ -223,21 +223,30 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
       std::string path;
       int threads;
       Measurement m;
+      bool identical = false;
     };
     std::vector<Row> rows;
+    // Each render is compared with the first at once; only the first's
+    // output is kept, so that the process holds one result at a time.
+    const auto measure = [&](const char* name, int used, const EngineOptions& options) {
+      Row row{name, used, Measure(scene, images, pattern, options, args.repetitions)};
+      row.identical = row.m.ok && (rows.empty() || row.m.output == rows.front().m.output);
+      if (!rows.empty()) std::vector<uint8_t>().swap(row.m.output);
+      rows.push_back(std::move(row));
+    };
     EngineOptions options;
     if (!args.skipReference) {
       options.scatter_path = ScatterPath::kReference;
-      rows.push_back({"reference", 1, Measure(scene, images, pattern, options, args.repetitions)});
+      measure("reference", 1, options);
     }
     for (const auto& [name, path] :
          {std::pair{"fast", ScatterPath::kFast}, std::pair{"outline", ScatterPath::kOutline}}) {
       options.scatter_path = path;
       options.threads = 1;
-      rows.push_back({name, 1, Measure(scene, images, pattern, options, args.repetitions)});
+      measure(name, 1, options);
       if (threads > 1) {
         options.threads = threads;
-        rows.push_back({name, threads, Measure(scene, images, pattern, options, args.repetitions)});
+        measure(name, threads, options);
       }
     }
 
@@ -255,7 +264,7 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
             << "\n";
     for (const Row& row : rows) {
       const Measurement& m = row.m;
-      const bool identical = m.ok && m.output == rows.front().m.output;
+      const bool identical = row.identical;
       allIdentical = allIdentical && identical;
       const int used = row.path == "reference" ? 1 : std::max(1, m.stats.threads);
       const long rss = PeakResidentKiB();
@@ -288,7 +297,7 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
       double fastest = rows.front().m.seconds;
       for (const Row& row : rows) fastest = std::min(fastest, row.m.seconds);
       const FileTimes files =
-          TimeImageFiles(scene, images.colour, rows.back().m.output, args.repetitions);
+          TimeImageFiles(scene, images.colour, rows.front().m.output, args.repetitions);
       if (files.read < 0 || files.write < 0) {
         env.out << "files: could not be timed (no temporary folder to write to)\n";
       } else {
