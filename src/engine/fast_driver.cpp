@@ -219,6 +219,8 @@ void FastDriver::BuildKernels(bool progress) {
   kernels_.Settle(used_levels_, failed);
   if (path_ == ScatterPath::kOutline) {
     for (int level : used_levels_) {
+      // Whole kernel rows are added where the kernels are not run-friendly.
+      if (kernels_.set(level).built()) ClearOutsideSpans(&kernels_.mutable_set(level));
       if (!Encode(level)) kernels_.Release(level);
       context_.stats.run_levels += outline_[level].runs ? 1 : 0;
     }

@@ -52,6 +52,18 @@ void AddFusedRowPlain(const FusedRow& row) {
   }
 }
 
+void AddDenseRowsPlain(const DenseRows& rows) {
+  int band_row = rows.band_row;
+  for (int r = 0; r < rows.rows; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      const uint32_t* k = rows.kernel[c] + static_cast<size_t>(r) * rows.width;
+      uint64_t* s = rows.sums[c] + static_cast<size_t>(band_row) * rows.band_stride;
+      for (int i = 0; i < rows.width; ++i) s[i] += static_cast<uint64_t>(k[i]) << rows.shift[c];
+    }
+    band_row = band_row + 1 == rows.band_rows ? 0 : band_row + 1;
+  }
+}
+
 uint64_t AddFusedPixel(const FusedPixel& pixel, bool simd) {
   return simd ? AddFusedPixelSimd(pixel) : AddFusedPixelPlain(pixel);
 }

@@ -36,6 +36,25 @@ void AddFusedRowSimd(const FusedRow& row);
 // One channel alone: sums[i] += kernel[i] << shift for i < count.
 void AddShiftedRowSimd(const uint32_t* kernel, uint64_t* sums, int count, int shift);
 
+// Whole kernel rows of one pixel's three channels, every column of each row
+// (cells outside a row's span must hold 0), added to band rows that form a
+// ring. Nothing is clipped: the band must have room left and right of the
+// image for the kernel's reach. Every row has the same length, so the loops
+// run the same way for every row and pixel.
+struct DenseRows {
+  const uint32_t* kernel[3] = {};  // the first row added, of each channel's copy
+  int shift[3] = {0, 0, 0};
+  uint64_t* sums[3] = {};  // each channel's plane, at the column of kernel column 0
+  size_t band_stride = 0;  // elements from one band row to the next
+  int band_rows = 0;
+  int band_row = 0;  // band row of the first row added
+  int rows = 0;
+  int width = 0;  // kernel width
+};
+
+void AddDenseRowsPlain(const DenseRows& rows);
+void AddDenseRowsSimd(const DenseRows& rows);
+
 // All kernel rows of one pixel that no occlusion dims, clipped to the image
 // and to the aperture's row spans. Band rows form a ring: image row t lives
 // in band row t mod band_rows.

@@ -154,6 +154,49 @@ void AddShiftedRowVector(const uint32_t* HWY_RESTRICT kernel, uint64_t* HWY_REST
   for (; i < n; ++i) sums[i] += static_cast<uint64_t>(kernel[i]) << shift;
 }
 
+template <bool kShifted>
+HWY_INLINE void AddDenseRowsLanes(const DenseRows& rows) {
+  const hn::ScalableTag<uint64_t> d64;
+  const hn::Rebind<uint32_t, decltype(d64)> d32;
+  const size_t lanes = hn::Lanes(d64);
+  const size_t width = static_cast<size_t>(rows.width);
+  const size_t full = width / lanes * lanes;
+#if HWY_TARGET <= HWY_AVX2
+  // The same tail for every row: masked lanes are neither read nor written.
+  const auto m64 = hn::FirstN(d64, width - full);
+  const auto m32 = hn::FirstN(d32, width - full);
+#endif
+  int band_row = rows.band_row;
+  for (int r = 0; r < rows.rows; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      const uint32_t* HWY_RESTRICT k = rows.kernel[c] + static_cast<size_t>(r) * width;
+      uint64_t* HWY_RESTRICT s = rows.sums[c] + static_cast<size_t>(band_row) * rows.band_stride;
+      const int shift = rows.shift[c];
+      size_t i = 0;
+      for (; i < full; i += lanes) {
+        const auto v = ToBand<kShifted>(hn::PromoteTo(d64, hn::LoadU(d32, k + i)), shift);
+        hn::StoreU(hn::Add(hn::LoadU(d64, s + i), v), d64, s + i);
+      }
+      if (i == width) continue;
+#if HWY_TARGET <= HWY_AVX2
+      const auto v = ToBand<kShifted>(hn::PromoteTo(d64, hn::MaskedLoad(m32, d32, k + i)), shift);
+      hn::BlendedStore(hn::Add(hn::MaskedLoad(m64, d64, s + i), v), m64, d64, s + i);
+#else
+      for (; i < width; ++i) s[i] += static_cast<uint64_t>(k[i]) << (kShifted ? shift : 0);
+#endif
+    }
+    band_row = band_row + 1 == rows.band_rows ? 0 : band_row + 1;
+  }
+}
+
+void AddDenseRowsVector(const DenseRows& rows) {
+  if ((rows.shift[0] | rows.shift[1] | rows.shift[2]) != 0) {
+    AddDenseRowsLanes<true>(rows);
+  } else {
+    AddDenseRowsLanes<false>(rows);
+  }
+}
+
 const char* VectorTargetName() {
   return hwy::TargetName(HWY_TARGET);
 }
@@ -169,6 +212,11 @@ HWY_EXPORT(AddFusedRowVector);
 HWY_EXPORT(VectorTargetName);
 HWY_EXPORT(AddFusedPixelVector);
 HWY_EXPORT(AddShiftedRowVector);
+HWY_EXPORT(AddDenseRowsVector);
+
+void AddDenseRowsSimd(const DenseRows& rows) {
+  HWY_DYNAMIC_DISPATCH(AddDenseRowsVector)(rows);
+}
 
 void AddShiftedRowSimd(const uint32_t* kernel, uint64_t* sums, int count, int shift) {
   HWY_DYNAMIC_DISPATCH(AddShiftedRowVector)(kernel, sums, count, shift);

@@ -199,4 +199,20 @@ bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
   return true;
 }
 
+void ClearOutsideSpans(KernelSet* set) {
+  const size_t width = static_cast<size_t>(set->width);
+  for (int p = 0; p < set->copies; ++p) {
+    for (int q = 0; q < set->planes; ++q) {
+      uint32_t* copy = set->MutableCopy(p, q);
+      for (int r = 0; r < set->height; ++r) {
+        uint32_t* row = copy + r * width;
+        const int first = std::clamp(static_cast<int>(set->span_first[r]), 0, set->width);
+        const int end = std::clamp(static_cast<int>(set->span_last[r]) + 1, first, set->width);
+        std::fill(row, row + first, 0u);
+        std::fill(row + end, row + width, 0u);
+      }
+    }
+  }
+}
+
 }  // namespace ulvo

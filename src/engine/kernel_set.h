@@ -143,6 +143,12 @@ inline bool CopyNeeded(const uint8_t* needed, int copies, int p) {
   return needed == nullptr || p == 255 || p == weight || needed[p] != 0;
 }
 
+// Sets every cell outside its row's span to 0 in every copy (a three-plane
+// set's spans are those common to all planes, so cells outside them need
+// not be 0). Scatters that read only the spans give the same sums; whole
+// rows can then be added instead.
+void ClearOutsideSpans(KernelSet* set);
+
 // Width and height of the Gaussian kernel that replaces a small level of
 // the given nominal diameter: 3 × trunc(diameter + 2), made odd.
 int SmallLevelSize(double diameter);

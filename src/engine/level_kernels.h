@@ -77,6 +77,7 @@ class LevelKernelCache {
   void Settle(const std::vector<int>& levels, const std::vector<uint8_t>& failed);
 
   const KernelSet& set(int level) const { return sets_[level]; }
+  KernelSet& mutable_set(int level) { return sets_[level]; }
   // Drops one level's kernel set for good: its pixels contribute nothing.
   void Release(int level);
   void FreeAll();

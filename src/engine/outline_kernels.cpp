@@ -69,6 +69,11 @@ bool EncodeOutlineLevel(const KernelSet& set, const uint8_t* needed, OutlineLeve
     level.height = set.height;
     level.planes = set.planes;
     level.weight.assign(static_cast<size_t>(set.width) * set.height, 0);
+    for (int r = 0; r < set.height; ++r) {
+      if (set.span_last[r] >= set.span_first[r]) {
+        level.span_cells += static_cast<uint64_t>(set.span_last[r] - set.span_first[r] + 1);
+      }
+    }
     for (int k = 0; k < 3; ++k) {
       const uint32_t* w = set.Weight(PatternPlane(k, set.planes));
       for (int r = 0; r < set.height; ++r) {

@@ -50,6 +50,7 @@ struct OutlineLevel {
   int width = 0;
   int height = 0;
   int planes = 0;
+  uint64_t span_cells = 0;  // cells of all row spans
   // Kernel row r's weight cells of the three channels summed (the weight a
   // pixel adds), 0 outside the row's span; width values a row.
   std::vector<uint64_t> weight;

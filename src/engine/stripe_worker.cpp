@@ -309,7 +309,27 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
       AddOutlineColour(outline, set, all, intensity, x, y);
       cells += 3 * ClippedCells(set, clip);
     } else {
-      cells += 3 * shared_.fused_pixel(all);
+      // Whole rows, zeros outside the spans included; the band's margins
+      // take the columns outside the image.
+      DenseRows rows;
+      for (int k = 0; k < 3; ++k) {
+        rows.kernel[k] = all.colour[k] + static_cast<size_t>(clip.row_first) * set.width;
+        rows.shift[k] = all.shift[k];
+        rows.sums[k] = all.band[k] + all.x;
+      }
+      rows.band_stride = static_cast<size_t>(band_.width);
+      rows.band_rows = band_.rows;
+      rows.band_row = (all.y + clip.row_first) % band_.rows;
+      rows.rows = clip.row_end - clip.row_first;
+      rows.width = set.width;
+      if (in_.options.simd) {
+        AddDenseRowsSimd(rows);
+      } else {
+        AddDenseRowsPlain(rows);
+      }
+      const bool inside = clip.col_first == 0 && clip.col_end == set.width && clip.row_first == 0 &&
+                          clip.row_end == set.height;
+      cells += 3 * (inside ? outline.span_cells : ClippedCells(set, clip));
     }
   }
   end_run(x_end);
