@@ -25,6 +25,8 @@ constexpr auto kReportInterval = std::chrono::milliseconds(100);
 constexpr int kRowGroup = 16;
 // Band bytes a column block of a row group should touch at most.
 constexpr int kBlockBytes = 512 * 1024;
+// Regions up to this size build only the intensity copies their pixels use.
+constexpr int64_t kIntensityScanPixels = 4 << 20;
 
 class FastDriver {
  public:
@@ -68,11 +70,13 @@ class FastDriver {
 };
 
 // Finds the levels and, for each, the intensities that some scattered pixel
-// needs, and the nearest depth of every tile.
+// needs, and the nearest depth of every tile. Large regions use nearly every
+// intensity on every level: there only the levels are looked for.
 void FastDriver::Scan() {
   const int width = in_.width;
   const int height = in_.height;
   const size_t count = context_.levels.levels.size();
+  const bool intensities = static_cast<int64_t>(width) * height <= kIntensityScanPixels;
   needed_.assign(count, {});
   const bool tiles = in_.depth.present() && tiles_.Reset(width, height);
   for (int y = 0; y < height; ++y) {
@@ -80,10 +84,11 @@ void FastDriver::Scan() {
       const int level = context_.LevelAt(x, y);
       std::vector<uint8_t>& needed = needed_[level];
       if (needed.empty()) {
-        needed.assign(256, 0);
+        needed.assign(256, intensities ? 0 : 1);
         used_levels_.push_back(level);
       }
       if (tiles) tiles_.Note(x, y, *in_.depth.at(x, y));
+      if (!intensities) continue;
       if (context_.skip >= 2 &&
           !ScatteredUnderSkip(x, y, context_.skip, context_.levels.levels[level].diameter)) {
         continue;

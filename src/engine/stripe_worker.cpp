@@ -119,9 +119,8 @@ void StripeWorker::ScatterFast(int y, int x_begin, int x_end) {
     all.band_rows = band_rows;
     const int source_depth = depth.present() ? *depth.at(x, y) : 0;
     if (!depth.present() ||
-        shared_.tiles->NothingDimmed(x - clip.hw + clip.col_first, x - clip.hw + clip.col_end - 1,
-                                     y - clip.hh + clip.row_first, y - clip.hh + clip.row_end - 1,
-                                     source_depth)) {
+        NothingDimmed(x - clip.hw + clip.col_first, x - clip.hw + clip.col_end - 1,
+                      y - clip.hh + clip.row_first, y - clip.hh + clip.row_end - 1, source_depth)) {
       cells += 3 * shared_.fused_pixel(all);
       continue;
     }
@@ -129,6 +128,16 @@ void StripeWorker::ScatterFast(int y, int x_begin, int x_end) {
     cells += 3 * ClippedCells(set, clip);
   }
   cells_ += cells;
+}
+
+bool StripeWorker::NothingDimmed(int x0, int x1, int y0, int y1, int source_depth) {
+  constexpr int kTile = DepthTiles::kTile;
+  const int key[5] = {x0 / kTile, x1 / kTile, y0 / kTile, y1 / kTile, source_depth};
+  if (!std::equal(key, key + 5, dimming_key_)) {
+    std::copy(key, key + 5, dimming_key_);
+    nothing_dimmed_ = shared_.tiles->NothingDimmed(x0, x1, y0, y1, source_depth);
+  }
+  return nothing_dimmed_;
 }
 
 // The pixel's rows with the dimming of light that falls on clearly nearer
@@ -300,9 +309,9 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
     const int source_depth = depth.present() ? *depth.at(x, y) : 0;
     const OutlineLevel& outline = (*shared_.outline)[level];
     if (depth.present() &&
-        !shared_.tiles->NothingDimmed(x - clip.hw + clip.col_first, x - clip.hw + clip.col_end - 1,
-                                      y - clip.hh + clip.row_first, y - clip.hh + clip.row_end - 1,
-                                      source_depth)) {
+        !NothingDimmed(x - clip.hw + clip.col_first, x - clip.hw + clip.col_end - 1,
+                       y - clip.hh + clip.row_first, y - clip.hh + clip.row_end - 1,
+                       source_depth)) {
       AddOccluded(set, all, x, y, source_depth, static_cast<float>(geometry.diameter));
       cells += 3 * ClippedCells(set, clip);
     } else if (outline.runs) {

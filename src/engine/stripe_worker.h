@@ -86,6 +86,7 @@ class StripeWorker {
   void Collapse(int t);
   void CollapseUpTo(int end);
   void Retire(int t);
+  bool NothingDimmed(int x0, int x1, int y0, int y1, int source_depth);
   uint64_t* Sums(int plane, int band_row) {
     return band_.plane(plane) + static_cast<size_t>(band_row) * band_.width;
   }
@@ -109,6 +110,10 @@ class StripeWorker {
   // Per difference row, the planes that received differences (bit p).
   std::vector<uint8_t> diff_planes_;
   uint64_t cells_ = 0;
+  // The last answer of the depth tiles, with the tiles and depth it was for:
+  // neighbouring pixels mostly ask the same.
+  int dimming_key_[5] = {-1, -1, -1, -1, -1};
+  bool nothing_dimmed_ = false;
 };
 
 }  // namespace ulvo
