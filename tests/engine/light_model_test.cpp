@@ -273,7 +273,9 @@ TEST(LightModel, DarkGreyStepsSurviveHighHardness) {
     scene.hardness = hardness;
     std::vector<EngineOptions> variants(4);
     variants[0].scatter_path = ScatterPath::kReference;
+    variants[1].scatter_path = ScatterPath::kFast;
     variants[1].threads = 1;
+    variants[2].scatter_path = ScatterPath::kFast;
     variants[2].threads = 2;
     variants[2].threaded_min_pixels = 0;
     variants[3] = variants[2];

@@ -57,10 +57,9 @@ TEST_P(ReferenceComparison, EngineMatchesReferenceExactly) {
     for (size_t i = 0; i < run.output.size(); ++i) {
       if (run.output[i] != expected.output[i] && mismatches++ == 0) first = i;
     }
-    EXPECT_EQ(mismatches, 0u) << (path == ScatterPath::kFast ? "fast" : "reference")
-                              << " path, first at byte " << first << " (pixel " << first / 3
-                              << "): engine " << int(run.output[first]) << ", reference "
-                              << int(expected.output[first]);
+    EXPECT_EQ(mismatches, 0u) << "path " << static_cast<int>(path) << ", first at byte " << first
+                              << " (pixel " << first / 3 << "): engine " << int(run.output[first])
+                              << ", reference " << int(expected.output[first]);
   }
 }
 
