@@ -259,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(
         FastCase{"WholeBandNoDepthSkip3", 59, 211, false, true, 11, 9, 0, 3},
         // The pattern's own size (no depth map, or the widest
         // level in use): kernels with long runs.
-        FastCase{"MovingBandNoDepthRuns", 45, 590, false, false, 31, 29, 0, 1, true},
+        FastCase{"MovingBandNoDepthRuns", 41, 530, false, false, 25, 23, 0, 1, true},
         FastCase{"WholeBandDepthRunsSkip3", 70, 300, true, false, 25, 23, 23, 3, true, 0},
         FastCase{"WholeBandNoDepthTintedRuns", 50, 260, false, true, 31, 29, 0, 1, true}),
     [](const ::testing::TestParamInfo<FastCase>& info) { return std::string(info.param.name); });
@@ -379,7 +379,11 @@ TEST_P(ThreadedPaths, ConfirmedCancelLeavesAPrefixOfRowsInAMovingBand) {
   const Layout padded{1, 4, scene.width * 4 + 5, 2};
   constexpr uint8_t kFill = 7;
   bool interrupted = false;
-  for (const Layout& layout : {packed, packed3, padded}) {
+  // The row backup is the stripes' own: the outline path is checked with
+  // two of the layouts only, to keep the test's time in bounds.
+  std::vector<Layout> layouts = {packed3, padded};
+  if (GetParam() == ScatterPath::kFast) layouts.insert(layouts.begin(), packed);
+  for (const Layout& layout : layouts) {
     EngineOptions options;
     options.scatter_path = GetParam();
     options.threads = layout.threads;
