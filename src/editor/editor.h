@@ -10,7 +10,9 @@ namespace ulvo {
 // Opens the editor window on the job, disables the host window, runs the
 // modal loop until the end message and returns when the window has closed.
 // The view writes job.accepted and the output pixels; nothing else here does.
-void RunEditor(FilterJob& job, const DepthBuffer& depth);
+// kOutOfMemory: the editor could not take in the image; nothing was shown
+// and job.accepted stays 0.
+EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth);
 
 // The about box (dialog 133), modal.
 void ShowAboutBox();

@@ -22,10 +22,33 @@ ProgressDialog::ProgressDialog(EditorPlatform& platform, std::function<WindowId(
     : platform_(platform), owner_(std::move(owner)), caption_(std::move(caption)) {}
 
 ProgressDialog::~ProgressDialog() {
-  Close();
+  try {
+    Close();
+  } catch (...) {
+    // Out of memory while closing: the platform takes the window down with
+    // the editor.
+  }
 }
 
+// The engine calls these from its render loop, which must never see an
+// exception: a report that fails lets the render go on.
 bool ProgressDialog::Report(int percent) {
+  try {
+    return Update(percent);
+  } catch (...) {
+    return true;
+  }
+}
+
+bool ProgressDialog::ConfirmCancel() {
+  try {
+    return AskToCancel();
+  } catch (...) {
+    return false;
+  }
+}
+
+bool ProgressDialog::Update(int percent) {
   if (percent < 0) return true;
   if (percent == 0) {
     Open();
@@ -44,7 +67,7 @@ bool ProgressDialog::Report(int percent) {
   return !pressed && !quitting_;
 }
 
-bool ProgressDialog::ConfirmCancel() {
+bool ProgressDialog::AskToCancel() {
   // The host is shutting the thread down: nobody is left to answer.
   if (quitting_) return true;
   const DialogButton answer =

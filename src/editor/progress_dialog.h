@@ -37,6 +37,8 @@ class ProgressDialog : public EditorWindow, public ProgressReporter {
   bool shown() const { return window() != 0; }
 
  private:
+  bool Update(int percent);
+  bool AskToCancel();
   void Open();
   void Close();
   void SetPosition(int position);

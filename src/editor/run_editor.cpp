@@ -1,6 +1,7 @@
 #include "src/editor/run_editor.h"
 
 #include <memory>
+#include <new>
 
 #include "src/editor/active_values.h"
 #include "src/editor/editor.h"
@@ -12,7 +13,9 @@
 
 namespace ulvo {
 
-void RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth) {
+namespace {
+
+EditorResult RunEditorWindows(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth) {
   EditorApp app(platform);
   auto doc = std::make_unique<CUlvoPiDoc>(platform);
   const HostWindowGuard hostDisabled(platform);
@@ -24,7 +27,8 @@ void RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& de
   active.DepthAvailable = JobHasDepth(job, depth);
 
   CUlvoPiFrame frame(platform, app, std::move(doc), active);
-  if (!frame.Create()) return;  // counts as cancelled; the guard enables the host
+  if (!frame.Create())
+    return EditorResult::kClosed;  // counts as cancelled; the guard enables the host
   frame.document().RecordActiveWindow(platform.ActiveWindow());
   CUlvoFilterView& view = *frame.GetActiveView();
   view.SetFrame(&frame);
@@ -32,17 +36,35 @@ void RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& de
   app.SetMainWindow(frame.document().activeWindow());
 
   view.SetJob(&job, &depth);
-  view.TakeOverJob();
-
-  frame.RunModalLoop();
+  // An editor without its picture of the image has nothing to show or to
+  // give back: the host hears that memory ran out.
+  const bool shown = view.TakeOverJob();
+  if (shown) frame.RunModalLoop();
   frame.Destroy();
   app.SetRunningFrame(nullptr);
   app.SetMainWindow(0);
+  if (shown) return EditorResult::kClosed;
+  job.accepted = 0;
+  return EditorResult::kOutOfMemory;
 }
 
-void RunEditor(FilterJob& job, const DepthBuffer& depth) {
+}  // namespace
+
+EditorResult RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth) {
+  try {
+    return RunEditorWindows(platform, job, depth);
+  } catch (const std::bad_alloc&) {
+    // Thrown while the windows were made or taken down (every message in
+    // between is handled where it arrives); they are gone by now.
+    job.accepted = 0;
+    return EditorResult::kOutOfMemory;
+  }
+}
+
+EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth) {
   std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
-  if (platform != nullptr) RunEditorOn(*platform, job, depth);
+  if (platform == nullptr) return EditorResult::kClosed;
+  return RunEditorOn(*platform, job, depth);
 }
 
 }  // namespace ulvo

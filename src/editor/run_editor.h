@@ -7,7 +7,10 @@
 namespace ulvo {
 
 // Opens the editor on the job, runs it until it ends and closes it. The host
-// window is disabled meanwhile and enabled again on every path out.
-void RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth);
+// window is disabled meanwhile and enabled again on every path out. Without
+// the memory to open on the job, it returns kOutOfMemory with the windows
+// gone and job.accepted 0; once open, a step that runs out of memory tells
+// the user and the editor goes on.
+EditorResult RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth);
 
 }  // namespace ulvo

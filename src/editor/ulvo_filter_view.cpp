@@ -52,9 +52,10 @@ void CUlvoFilterView::OnTimer(uintptr_t id) {
   }
 }
 
-void CUlvoFilterView::TakeOverJob() {
-  if (job_ == nullptr) return;
-  display_.TakeIn(*job_);
+bool CUlvoFilterView::TakeOverJob() {
+  if (job_ == nullptr) return true;
+  // Without the memory for its picture the editor cannot show the image.
+  if (!display_.TakeIn(*job_) && JobHasImage(*job_)) return false;
   // A selection gets a picture of its own to draw; without the memory for
   // it the view shows the image without the whitening.
   overlay_.clear();
@@ -68,6 +69,7 @@ void CUlvoFilterView::TakeOverJob() {
   settings_.SaveMemory = 0;
   model_.SetImageSize({display_.width(), display_.height()});
   Refresh(true);
+  return true;
 }
 
 void CUlvoFilterView::Refresh(bool repaint) {

@@ -37,8 +37,9 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
     job_ = job;
     depth_ = depth;
   }
-  // Builds the display bitmap from the job's input and repaints.
-  void TakeOverJob();
+  // Builds the display bitmap from the job's input and repaints; false when
+  // the job has an image but there is no memory for its display bitmap.
+  bool TakeOverJob();
   // Copies the source colours into the display again and repaints.
   void RestoreDisplay();
 

@@ -153,11 +153,12 @@ void CUlvoPiFrame::Destroy() {
 
 void CUlvoPiFrame::OnWindowDestroyed() {
   EditorWindow::OnWindowDestroyed();
-  // The tone selections are kept for a repeated run.
-  platform_.Profile().WriteInt("NomKatasa", hardnessIndex_);
-  platform_.Profile().WriteInt("NomAkarusa", brightnessIndex_);
   toolbar_ = hardnessList_ = brightnessList_ = focusField_ = statusBar_ = 0;
   loop_.End(-1);
+  // The tone selections are kept for a repeated run (last: a write that
+  // fails for lack of memory must not keep the loop running).
+  platform_.Profile().WriteInt("NomKatasa", hardnessIndex_);
+  platform_.Profile().WriteInt("NomAkarusa", brightnessIndex_);
 }
 
 bool CUlvoPiFrame::RouteCommand(uint32_t id) {

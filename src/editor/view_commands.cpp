@@ -6,6 +6,7 @@
 #include "src/editor/tone_controls.h"
 #include "src/editor/ulvo_filter_view.h"
 #include "src/editor/ulvo_pi_frame.h"
+#include "src/editor/window_dispatch.h"
 #include "src/render/render_regions.h"
 #include "src/resources/editor_ids.h"
 
@@ -237,15 +238,33 @@ RenderValues CUlvoFilterView::CurrentValues(int maxBlur, int16_t skip) const {
 
 RenderOutcome CUlvoFilterView::RenderIntoDisplay(const RenderValues& values,
                                                  const DisplayRegion& region) {
-  rendering_ = true;
   const bool withProgress = region.width > kProgressSide && region.height > kProgressSide;
-  if (!withProgress) platform_.ShowWaitCursor(true);
+  // Commands are refused while the render pumps messages, and taken again
+  // once it ended, on every way out; so is the wait cursor.
+  struct RenderingState {
+    EditorPlatform& platform;
+    bool& flag;
+    bool waitCursor;
+    RenderingState(EditorPlatform& p, bool& f, bool wait) : platform(p), flag(f), waitCursor(wait) {
+      flag = true;
+      if (waitCursor) platform.ShowWaitCursor(true);
+    }
+    ~RenderingState() {
+      flag = false;
+      try {
+        if (waitCursor) platform.ShowWaitCursor(false);
+      } catch (...) {
+        // Out of memory on the way out; the next cursor change mends it.
+      }
+    }
+  } const rendering(platform_, rendering_, !withProgress);
   const RenderOutcome outcome =
       RenderJobRegion(JobSource(), LoadedPattern(), values, region,
                       RenderTarget{display_.pixels(), static_cast<int>(display_.stride())},
                       withProgress ? &progress_ : nullptr);
-  if (!withProgress) platform_.ShowWaitCursor(false);
-  rendering_ = false;
+  // A render without the memory it needed left a picture that is not the
+  // blur the user asked for.
+  if (outcome.status == RenderStatus::kOutOfMemory) TellOutOfMemory(platform_);
   return outcome;
 }
 

@@ -40,7 +40,7 @@ bool ViewPattern::Adopt(const PatternDescription& description, PatternLoader& lo
     pixels.assign(static_cast<size_t>(adopted.destRowStride) * adopted.imageLength + kPatternSlack,
                   0);
   } catch (const std::bad_alloc&) {
-    messages.ShowMessage("Not enough memory for the pattern");
+    messages.ShowMessage(kPatternOutOfMemoryText);
     return false;
   }
   // A file that changed or broke since its description was read keeps the

@@ -139,10 +139,12 @@ std::vector<std::filesystem::path> DepthFileCandidates(const EntryState& state,
   return places;
 }
 
-void DonorRun(EntryState& state, HostServices& services, intptr_t* data) {
+// False when there was no memory for the depth block: the host then tells
+// the user, instead of a run that silently handed nothing over.
+bool DonorRun(EntryState& state, HostServices& services, intptr_t* data) {
   const FilterJob& job = state.job;
   const int64_t bytes = int64_t{job.rowBytes} * job.height;
-  if (!AllocateDepthBlock(state, bytes)) return;
+  if (!AllocateDepthBlock(state, bytes)) return false;
   state.depth.size = static_cast<int32_t>(bytes);
   state.depth.rowBytes = job.rowBytes;
   // The current folder first; where a host's current folder refuses new files,
@@ -154,30 +156,44 @@ void DonorRun(EntryState& state, HostServices& services, intptr_t* data) {
     if (!written.empty()) std::filesystem::create_directories(written.parent_path(), error);
     if (written.empty() || !WriteJobDepthFile(job, state.depth, written)) {
       services.ShowDepthNotSaved();
-      return;
+      return true;
     }
   }
-  // Remembered for the life of the module too: some hosts keep no data slot.
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(written, error);
-  state.donorFile = error ? written : absolute;
+  try {
+    // Remembered for the life of the module too: some hosts keep no data slot.
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(written, error);
+    if (error) absolute = written;
+    const bool usualPlace = written == services.DepthFilePath();
+    services.ShowDepthTransferred(usualPlace ? std::filesystem::path() : absolute);
+    state.donorFile = std::move(absolute);
+  } catch (const std::bad_alloc&) {
+    // The user was not told, so the file must not be there either: a later
+    // colour run would take depth from a hand-off nobody knows of.
+    std::error_code ignored;
+    std::filesystem::remove(written, ignored);
+    state.donorFile.clear();
+    return false;
+  }
   // The slot only marks the hand-off; the file carries the map.
   if (data != nullptr) *data = reinterpret_cast<intptr_t>(state.depth.data);
-  const bool usualPlace = written == services.DepthFilePath();
-  services.ShowDepthTransferred(usualPlace ? std::filesystem::path() : state.donorFile);
+  return true;
 }
 
-// Loads the donor run's map for a colour run of the same size, if there is one.
-void ReadDonorDepth(EntryState& state, HostServices& services, intptr_t* data) {
+// Loads the donor run's map for a colour run of the same size, if there is
+// one. False when there was no memory for it: the editor must not open as if
+// the image had no depth.
+bool ReadDonorDepth(EntryState& state, HostServices& services, intptr_t* data) {
   const FilterJob& job = state.job;
   const int64_t capacity = (int64_t{job.width} + 12) * job.height;
   for (const std::filesystem::path& place : DepthFileCandidates(state, services)) {
-    if (!AllocateDepthBlock(state, capacity)) return;
+    if (!AllocateDepthBlock(state, capacity)) return false;
     if (ReadJobDepthFile(job, state.depth, place)) break;
   }
   if (data != nullptr && state.depth.data != nullptr) {
     *data = reinterpret_cast<intptr_t>(state.depth.data);
   }
+  return true;
 }
 
 void Continue(EntryState& state, HostServices& services, pi::FilterRecord& record, intptr_t* data,
@@ -237,9 +253,9 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
   FlipJobBuffer(job, JobBuffer::kInput);
 
   if (job.planes == 1) {
-    DonorRun(state, services, data);
+    const bool done = DonorRun(state, services, data);
     ClearRequest(record);
-    SetResult(result, pi::kNoErr);
+    SetResult(result, done ? pi::kNoErr : pi::kMemFullErr);
     return;
   }
 
@@ -247,13 +263,22 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
     // This image carries its own depth plane; forget the hand-off.
     if (data != nullptr) *data = 0;
     state.donorFile.clear();
-  } else if (job.planes == 3 && (slot != 0 || !state.donorFile.empty())) {
-    ReadDonorDepth(state, services, data);
+  } else if (job.planes == 3 && (slot != 0 || !state.donorFile.empty()) &&
+             !ReadDonorDepth(state, services, data)) {
+    ClearRequest(record);
+    SetResult(result, pi::kMemFullErr);
+    return;
   }
 
   job.accepted = 0;
-  services.RunEditor(job, state.depth);
+  const EditorResult editor = services.RunEditor(job, state.depth);
   state.editorDone = true;
+  if (editor == EditorResult::kOutOfMemory) {
+    // The editor could not open on the image; the host tells the user.
+    ClearRequest(record);
+    SetResult(result, pi::kMemFullErr);
+    return;
+  }
 
   state.requestedFilterRect = state.hostKind == HostKind::kPhotosle;
   if (state.requestedFilterRect) {

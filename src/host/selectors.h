@@ -23,7 +23,7 @@ class HostServices {
  public:
   virtual ~HostServices() = default;
   // Runs the modal editor on the job; it sets job.accepted and writes the output.
-  virtual void RunEditor(FilterJob& job, const DepthBuffer& depth) = 0;
+  virtual EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth) = 0;
   virtual void ShowAboutBox() = 0;
   // Tells the user that the donor run's depth map was stored; `elsewhere` is
   // where, when that is not the usual place (empty otherwise).

@@ -120,13 +120,15 @@ int PatternLoader::ReadPixels(const PatternDescription& description, uint8_t* de
   // it was.
   const int channels = layout.outputChannels();
   std::vector<uint8_t> decoded;
+  bool read = false;
   try {
     decoded.resize(static_cast<size_t>(layout.width) * layout.height * channels);
+    read = ReadTiffPixels(tif.get(), layout, decoded.data(), reason);
   } catch (const std::bad_alloc&) {
-    messages_.ShowMessage("Not enough memory for the pattern");
+    messages_.ShowMessage(kPatternOutOfMemoryText);
     return 0;
   }
-  if (!ReadTiffPixels(tif.get(), layout, decoded.data(), reason)) {
+  if (!read) {
     messages_.ShowMessage("Damaged pattern file: " + reason +
                           (diag.errors.empty() ? "" : " (" + diag.errors + ")"));
     return 0;
@@ -148,7 +150,7 @@ bool LoadPatternBitmap(const std::string& path, PatternBitmap& bitmap, UserMessa
   try {
     loaded.pixels.assign(static_cast<size_t>(loaded.rowStride) * loaded.height, 0);
   } catch (const std::bad_alloc&) {
-    messages.ShowMessage("Not enough memory for the pattern");
+    messages.ShowMessage(kPatternOutOfMemoryText);
     return false;
   }
   if (!loader.ReadPixels(description, loaded.pixels.data())) return false;

@@ -1,6 +1,7 @@
 // TIFF image files for the tools: any layout tiff_pixels can decode on read;
 // deflate-compressed contiguous 8-bit samples on write, extra channels marked
 // as unspecified data (a depth plane is not an alpha channel).
+#include <new>
 #include <vector>
 
 #include "src/imageio/image_codecs.h"
@@ -29,7 +30,14 @@ bool ReadTiff(const std::string& path, Image& out, std::string& error) {
                      layout.outputChannels(), error)) {
     return false;
   }
-  if (!ReadTiffPixels(tif.get(), layout, image.pixels.data(), reason)) {
+  bool read = false;
+  try {
+    read = ReadTiffPixels(tif.get(), layout, image.pixels.data(), reason);
+  } catch (const std::bad_alloc&) {
+    error = "not enough memory to read the TIFF file";
+    return false;
+  }
+  if (!read) {
     error = "damaged TIFF file: " + reason;
     if (!diag.errors.empty()) error += " (" + diag.errors + ")";
     return false;

@@ -1,7 +1,6 @@
 #include "src/imageio/tiff_pixels.h"
 
 #include <cstring>
-#include <new>
 
 namespace ulvo {
 namespace {
@@ -124,13 +123,7 @@ bool CheckDecodable(const TiffLayout& layout, std::string& error) {
 }
 
 bool ReadTiffPixels(TIFF* tif, const TiffLayout& layout, uint8_t* out, std::string& error) {
-  std::vector<uint8_t> scanline;
-  try {
-    scanline.resize(static_cast<size_t>(layout.scanlineSize));
-  } catch (const std::bad_alloc&) {
-    error = "out of memory";
-    return false;
-  }
+  std::vector<uint8_t> scanline(static_cast<size_t>(layout.scanlineSize));
   const size_t rowBytes = static_cast<size_t>(layout.width) * layout.outputChannels();
   const bool separate = layout.planarConfig == PLANARCONFIG_SEPARATE && layout.samplesPerPixel > 1;
   // Separate planes are read one whole plane after the other, which is the

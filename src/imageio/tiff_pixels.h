@@ -46,7 +46,8 @@ bool CheckDecodable(const TiffLayout& layout, std::string& error);
 // width * height * outputChannels() bytes, rows top-down. Values of fewer than
 // 8 bits are scaled to 0..255; white-is-zero grey is inverted; palette indices
 // are replaced by their colours. Returns false with libtiff's reason when a
-// row cannot be decoded.
+// row cannot be decoded; throws std::bad_alloc when its row buffer cannot be
+// had, which is no fault of the file.
 bool ReadTiffPixels(TIFF* tif, const TiffLayout& layout, uint8_t* out, std::string& error);
 
 }  // namespace ulvo

@@ -6,6 +6,9 @@
 
 namespace ulvo {
 
+// Told when a pattern's pixels do not fit in memory.
+inline constexpr char kPatternOutOfMemoryText[] = "Not enough memory for the pattern";
+
 class UserMessages {
  public:
   virtual ~UserMessages() = default;

@@ -27,6 +27,11 @@ struct FilterJob {
   int32_t repeat = 0;    // 1 when the run began without the parameters selector
 };
 
+// How an editor run on a job ended: the window closed (finished or
+// cancelled, see FilterJob::accepted), or it could not open or go on for
+// lack of memory; the host then gets its out-of-memory result.
+enum class EditorResult { kClosed, kOutOfMemory };
+
 // One unsigned byte per pixel, rows bottom-up, aligned with FilterJob::inData.
 struct DepthBuffer {
   uint8_t* data = nullptr;

@@ -18,7 +18,9 @@ namespace {
 
 class EditorServices final : public HostServices {
  public:
-  void RunEditor(FilterJob& job, const DepthBuffer& depth) override { ulvo::RunEditor(job, depth); }
+  EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth) override {
+    return ulvo::RunEditor(job, depth);
+  }
   void ShowAboutBox() override { ulvo::ShowAboutBox(); }
   void ShowDepthTransferred(const std::filesystem::path& elsewhere) override {
     const std::u8string text = elsewhere.u8string();

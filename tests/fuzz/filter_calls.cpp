@@ -30,7 +30,10 @@ class FuzzServices final : public HostServices {
   FuzzServices(EditorRun editor, std::filesystem::path depthFile)
       : editor_(editor), depthFile_(std::move(depthFile)) {}
 
-  void RunEditor(FilterJob& job, const DepthBuffer& depth) override { editor_(job, depth, accept); }
+  EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth) override {
+    editor_(job, depth, accept);
+    return EditorResult::kClosed;
+  }
   void ShowAboutBox() override {}
   void ShowDepthTransferred(const std::filesystem::path&) override {}
   void ShowDepthNotSaved() override {}

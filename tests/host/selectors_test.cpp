@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "src/host/depth_file.h"
+#include "tests/host/fake_host.h"
 #include "tests/imageio/temp_dir.h"
 
 namespace ulvo {
@@ -26,13 +27,14 @@ class FakeServices final : public HostServices {
  public:
   explicit FakeServices(std::filesystem::path depthFile) : depthFile_(std::move(depthFile)) {}
 
-  void RunEditor(FilterJob& job, const DepthBuffer& depth) override {
+  EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth) override {
     ++editorRuns;
     seenRepeat = job.repeat;
     seenDepthSize = depth.present() ? depth.size : 0;
     seenDepth.assign(depth.data, depth.data + (depth.present() ? depth.size : 0));
     if (job.inData != nullptr) seenInput.assign(job.inData, job.inData + job.rowBytes * job.height);
     if (editor) editor(job);
+    return editorResult;
   }
   void ShowAboutBox() override { ++aboutBoxes; }
   void ShowDepthTransferred(const std::filesystem::path& elsewhere) override {
@@ -46,6 +48,7 @@ class FakeServices final : public HostServices {
   std::filesystem::path FallbackDepthFilePath() override { return fallbackFile; }
 
   std::function<void(FilterJob&)> editor;
+  EditorResult editorResult = EditorResult::kClosed;
   std::string hostPath = "C:\\Program Files\\Editor\\editor.exe";
   int editorRuns = 0;
   int aboutBoxes = 0;
@@ -61,63 +64,6 @@ class FakeServices final : public HostServices {
 
  private:
   std::filesystem::path depthFile_;
-};
-
-// What a host keeps for one image: the record, its buffers and the data slot.
-struct FakeHost {
-  pi::FilterRecord record{};
-  pi::ReadImageDocumentDesc document{};
-  pi::ReadChannelDesc selection{};
-  std::vector<uint8_t> in, out, mask;
-  intptr_t slot = 0;
-  int16_t result = 0;
-
-  FakeHost(int16_t mode, int16_t planes, int16_t width, int16_t height) {
-    record.imageMode = mode;
-    record.inLayerPlanes = planes;
-    record.filterRect = {0, 0, height, width};
-  }
-
-  int16_t Call(EntryState& state, HostServices& services, int16_t selector) {
-    result = 0x5555;  // hosts pre-set the result
-    RunSelector(state, services, selector, &record, &slot, &result);
-    return result;
-  }
-
-  // Delivers the requested rectangle: pixel (x, y) plane k holds f(x, y, k).
-  void Deliver(int32_t planes, const std::function<uint8_t(int, int, int)>& f) {
-    const pi::Rect r = record.inRect;
-    const int32_t width = r.right - r.left, height = r.bottom - r.top;
-    const int32_t rowBytes = width * planes;
-    in.assign(static_cast<size_t>(rowBytes) * height, 0);
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        for (int k = 0; k < planes; ++k) in[y * rowBytes + x * planes + k] = f(x, y, k);
-      }
-    }
-    out = in;
-    record.inData = in.data();
-    record.outData = out.data();
-    record.inRowBytes = record.outRowBytes = rowBytes;
-  }
-
-  // A host that cannot pad: the request clipped to `width` pixels, written
-  // back into the rectangles, rows exactly as long as their pixels.
-  void DeliverClipped(int32_t planes, int16_t width,
-                      const std::function<uint8_t(int, int, int)>& f) {
-    for (pi::Rect* r : {&record.inRect, &record.outRect, &record.maskRect}) {
-      r->right = static_cast<int16_t>(r->left + width);
-    }
-    Deliver(planes, f);
-  }
-
-  bool RequestCleared() const {
-    const pi::Rect zero{0, 0, 0, 0};
-    for (const pi::Rect* r : {&record.inRect, &record.outRect, &record.maskRect}) {
-      if (std::memcmp(r, &zero, sizeof zero) != 0) return false;
-    }
-    return true;
-  }
 };
 
 class Selectors : public ::testing::Test {
@@ -280,6 +226,17 @@ TEST_F(Selectors, CancelledRunReportsTwoAndLeavesOutputAlone) {
   EXPECT_EQ(Run(host, 3), kResultCancelled);
   EXPECT_EQ(host.out[0], 42);
   EXPECT_TRUE(host.RequestCleared());
+}
+
+// An editor that could not open for lack of memory is the host's
+// out-of-memory result, even for the host that is asked for a second call.
+TEST_F(Selectors, EditorOutOfMemoryReportsMemFull) {
+  services.hostPath = "C:\\Tools\\Photosle.exe";
+  services.editorResult = EditorResult::kOutOfMemory;
+  FakeHost host(pi::kModeRGB, 3, 4, 2);
+  EXPECT_EQ(Run(host, 3), pi::kMemFullErr);
+  EXPECT_TRUE(host.RequestCleared());
+  EXPECT_EQ(services.printed, "");
 }
 
 TEST_F(Selectors, ContinueOutOfOrderOrWithoutBuffersIsRefused) {

@@ -39,8 +39,11 @@ class CliUnixTest : public ::testing::Test {
     const CliEnvironment env{out_, err_, nullptr, true, progress};
     const int code = RunCli(static_cast<int>(argv.size()), argv.data(), env);
     std::fclose(progress);
-    std::ifstream in(progressFile);
-    progress_.assign(std::istreambuf_iterator<char>(in), {});
+    {
+      // Closed before the removal: Windows refuses to remove an open file.
+      std::ifstream in(progressFile);
+      progress_.assign(std::istreambuf_iterator<char>(in), {});
+    }
     std::filesystem::remove(progressFile);
     return code;
   }

@@ -10,6 +10,7 @@
 #include "src/editor/editor.h"
 #include "src/editor/headless/headless_strings.h"
 #include "src/editor/headless/snapshot_writer.h"
+#include "src/editor/window_dispatch.h"
 #include "src/settings/memory_profile_store.h"
 
 namespace ulvo {
@@ -265,7 +266,7 @@ void HeadlessPlatform::DestroyEditorWindow(WindowId window) {
     Log("editor closed");
   }
   if (window == view_) view_ = 0;
-  if (object != nullptr) object->OnWindowDestroyed();
+  if (object != nullptr) DeliverWindowDestroyed(*this, *object);
 }
 
 void HeadlessPlatform::DisableCloseMenuItem(WindowId frame) {
@@ -593,7 +594,8 @@ void HeadlessPlatform::PostKey(const ScriptStep& step) {
 void HeadlessPlatform::Screenshot(const std::string& file) {
   CaptureCanvas canvas;
   const auto it = windows_.find(view_);
-  if (it != windows_.end() && it->second.object != nullptr) it->second.object->Paint(canvas);
+  if (it != windows_.end() && it->second.object != nullptr)
+    DeliverPaint(*it->second.object, canvas);
   const Snapshot shot = canvas.Take();
   if (shot.width == 0) {
     Log("screenshot " + file + ": nothing to show");
@@ -610,7 +612,8 @@ void HeadlessPlatform::Dispatch(const Message& msg) {
 intptr_t HeadlessPlatform::Send(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
   const auto it = windows_.find(window);
   if (it == windows_.end() || it->second.object == nullptr) return 0;
-  const std::optional<intptr_t> result = it->second.object->OnMessage(msg, wParam, lParam);
+  const std::optional<intptr_t> result =
+      DeliverMessage(*this, *it->second.object, msg, wParam, lParam);
   if (result) return *result;
   return DefaultProcessing(window, msg, wParam, lParam).value_or(0);
 }

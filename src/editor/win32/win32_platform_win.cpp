@@ -15,6 +15,7 @@
 #include "src/editor/command_text.h"
 #include "src/editor/editor.h"
 #include "src/editor/win32/win32_platform.h"
+#include "src/editor/window_dispatch.h"
 #include "src/win32/text_convert.h"
 
 namespace ulvo::win32 {
@@ -56,7 +57,7 @@ Win32Platform::Binding* Bind(HWND window, UINT msg, LPARAM lParam) {
 // gone; the binding stays in the list but no longer forwards anything.
 void Unbind(Win32Platform::Binding& binding, HWND window) {
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  if (binding.object != nullptr) binding.object->OnWindowDestroyed();
+  if (binding.object != nullptr) DeliverWindowDestroyed(*binding.platform, *binding.object);
   binding.object = nullptr;
 }
 
@@ -65,7 +66,8 @@ void Unbind(Win32Platform::Binding& binding, HWND window) {
 LRESULT ForwardToObject(Win32Platform::Binding& binding, HWND window, UINT msg, WPARAM wParam,
                         LPARAM lParam) {
   if (binding.object != nullptr) {
-    if (const auto result = binding.object->OnMessage(msg, wParam, static_cast<intptr_t>(lParam)))
+    if (const auto result = DeliverMessage(*binding.platform, *binding.object, msg, wParam,
+                                           static_cast<intptr_t>(lParam)))
       return static_cast<LRESULT>(*result);
   }
   return DefWindowProcW(window, msg, wParam, lParam);
@@ -272,7 +274,7 @@ void PaintObject(Win32Platform::Binding& binding, HWND window) {
   PaintDc dc(window);
   if (binding.object != nullptr && dc.get() != nullptr) {
     GdiCanvas canvas(dc.get());
-    binding.object->Paint(canvas);
+    DeliverPaint(*binding.object, canvas);
   }
 }
 
@@ -368,14 +370,15 @@ INT_PTR Win32Platform::ModelessProc(Binding& binding, HWND window, UINT msg, WPA
       return TRUE;
     case WM_NCDESTROY:
       SetWindowLongPtrW(window, DWLP_USER, 0);
-      if (binding.object != nullptr) binding.object->OnWindowDestroyed();
+      if (binding.object != nullptr) DeliverWindowDestroyed(*this, *binding.object);
       binding.object = nullptr;
       return FALSE;
     default:
       break;
   }
   if (binding.object == nullptr) return FALSE;
-  const auto result = binding.object->OnMessage(msg, wParam, static_cast<intptr_t>(lParam));
+  const auto result =
+      DeliverMessage(*this, *binding.object, msg, wParam, static_cast<intptr_t>(lParam));
   if (!result) return FALSE;
   SetWindowLongPtrW(window, DWLP_MSGRESULT, static_cast<LONG_PTR>(*result));
   return TRUE;

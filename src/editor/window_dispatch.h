@@ -1,0 +1,31 @@
+// Hands a message, a paint or the end of its system window to a window's
+// portable object. Nothing thrown leaves these calls: they run inside the
+// system's window procedures, where an exception would take the host down.
+// A step that runs out of memory ends where it was and the user is told; the
+// editor goes on.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "src/editor/editor_platform.h"
+#include "src/editor/editor_window.h"
+
+namespace ulvo {
+
+// What the user reads when a step of the editor ran out of memory.
+inline constexpr char kOutOfMemoryText[] = "メモリが不足しているため、操作を完了できませんでした。";
+
+std::optional<intptr_t> DeliverMessage(EditorPlatform& platform, EditorWindow& window, uint32_t msg,
+                                       uintptr_t wParam, intptr_t lParam) noexcept;
+
+// A paint that fails leaves the window as it was; no message interrupts a
+// paint.
+void DeliverPaint(EditorWindow& window, Canvas& canvas) noexcept;
+
+void DeliverWindowDestroyed(EditorPlatform& platform, EditorWindow& window) noexcept;
+
+// Shows kOutOfMemoryText in a message box, if even that can be done.
+void TellOutOfMemory(EditorPlatform& platform) noexcept;
+
+}  // namespace ulvo
