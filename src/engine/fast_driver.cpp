@@ -199,7 +199,7 @@ bool FastDriver::Encode(int level) {
   const KernelSet& set = kernels_.set(level);
   if (!set.built()) return false;
   if (EncodeOutlineLevel(set, needed_[level].data(), &outline_[level])) return true;
-  RaiseOutOfMemory();
+  context_.allocator.NoteFailure();
   return false;
 }
 

@@ -1,6 +1,7 @@
 #include "src/engine/level_kernels.h"
 
 #include <algorithm>
+#include <new>
 
 namespace ulvo {
 
@@ -38,8 +39,15 @@ void LevelKernelCache::SetNeededCopies(int level, std::vector<uint8_t> needed) {
 
 bool LevelKernelCache::TryBuild(int level) {
   const std::vector<uint8_t>& needed = needed_[level];
-  return BuildLevelKernels(pattern_, tone_, levels_.levels[level], level, allocator_, &sets_[level],
-                           needed.empty() ? nullptr : needed.data());
+  try {
+    return BuildLevelKernels(pattern_, tone_, levels_.levels[level], level, allocator_,
+                             &sets_[level], needed.empty() ? nullptr : needed.data());
+  } catch (const std::bad_alloc&) {
+    // The build's own lists; builds may run on worker threads, where an
+    // exception must not escape.
+    allocator_.NoteFailure();
+    return false;
+  }
 }
 
 const KernelSet* LevelKernelCache::Get(int level) {

@@ -63,26 +63,32 @@ void EncodeOutlineRow(const uint32_t* values, int first, int last, std::vector<O
 }
 
 bool EncodeOutlineLevel(const KernelSet& set, const uint8_t* needed, OutlineLevel* out) {
+  OutlineLevel level;
+  level.width = set.width;
+  level.height = set.height;
+  level.planes = set.planes;
   try {
-    OutlineLevel level;
-    level.width = set.width;
-    level.height = set.height;
-    level.planes = set.planes;
     level.weight.assign(static_cast<size_t>(set.width) * set.height, 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (int r = 0; r < set.height; ++r) {
+    if (set.span_last[r] >= set.span_first[r]) {
+      level.span_cells += static_cast<uint64_t>(set.span_last[r] - set.span_first[r] + 1);
+    }
+  }
+  for (int k = 0; k < 3; ++k) {
+    const uint32_t* w = set.Weight(PatternPlane(k, set.planes));
     for (int r = 0; r < set.height; ++r) {
-      if (set.span_last[r] >= set.span_first[r]) {
-        level.span_cells += static_cast<uint64_t>(set.span_last[r] - set.span_first[r] + 1);
+      for (int c = set.span_first[r]; c <= set.span_last[r]; ++c) {
+        const size_t at = static_cast<size_t>(r) * set.width + c;
+        level.weight[at] += w[at];
       }
     }
-    for (int k = 0; k < 3; ++k) {
-      const uint32_t* w = set.Weight(PatternPlane(k, set.planes));
-      for (int r = 0; r < set.height; ++r) {
-        for (int c = set.span_first[r]; c <= set.span_last[r]; ++c) {
-          const size_t at = static_cast<size_t>(r) * set.width + c;
-          level.weight[at] += w[at];
-        }
-      }
-    }
+  }
+  // Without the memory for the runs, the level is added row by row: the
+  // same sums, only slower.
+  try {
     level.runs = set.width >= kMinOutlineRun && RunShare(set) <= kRunsPay;
     if (level.runs) {
       level.rows.resize(static_cast<size_t>(256) * set.planes * set.height);
@@ -99,11 +105,14 @@ bool EncodeOutlineLevel(const KernelSet& set, const uint8_t* needed, OutlineLeve
         }
       }
     }
-    *out = std::move(level);
-    return true;
   } catch (const std::bad_alloc&) {
-    return false;
+    level.runs = false;
+    std::vector<OutlineRow>().swap(level.rows);
+    std::vector<OutlineRun>().swap(level.run_list);
+    std::vector<OutlineCells>().swap(level.cell_list);
   }
+  *out = std::move(level);
+  return true;
 }
 
 }  // namespace ulvo

@@ -71,8 +71,8 @@ void EncodeOutlineRow(const uint32_t* values, int first, int last, std::vector<O
                       std::vector<OutlineCells>* cells, OutlineRow* row);
 
 // Encodes a built kernel set: the summed weight rows always, the copies
-// (those `needed` marks, or all) only when runs save enough. False when
-// the memory is missing.
+// (those `needed` marks, or all) only when runs save enough and the memory
+// for them is there. False when the memory for the weight rows is missing.
 bool EncodeOutlineLevel(const KernelSet& set, const uint8_t* needed, OutlineLevel* out);
 
 }  // namespace ulvo
