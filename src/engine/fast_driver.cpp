@@ -169,6 +169,7 @@ bool FastDriver::Allocate() {
   shared_.plan = &plan_;
   shared_.backup = &backup_;
   shared_.fused_pixel = ChooseFusedPixel(in_.options.simd);
+  shared_.dense_rows = ChooseDenseRows(in_.options.simd);
   shared_.stop = &stop_;
   shared_.rows_done = &rows_done_;
   const int threads = static_cast<int>(plan_.stripes.size());

@@ -55,6 +55,11 @@ struct DenseRows {
 void AddDenseRowsPlain(const DenseRows& rows);
 void AddDenseRowsSimd(const DenseRows& rows);
 
+// The vector version for the instruction set chosen now, to be called
+// directly by a render, or the plain one.
+using DenseRowsFunction = void (*)(const DenseRows&);
+DenseRowsFunction ChooseDenseRows(bool simd);
+
 // All kernel rows of one pixel that no occlusion dims, clipped to the image
 // and to the aperture's row spans. Band rows form a ring: image row t lives
 // in band row t mod band_rows.

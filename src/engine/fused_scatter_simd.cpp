@@ -218,6 +218,13 @@ void AddDenseRowsSimd(const DenseRows& rows) {
   HWY_DYNAMIC_DISPATCH(AddDenseRowsVector)(rows);
 }
 
+DenseRowsFunction ChooseDenseRows(bool simd) {
+  if (!simd) return &AddDenseRowsPlain;
+  hwy::ChosenTarget& chosen = hwy::GetChosenTarget();
+  if (!chosen.IsInitialized()) chosen.Update(hwy::SupportedTargets());
+  return HWY_DISPATCH_TABLE(AddDenseRowsVector)[chosen.GetIndex()];
+}
+
 void AddShiftedRowSimd(const uint32_t* kernel, uint64_t* sums, int count, int shift) {
   HWY_DYNAMIC_DISPATCH(AddShiftedRowVector)(kernel, sums, count, shift);
 }

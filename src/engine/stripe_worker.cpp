@@ -262,11 +262,39 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
     run_level = -1;
   };
 
+  // What depends on the level only (and on this row), worked out when the
+  // level changes.
+  int level_now = -1;
+  const KernelSet* set = nullptr;
+  const OutlineLevel* outline = nullptr;
+  float diameter = 0.0f;
+  DenseRows rows;
+  rows.band_stride = static_cast<size_t>(band_.width);
+  rows.band_rows = band_.rows;
+  int hw = 0;
+  int hh = 0;
+  int row_first = 0;
+  int row_end = 0;
+  bool single = false;  // the focus level's one-pixel kernel
+
   for (int x = x_begin; x < x_end; ++x) {
     const int level = context_.LevelAt(x, y);
-    const KernelSet& set = shared_.kernels->set(level);
-    const LevelGeometry& geometry = context_.levels.levels[level];
-    if (!set.built() || (skip >= 2 && !ScatteredUnderSkip(x, y, skip, geometry.diameter))) {
+    if (level != level_now) {
+      level_now = level;
+      set = &shared_.kernels->set(level);
+      outline = &(*shared_.outline)[level];
+      diameter = static_cast<float>(context_.levels.levels[level].diameter);
+      single = level == 0 && set->width == 1 && set->height == 1;
+      hw = (set->width - 1) / 2;
+      hh = (set->height - 1) / 2;
+      row_first = std::max(hh - y, 0);
+      row_end = std::min(height + hh - y, set->height);
+      rows.band_row = (y - hh + row_first) % band_.rows;
+      rows.rows = row_end - row_first;
+      rows.width = set->width;
+    }
+    if (!set->built() ||
+        (skip >= 2 && !ScatteredUnderSkip(x, y, skip, context_.levels.levels[level].diameter))) {
       end_run(x);
       continue;
     }
@@ -277,68 +305,73 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
     }
 
     const uint8_t* pixel = in_.SourcePixel(x, y);
-    FusedPixel all;
     int intensity[3];
+    const uint32_t* colour[3];
+    uint64_t* band[3];
+    int shift[3];
     for (int k = 0; k < 3; ++k) {
       intensity[k] = in_.SourceChannel(pixel, k);
-      all.colour[k] = set.Copy(intensity[k], PatternPlane(k, planes));
-      all.shift[k] = tone.copy_shift[intensity[k]];
-      all.band[k] = sums[ColourPlane(k, tone.fine[intensity[k]])];
+      colour[k] = set->Copy(intensity[k], PatternPlane(k, planes));
+      shift[k] = tone.copy_shift[intensity[k]];
+      band[k] = sums[ColourPlane(k, tone.fine[intensity[k]])];
     }
-    if (level == 0 && set.width == 1 && set.height == 1) {
+    if (single) {
       const size_t at = static_cast<size_t>(y % band_.rows) * band_.width + x;
-      for (int k = 0; k < 3; ++k) {
-        all.band[k][at] += static_cast<uint64_t>(all.colour[k][0]) << all.shift[k];
-      }
+      for (int k = 0; k < 3; ++k) band[k][at] += static_cast<uint64_t>(colour[k][0]) << shift[k];
       cells += 3;
       continue;
     }
 
-    const PixelClip clip = ClipPixel(set, x, y, width, height);
-    all.span_first = set.span_first.get();
-    all.span_last = set.span_last.get();
-    all.kernel_width = set.width;
-    all.row_first = clip.row_first;
-    all.row_end = clip.row_end;
-    all.col_first = clip.col_first;
-    all.col_end = clip.col_end;
-    all.x = x - clip.hw;
-    all.y = y - clip.hh;
-    all.band_width = band_.width;
-    all.band_rows = band_.rows;
+    const int col_first = std::max(hw - x, 0);
+    const int col_end = std::min(width + hw - x, set->width);
+    const bool inside =
+        col_first == 0 && col_end == set->width && row_first == 0 && row_end == set->height;
     const int source_depth = depth.present() ? *depth.at(x, y) : 0;
-    const OutlineLevel& outline = (*shared_.outline)[level];
-    if (depth.present() &&
-        !NothingDimmed(x - clip.hw + clip.col_first, x - clip.hw + clip.col_end - 1,
-                       y - clip.hh + clip.row_first, y - clip.hh + clip.row_end - 1,
-                       source_depth)) {
-      AddOccluded(set, all, x, y, source_depth, static_cast<float>(geometry.diameter));
-      cells += 3 * ClippedCells(set, clip);
-    } else if (outline.runs) {
-      AddOutlineColour(outline, set, all, intensity, x, y);
-      cells += 3 * ClippedCells(set, clip);
-    } else {
+    const bool dimmed =
+        depth.present() && !NothingDimmed(x - hw + col_first, x - hw + col_end - 1,
+                                          y - hh + row_first, y - hh + row_end - 1, source_depth);
+    if (!dimmed && !outline->runs) {
       // Whole rows, zeros outside the spans included; the band's margins
       // take the columns outside the image.
-      DenseRows rows;
       for (int k = 0; k < 3; ++k) {
-        rows.kernel[k] = all.colour[k] + static_cast<size_t>(clip.row_first) * set.width;
-        rows.shift[k] = all.shift[k];
-        rows.sums[k] = all.band[k] + all.x;
+        rows.kernel[k] = colour[k] + static_cast<size_t>(row_first) * set->width;
+        rows.shift[k] = shift[k];
+        rows.sums[k] = band[k] + (x - hw);
       }
-      rows.band_stride = static_cast<size_t>(band_.width);
-      rows.band_rows = band_.rows;
-      rows.band_row = (all.y + clip.row_first) % band_.rows;
-      rows.rows = clip.row_end - clip.row_first;
-      rows.width = set.width;
-      if (in_.options.simd) {
-        AddDenseRowsSimd(rows);
+      shared_.dense_rows(rows);
+    } else {
+      FusedPixel all;
+      for (int k = 0; k < 3; ++k) {
+        all.colour[k] = colour[k];
+        all.shift[k] = shift[k];
+        all.band[k] = band[k];
+      }
+      all.span_first = set->span_first.get();
+      all.span_last = set->span_last.get();
+      all.kernel_width = set->width;
+      all.row_first = row_first;
+      all.row_end = row_end;
+      all.col_first = col_first;
+      all.col_end = col_end;
+      all.x = x - hw;
+      all.y = y - hh;
+      all.band_width = band_.width;
+      all.band_rows = band_.rows;
+      if (dimmed) {
+        AddOccluded(*set, all, x, y, source_depth, diameter);
       } else {
-        AddDenseRowsPlain(rows);
+        AddOutlineColour(*outline, *set, all, intensity, x, y);
       }
-      const bool inside = clip.col_first == 0 && clip.col_end == set.width && clip.row_first == 0 &&
-                          clip.row_end == set.height;
-      cells += 3 * (inside ? outline.span_cells : ClippedCells(set, clip));
+    }
+    if (inside) {
+      cells += 3 * outline->span_cells;
+    } else {
+      PixelClip clip;
+      clip.row_first = row_first;
+      clip.row_end = row_end;
+      clip.col_first = col_first;
+      clip.col_end = col_end;
+      cells += 3 * ClippedCells(*set, clip);
     }
   }
   end_run(x_end);

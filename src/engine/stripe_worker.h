@@ -50,6 +50,7 @@ struct StripeShared {
   Boundary* boundaries = nullptr;  // one fewer than stripes, or null
   RowBackup* backup = nullptr;
   FusedPixelFunction fused_pixel = nullptr;
+  DenseRowsFunction dense_rows = nullptr;
   int band_planes = 4;     // 4, or 7 with fine sums
   int block_columns = 64;  // columns scattered together for a row group
   // Band columns left and right of the image on the outline path, where the
