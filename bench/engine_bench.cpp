@@ -1,6 +1,7 @@
 // Micro-benchmarks of the engine's passes: the kernel build of one level,
 // the scatter of a row of source pixels (with and without a depth map, grey
-// and three-plane patterns) and the flush of finished band rows.
+// and three-plane patterns; the reference, fused and whole-row additions)
+// and the flush of finished band rows.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -189,6 +190,59 @@ void BM_FusedScatterRow(benchmark::State& state) {
   state.SetLabel(simd ? SimdTargetName() : "plain");
 }
 BENCHMARK(BM_FusedScatterRow)
+    ->Args({24, 1, 1})
+    ->Args({24, 1, 0})
+    ->Args({24, 3, 1})
+    ->Args({64, 1, 1})
+    ->Args({64, 1, 0})
+    ->Unit(benchmark::kMillisecond);
+
+// The same row of pixels through the outline path's addition of uneven
+// kernels: whole kernel rows of the three channels (cells outside the spans
+// cleared), no clipping, the weight left to the runs of pixels on a level.
+// Args: kernel width, planes, vector adds (0/1).
+void BM_DenseScatterRow(benchmark::State& state) {
+  const int kw = static_cast<int>(state.range(0));
+  const int planes = static_cast<int>(state.range(1));
+  const bool simd = state.range(2) != 0;
+  const PatternCopy pattern = Disc(64, planes);
+  const KernelTone tone = PrepareKernelTone(pattern, 1.0, 1.0);
+  KernelSet set = BuildLarge(pattern, tone, kw);
+  ClearOutsideSpans(&set);
+  uint64_t span_cells = 0;
+  for (int r = 0; r < set.height; ++r) span_cells += set.span_last[r] - set.span_first[r] + 1;
+
+  const int width = 1024;
+  const int stride = width + 2 * set.width;  // margins for the kernels' reach
+  const int rows = set.height + 1;
+  std::vector<uint64_t> planes_mem(static_cast<size_t>(3) * rows * stride);
+  const std::vector<uint8_t> colour = Noise(static_cast<size_t>(width) * 3, 1);
+  for (auto _ : state) {
+    for (int x = 0; x < width; ++x) {
+      DenseRows dense;
+      for (int k = 0; k < 3; ++k) {
+        dense.kernel[k] = set.Copy(colour[static_cast<size_t>(x) * 3 + k], planes == 1 ? 0 : k);
+        dense.sums[k] = planes_mem.data() + static_cast<size_t>(k) * rows * stride + x;
+      }
+      dense.band_stride = static_cast<size_t>(stride);
+      dense.band_rows = rows;
+      dense.rows = set.height;
+      dense.width = set.width;
+      if (simd) {
+        AddDenseRowsSimd(dense);
+      } else {
+        AddDenseRowsPlain(dense);
+      }
+    }
+    benchmark::ClobberMemory();
+  }
+  // Counted as the fused scatter counts them: the cells inside the spans.
+  state.counters["cells/s"] =
+      benchmark::Counter(static_cast<double>(span_cells) * width * 3 * state.iterations(),
+                         benchmark::Counter::kIsRate);
+  state.SetLabel(simd ? SimdTargetName() : "plain");
+}
+BENCHMARK(BM_DenseScatterRow)
     ->Args({24, 1, 1})
     ->Args({24, 1, 0})
     ->Args({24, 3, 1})

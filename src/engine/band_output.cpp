@@ -23,9 +23,17 @@ double CoverageScale(uint64_t weight, uint64_t threshold, int64_t reference) {
   return 1.0 / ratio;
 }
 
+// The sum as a double. Sums below 2^63 (all but absurd ones) convert as
+// signed integers, one instruction instead of the unsigned sequence; the
+// value is the same.
+inline double ToDouble(uint64_t value) {
+  return value < (UINT64_C(1) << 63) ? static_cast<double>(static_cast<int64_t>(value))
+                                     : static_cast<double>(value);
+}
+
 uint64_t Normalise(uint64_t value, double scale) {
   if (scale == 0.0) return value;
-  const double scaled = scale * static_cast<double>(value);
+  const double scaled = scale * ToDouble(value);
   return scaled < 1.8e19 ? static_cast<uint64_t>(scaled) : UINT64_C(18000000000000000000);
 }
 
@@ -82,6 +90,9 @@ void WriteBandRow(const BandRow& row, const OutputTarget& target, const FlushSet
   const double fine_scale = std::ldexp(1.0, settings.fine_shift);
   const bool fine = row.fine[0] != nullptr;
   const uint64_t* weight = row.weight;
+  const uint64_t* const colour[3] = {row.colour[0], row.colour[1], row.colour[2]};
+  const uint64_t* const fine_sums[3] = {row.fine[0], row.fine[1], row.fine[2]};
+  const double hardness = settings.hardness;
   uint8_t* out = target.base + static_cast<ptrdiff_t>(image_row) * target.row_stride;
   int last[3] = {0, 0, 0};
   uint64_t last_weight = 0;
@@ -93,14 +104,24 @@ void WriteBandRow(const BandRow& row, const OutputTarget& target, const FlushSet
       last_weight = weight[x];
       scale = CoverageScale(last_weight, threshold, reference);
     }
-    uint8_t channels[3];
-    for (int c = 0; c < 3; ++c) {
-      double light = static_cast<double>(Normalise(row.colour[c][x], scale)) * light_scale;
-      if (fine) light += static_cast<double>(Normalise(row.fine[c][x], scale)) * fine_scale;
-      channels[c] = static_cast<uint8_t>(table != nullptr ? table->Near(light, last[c])
-                                                          : InverseTone(light, settings.hardness));
+    const auto channel = [&](int c) __attribute__((always_inline)) {
+      double light = ToDouble(Normalise(colour[c][x], scale)) * light_scale;
+      if (fine) light += ToDouble(Normalise(fine_sums[c][x], scale)) * fine_scale;
+      return static_cast<uint8_t>(table != nullptr ? table->Near(light, last[c])
+                                                   : InverseTone(light, hardness));
+    };
+    // Each byte is stored as soon as it is known: gathering them in an array
+    // first made the processor wait to read them back.
+    if (target.order_flag == 0) {
+      out[2] = channel(0);
+      out[1] = channel(1);
+      out[0] = channel(2);
+    } else {
+      uint8_t* last3 = out + target.pixel_stride - 3;
+      last3[0] = channel(0);
+      last3[1] = channel(1);
+      last3[2] = channel(2);
     }
-    WriteOutputPixel(target, out, channels);
   }
 }
 

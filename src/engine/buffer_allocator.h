@@ -43,6 +43,14 @@ class BufferAllocator {
     return buffer;
   }
 
+  // Records a working buffer that could not be had elsewhere (a container
+  // that threw): the render then ends out of memory like after a failed
+  // allocation here.
+  void NoteFailure() {
+    failed_ = true;
+    RaiseOutOfMemory();
+  }
+
   int attempts() const { return attempts_.load(); }
   // Bytes of all successful allocations so far. Working buffers live until
   // the render ends, so for a render without failures this is its peak.

@@ -10,7 +10,9 @@
 #include "src/engine/fast_driver.h"
 #include "src/engine/input_checks.h"
 #include "src/engine/kernel_set.h"
+#include "src/engine/level_kernels.h"
 #include "src/engine/pattern_trim.h"
+#include "src/engine/render_context.h"
 #include "src/engine/render_driver.h"
 #include "src/engine/render_inputs.h"
 
@@ -175,16 +177,9 @@ RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip
     }
   }
   const KernelTone tone = PrepareKernelTone(pattern, hardness, brightness, selectable);
-  if (in.options.scatter_path == ScatterPath::kFast) {
-    FastDriveSetup fast;
-    fast.inputs = &in;
-    fast.pattern = &pattern;
-    fast.levels = &levels;
-    fast.tone = &tone;
-    fast.allocator = &allocator;
-    fast.stats = &state_->stats;
-    fast.skip = skip;
-    switch (FastDrive(fast)) {
+  const RenderContext context(in, pattern, levels, tone, allocator, state_->stats, skip);
+  if (in.options.scatter_path != ScatterPath::kReference) {
+    switch (FastDrive(context)) {
       case FastDriveResult::kOutOfMemory:
         return RenderStatus::kOutOfMemory;
       case FastDriveResult::kCancelled:
@@ -202,16 +197,7 @@ RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip
                     tone.has_fine, allocator, &band)) {
     return RenderStatus::kOutOfMemory;
   }
-
-  DriveSetup setup;
-  setup.inputs = &in;
-  setup.pattern = &pattern;
-  setup.levels = &levels;
-  setup.tone = &tone;
-  setup.band = &band;
-  setup.allocator = &allocator;
-  setup.skip = skip;
-  const bool cancelled = Drive(setup);
+  const bool cancelled = Drive(context, band);
   state_->cancelled = cancelled ? 1 : 0;
   if (allocator.failed()) return RenderStatus::kOutOfMemory;
   return cancelled ? RenderStatus::kCancelled : RenderStatus::kDone;

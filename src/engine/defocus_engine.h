@@ -23,6 +23,8 @@ struct RunStats {
   // the matching weight cell; counted by the fast path only (0 otherwise).
   uint64_t cell_additions = 0;
   int threads = 1;  // threads that scattered
+  // Levels whose kernels the outline path added as runs (0 otherwise).
+  int run_levels = 0;
 };
 
 // Outcome of Run.

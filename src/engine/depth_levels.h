@@ -10,6 +10,11 @@ namespace ulvo {
 // Levels 0..9 are the small ones: 0 is the focus plane (one pixel), 1..9
 // become small Gaussian kernels. The large, aperture-shaped levels follow.
 inline constexpr int kSmallLevels = 10;
+
+// Levels 1..9 get a small Gaussian kernel instead of the aperture's shape.
+inline bool IsSmallLevel(int level) {
+  return level >= 1 && level < kSmallLevels;
+}
 // Large levels beyond this add nothing but memory; requests are clamped.
 inline constexpr int kMaxLargeLevels = 1024;
 

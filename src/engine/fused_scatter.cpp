@@ -1,6 +1,6 @@
 #include "src/engine/fused_scatter.h"
 
-#include <cmath>
+#include "src/engine/level_kernels.h"
 
 namespace ulvo {
 
@@ -23,6 +23,14 @@ void AddFusedRowPlain(const FusedRow& row) {
   const int h0 = row.shift[0];
   const int h1 = row.shift[1];
   const int h2 = row.shift[2];
+  if (sw == nullptr) {
+    for (int i = 0; i < row.count; ++i) {
+      s0[i] += static_cast<uint64_t>(k0[i]) << h0;
+      s1[i] += static_cast<uint64_t>(k1[i]) << h1;
+      s2[i] += static_cast<uint64_t>(k2[i]) << h2;
+    }
+    return;
+  }
   if (row.weight[0] == row.weight[1] && row.weight[0] == row.weight[2]) {
     const uint32_t* w = row.weight[0];
     for (int i = 0; i < row.count; ++i) {
@@ -44,6 +52,18 @@ void AddFusedRowPlain(const FusedRow& row) {
   }
 }
 
+void AddDenseRowsPlain(const DenseRows& rows) {
+  int band_row = rows.band_row;
+  for (int r = 0; r < rows.rows; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      const uint32_t* k = rows.kernel[c] + static_cast<size_t>(r) * rows.width;
+      uint64_t* s = rows.sums[c] + static_cast<size_t>(band_row) * rows.band_stride;
+      for (int i = 0; i < rows.width; ++i) s[i] += static_cast<uint64_t>(k[i]) << rows.shift[c];
+    }
+    band_row = band_row + 1 == rows.band_rows ? 0 : band_row + 1;
+  }
+}
+
 uint64_t AddFusedPixel(const FusedPixel& pixel, bool simd) {
   return simd ? AddFusedPixelSimd(pixel) : AddFusedPixelPlain(pixel);
 }
@@ -62,9 +82,10 @@ uint64_t AddFusedPixelPlain(const FusedPixel& pixel) {
   return cells;
 }
 
-bool RowMayBeDimmed(const FusedOcclusion& occlusion, int count) {
+bool RowMayBeDimmed(const OcclusionRow& occlusion, int count) {
   const uint8_t* depth = occlusion.depth;
-  const int limit = occlusion.source_depth - 5;  // dimmed where target < limit
+  // Dimmed where target < limit; source depths are whole numbers.
+  const int limit = static_cast<int>(occlusion.source_depth) - 5;
   if (limit <= 0) return false;
   for (int i = 0; i < count; ++i, depth += occlusion.depth_stride) {
     if (*depth < limit) return true;
@@ -72,8 +93,8 @@ bool RowMayBeDimmed(const FusedOcclusion& occlusion, int count) {
   return false;
 }
 
-void AddFusedRowOccluded(const FusedRow& row, const FusedOcclusion& occlusion) {
-  const float source = static_cast<float>(occlusion.source_depth);
+void AddFusedRowOccluded(const FusedRow& row, const OcclusionRow& occlusion) {
+  const float source = occlusion.source_depth;
   const uint8_t* depth = occlusion.depth;
   const int dy2 = occlusion.dy * occlusion.dy;
   const bool same_weight = row.weight[0] == row.weight[1] && row.weight[0] == row.weight[2];
@@ -81,18 +102,15 @@ void AddFusedRowOccluded(const FusedRow& row, const FusedOcclusion& occlusion) {
     const int dx = occlusion.dx0 - i;
     const float target = *depth;
     const float distance2 = static_cast<float>(dx * dx + dy2);
-    if (target + 5.0f < source && distance2 > 4.0f) {
+    if (Dimmed(target, source, distance2)) {
       // The factor depends only on the cell, so all three channels share it.
-      float f =
-          (1.0f - std::sqrt(distance2) / occlusion.diameter) * (target + 5.0f) / (source - target);
-      f = f * f;
-      if (f > 1.0f) f = 1.0f;
-      if (!(f > 0.0f)) f = 0.0f;
+      const float f = DimmingFactor(target, source, distance2, occlusion.diameter);
       for (int c = 0; c < 3; ++c) row.sums[c][i] += DimmedLight(row.colour[c][i], row.shift[c], f);
     } else {
       for (int c = 0; c < 3; ++c)
         row.sums[c][i] += static_cast<uint64_t>(row.colour[c][i]) << row.shift[c];
     }
+    if (row.sums[3] == nullptr) continue;
     row.sums[3][i] +=
         same_weight ? 3 * static_cast<uint64_t>(row.weight[0][i])
                     : static_cast<uint64_t>(row.weight[0][i]) + row.weight[1][i] + row.weight[2][i];

@@ -14,7 +14,8 @@ namespace ulvo {
 
 // One kernel row of one pixel: the colour kernel row of each channel, the
 // weight kernel row of each channel (the same row three times for a grey
-// pattern) and the band rows they are added to (colour 0..2, weight).
+// pattern) and the band rows they are added to (colour 0..2, weight). A null
+// weight row (sums[3]) leaves the weight to the caller.
 struct FusedRow {
   const uint32_t* colour[3] = {};
   const uint32_t* weight[3] = {};
@@ -32,6 +33,33 @@ void AddFusedRowPlain(const FusedRow& row);
 // Vector version; defined in its own file behind one run-time dispatch.
 void AddFusedRowSimd(const FusedRow& row);
 
+// One channel alone: sums[i] += kernel[i] << shift for i < count.
+void AddShiftedRowSimd(const uint32_t* kernel, uint64_t* sums, int count, int shift);
+
+// Whole kernel rows of one pixel's three channels, every column of each row
+// (cells outside a row's span must hold 0), added to band rows that form a
+// ring. Nothing is clipped: the band must have room left and right of the
+// image for the kernel's reach. Every row has the same length, so the loops
+// run the same way for every row and pixel.
+struct DenseRows {
+  const uint32_t* kernel[3] = {};  // the first row added, of each channel's copy
+  int shift[3] = {0, 0, 0};
+  uint64_t* sums[3] = {};  // each channel's plane, at the column of kernel column 0
+  size_t band_stride = 0;  // elements from one band row to the next
+  int band_rows = 0;
+  int band_row = 0;  // band row of the first row added
+  int rows = 0;
+  int width = 0;  // kernel width
+};
+
+void AddDenseRowsPlain(const DenseRows& rows);
+void AddDenseRowsSimd(const DenseRows& rows);
+
+// The vector version for the instruction set chosen now, to be called
+// directly by a render, or the plain one.
+using DenseRowsFunction = void (*)(const DenseRows&);
+DenseRowsFunction ChooseDenseRows(bool simd);
+
 // All kernel rows of one pixel that no occlusion dims, clipped to the image
 // and to the aperture's row spans. Band rows form a ring: image row t lives
 // in band row t mod band_rows.
@@ -48,8 +76,8 @@ struct FusedPixel {
   int col_end = 0;
   int x = 0;  // image position of kernel cell (0, 0)
   int y = 0;
-  uint64_t* band[4] = {};
-  int band_width = 0;
+  uint64_t* band[4] = {};  // band[3] null: colour only
+  int band_width = 0;      // elements from one band row to the next
   int band_rows = 0;
 };
 
@@ -68,7 +96,8 @@ inline FusedRow ClippedFusedRow(const FusedPixel& pixel, int r, int band_row) {
     row.weight[k] = pixel.weight[k] + kernel_at;
     row.shift[k] = pixel.shift[k];
   }
-  for (int p = 0; p < 4; ++p) row.sums[p] = pixel.band[p] + band_at;
+  for (int p = 0; p < 3; ++p) row.sums[p] = pixel.band[p] + band_at;
+  row.sums[3] = pixel.band[3] != nullptr ? pixel.band[3] + band_at : nullptr;
   row.count = c1 - c0;
   return row;
 }
@@ -86,24 +115,12 @@ FusedPixelFunction ChooseFusedPixel(bool simd);
 // Name of the instruction set the vector version runs with on this machine.
 const char* SimdTargetName();
 
-// Occlusion along one kernel row: target depths start at depth and advance
-// by depth_stride; the first target lies dx0 columns left of the source (dx
-// falls by one per column) and dy rows above it.
-struct FusedOcclusion {
-  const uint8_t* depth = nullptr;
-  ptrdiff_t depth_stride = 0;
-  int source_depth = 0;
-  float diameter = 0.0f;
-  int dx0 = 0;
-  int dy = 0;
-};
-
 // True when some target of the row is nearer than the source by more than
 // 5 depth steps, so that its light may be dimmed.
-bool RowMayBeDimmed(const FusedOcclusion& occlusion, int count);
+bool RowMayBeDimmed(const OcclusionRow& occlusion, int count);
 
 // Adds the row with the dimming of light that falls on clearly nearer
 // targets; the same single-precision steps per cell as the reference scatter.
-void AddFusedRowOccluded(const FusedRow& row, const FusedOcclusion& occlusion);
+void AddFusedRowOccluded(const FusedRow& row, const OcclusionRow& occlusion);
 
 }  // namespace ulvo

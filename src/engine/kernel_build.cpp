@@ -54,20 +54,23 @@ void QuantiseKernel(const double* exact, size_t count, uint32_t* out) {
 
 namespace {
 
-// The area splat of one copy. Where no scale is needed (kExact false), every
-// share is truncated and added as 32-bit values, cell by cell, into copy.
-// Scaled copies are summed exactly into `exact`, to be quantised afterwards
-// so that each keeps its total however small its cells are.
-template <bool kExact>
-void SplatCopy(const PatternCopy& pattern, int plane, double light,
-               const std::vector<SplatStep>& rows, const std::vector<SplatStep>& columns, int width,
-               int height, uint32_t* copy, double* exact) {
-  const auto add = [&](size_t at, double value) {
-    if constexpr (kExact) {
-      exact[at] += value;
-    } else {
-      AddTo(copy[at], value);
-    }
+// One share of a pattern byte on the kernel grid: cell `at` receives
+// byte × light × weight of every copy.
+struct SplatTerm {
+  size_t at = 0;
+  double weight = 0.0;
+  uint8_t byte = 0;
+};
+
+// The shares of one plane's bytes, in the order the splat adds them. Shares
+// of weight 0 (a byte that lies wholly in one column or row) and bytes of 0
+// would add nothing and are left out.
+std::vector<SplatTerm> SplatTerms(const PatternCopy& pattern, int plane,
+                                  const std::vector<SplatStep>& rows,
+                                  const std::vector<SplatStep>& columns, int width, int height) {
+  std::vector<SplatTerm> terms;
+  const auto add = [&](size_t at, double weight, uint8_t byte) {
+    if (weight != 0.0) terms.push_back({at, weight, byte});
   };
   for (int j = 0; j < pattern.height; ++j) {
     const SplatStep& row = rows[j];
@@ -79,40 +82,59 @@ void SplatCopy(const PatternCopy& pattern, int plane, double light,
       if (v == 0) continue;
       const SplatStep& col = columns[k];
       const bool second_col = col.second < width;
-      const double e = v * light;
-      add(row0 + col.first, e * (col.first_share * row.first_share));
-      if (second_col) add(row0 + col.second, e * (col.second_share * row.first_share));
-      if (second_row) add(row1 + col.first, e * (col.first_share * row.second_share));
-      if (second_col && second_row)
-        add(row1 + col.second, e * (col.second_share * row.second_share));
+      add(row0 + col.first, col.first_share * row.first_share, v);
+      if (second_col) add(row0 + col.second, col.second_share * row.first_share, v);
+      if (second_row) add(row1 + col.first, col.first_share * row.second_share, v);
+      if (second_col && second_row) add(row1 + col.second, col.second_share * row.second_share, v);
+    }
+  }
+  return terms;
+}
+
+// The area splat of one copy. Where no scale is needed (kExact false), every
+// share is truncated and added as 32-bit values, cell by cell, into copy.
+// Scaled copies are summed exactly into `exact`, to be quantised afterwards
+// so that each keeps its total however small its cells are.
+template <bool kExact>
+void SplatCopy(const std::vector<SplatTerm>& terms, double light, uint32_t* copy, double* exact) {
+  for (const SplatTerm& term : terms) {
+    const double e = term.byte * light;
+    if constexpr (kExact) {
+      exact[term.at] += e * term.weight;
+    } else {
+      AddTo(copy[term.at], e * term.weight);
     }
   }
 }
 
-void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, KernelSet* set) {
+void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, const uint8_t* needed,
+               KernelSet* set) {
   const int width = set->width;
   const int height = set->height;
   const bool round = tone.round_values();
   if (width == 1 && height == 1) {
     for (int p = 0; p < set->copies; ++p) {
+      if (!CopyNeeded(needed, set->copies, p)) continue;
       uint32_t* cell = set->MutableCopy(p, plane);
       *cell = ToKernelValue(tone.plane_sum[plane] * CopyTone(tone, p, plane), round);
     }
     return;
   }
-  const std::vector<SplatStep> rows = SplatSteps(pattern.height, height);
-  const std::vector<SplatStep> columns = SplatSteps(pattern.width, width);
+  const std::vector<SplatTerm> terms =
+      SplatTerms(pattern, plane, SplatSteps(pattern.height, height),
+                 SplatSteps(pattern.width, width), width, height);
   const size_t cells = static_cast<size_t>(width) * height;
   std::vector<double> exact(round ? cells : 0);
   for (int p = 0; p < set->copies; ++p) {
+    if (!CopyNeeded(needed, set->copies, p)) continue;
     const double light = CopyTone(tone, p, plane);
     uint32_t* copy = set->MutableCopy(p, plane);
     if (round) {
       std::fill(exact.begin(), exact.end(), 0.0);
-      SplatCopy<true>(pattern, plane, light, rows, columns, width, height, copy, exact.data());
+      SplatCopy<true>(terms, light, copy, exact.data());
       QuantiseKernel(exact.data(), cells, copy);
     } else {
-      SplatCopy<false>(pattern, plane, light, rows, columns, width, height, copy, nullptr);
+      SplatCopy<false>(terms, light, copy, nullptr);
     }
   }
 }
@@ -148,7 +170,7 @@ void SetApertureSpans(KernelSet* set) {
 
 bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
                        const LevelGeometry& geometry, int level, BufferAllocator& allocator,
-                       KernelSet* out) {
+                       KernelSet* out, const uint8_t* needed) {
   KernelSet set;
   set.width = geometry.width;
   set.height = geometry.height;
@@ -164,16 +186,33 @@ bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
   if (!set.span_last) return false;
 
   for (int q = 0; q < set.planes; ++q) {
-    if (tone.plane_sum[q] > 0.0) FillPlane(pattern, tone, q, &set);
+    if (tone.plane_sum[q] > 0.0) FillPlane(pattern, tone, q, needed, &set);
   }
-  const bool small = level >= 1 && level < kSmallLevels;
-  if (small) {
-    if (!SoftenSmallLevel(geometry.diameter, tone.round_values(), allocator, &set)) return false;
+  if (IsSmallLevel(level)) {
+    if (!SoftenSmallLevel(geometry.diameter, tone.round_values(), allocator, &set, needed)) {
+      return false;
+    }
   } else {
     SetApertureSpans(&set);
   }
   *out = std::move(set);
   return true;
+}
+
+void ClearOutsideSpans(KernelSet* set) {
+  const size_t width = static_cast<size_t>(set->width);
+  for (int p = 0; p < set->copies; ++p) {
+    for (int q = 0; q < set->planes; ++q) {
+      uint32_t* copy = set->MutableCopy(p, q);
+      for (int r = 0; r < set->height; ++r) {
+        uint32_t* row = copy + r * width;
+        const int first = std::clamp(static_cast<int>(set->span_first[r]), 0, set->width);
+        const int end = std::clamp(static_cast<int>(set->span_last[r]) + 1, first, set->width);
+        std::fill(row, row + first, 0u);
+        std::fill(row + end, row + width, 0u);
+      }
+    }
+  }
 }
 
 }  // namespace ulvo

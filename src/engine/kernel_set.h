@@ -127,11 +127,27 @@ struct KernelSet {
 
 // Builds the kernel set of one level: the area splat of the pattern onto the
 // level's grid (one value for a 1 × 1 level), the Gaussian replacement for
-// the small levels 1..9 and the row spans. False after an allocation failure,
-// with *out untouched.
+// the small levels 1..9 and the row spans. With `needed` (256 flags), only
+// the intensity copies it marks are filled, together with those every set
+// needs (255 for the spans, the weight copy); the others stay 0. A filled
+// copy holds the same values either way. False after an allocation
+// failure, with *out untouched.
 bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
                        const LevelGeometry& geometry, int level, BufferAllocator& allocator,
-                       KernelSet* out);
+                       KernelSet* out, const uint8_t* needed = nullptr);
+
+// True when copy p of a set with `copies` copies is filled under `needed`
+// (null: every copy).
+inline bool CopyNeeded(const uint8_t* needed, int copies, int p) {
+  const int weight = copies > 256 ? 256 : 128;
+  return needed == nullptr || p == 255 || p == weight || needed[p] != 0;
+}
+
+// Sets every cell outside its row's span to 0 in every copy (a three-plane
+// set's spans are those common to all planes, so cells outside them need
+// not be 0). Scatters that read only the spans give the same sums; whole
+// rows can then be added instead.
+void ClearOutsideSpans(KernelSet* set);
 
 // Width and height of the Gaussian kernel that replaces a small level of
 // the given nominal diameter: 3 × trunc(diameter + 2), made odd.
@@ -141,6 +157,6 @@ int SmallLevelSize(double diameter);
 // level's diameter carrying the same total per copy, with whole-row spans.
 // False after an allocation failure.
 bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& allocator,
-                      KernelSet* set);
+                      KernelSet* set, const uint8_t* needed = nullptr);
 
 }  // namespace ulvo

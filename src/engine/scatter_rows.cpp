@@ -1,5 +1,4 @@
-#include <cmath>
-
+#include "src/engine/level_kernels.h"
 #include "src/engine/scatter.h"
 
 namespace ulvo {
@@ -24,13 +23,9 @@ void AddKernelRowOccluded(const uint32_t* kernel, const uint32_t* weight_kernel,
     // A clearly nearer target (more than 5 depth steps) away from the centre
     // and its immediate neighbours receives less of this light; its weight
     // stays, so the normalisation does not brighten it back.
-    if (target + 5.0f < source && distance2 > 4.0f) {
-      float f =
-          (1.0f - std::sqrt(distance2) / occlusion.diameter) * (target + 5.0f) / (source - target);
-      f = f * f;
-      if (f > 1.0f) f = 1.0f;
-      if (!(f > 0.0f)) f = 0.0f;
-      colour[i] += DimmedLight(kernel[i], shift, f);
+    if (Dimmed(target, source, distance2)) {
+      colour[i] += DimmedLight(kernel[i], shift,
+                               DimmingFactor(target, source, distance2, occlusion.diameter));
     } else {
       colour[i] += static_cast<uint64_t>(kernel[i]) << shift;
     }

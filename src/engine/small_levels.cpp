@@ -14,7 +14,7 @@ int SmallLevelSize(double diameter) {
 }
 
 bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& allocator,
-                      KernelSet* set) {
+                      KernelSet* set, const uint8_t* needed) {
   const int size = SmallLevelSize(diameter);
   const int old_width = set->width;
   const int old_height = set->height;
@@ -52,6 +52,7 @@ bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& alloc
   const size_t cells = static_cast<size_t>(size) * size;
   std::vector<double> spread_cells(cells);
   for (int p = 0; p < soft.copies; ++p) {
+    if (!CopyNeeded(needed, soft.copies, p)) continue;
     for (int q = 0; q < soft.planes; ++q) {
       const uint32_t* old_copy = set->Copy(p, q);
       std::fill(spread_cells.begin(), spread_cells.end(), 0.0);

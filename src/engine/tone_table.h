@@ -23,6 +23,9 @@ class ToneTable {
   // pixels mostly share it. `last` starts at 0.
   int Near(double light, int& last) const {
     if (light >= safe_lo_[last] && light < safe_hi_[last]) return last;
+    // Smooth images mostly step by one.
+    if (last < 255 && light >= safe_lo_[last + 1] && light < safe_hi_[last + 1]) return ++last;
+    if (last > 0 && light >= safe_lo_[last - 1] && light < safe_hi_[last - 1]) return --last;
     const int k = (*this)(light);
     last = k;
     return k;

@@ -64,6 +64,12 @@ void WritePngRows(png_structp png, png_infop info, const Image& image,
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
                static_cast<png_uint_32>(image.height), 8, kColourTypes[image.channels - 1],
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  // Deflate's fastest level with every row filtered against its left
+  // neighbour: several times faster than the library's default (level 6,
+  // each row's filter chosen by trial) and, on photographs, files of about
+  // the same size. Any PNG reader reads them.
+  png_set_compression_level(png, 1);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
   png_write_info(png, info);
   rows.resize(static_cast<size_t>(image.height));
   for (int y = 0; y < image.height; ++y) {

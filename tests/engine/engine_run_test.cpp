@@ -165,38 +165,47 @@ TEST(RunInputs, FourPlaneSourceWithDepthInFrontMatchesSeparateDepth) {
   EXPECT_EQ(output, separate.output);
 }
 
-// Every working buffer of a render: fail each allocation in turn.
+// Every working buffer of a render: fail each allocation in turn, on both
+// threaded paths.
 TEST(OutOfMemory, EveryAllocationFailsCleanly) {
   // Depth near the focus uses Gaussian small levels, far depth large levels.
   ReferenceScene scene = NoiseScene(30, 24);
   for (size_t i = 0; i < scene.depth.size(); ++i) scene.depth[i] = i % 2 ? 129 : 250;
   scene.focus = 128;
-  ResetEngineStatus();
-  const EngineRun plain = RenderScene(scene);
-  ASSERT_EQ(plain.status, RenderStatus::kDone);
-  EXPECT_EQ(EngineStatus(), 0);
-  // pattern copy, 4 band planes, a large level (set, 2 spans), a small level
-  // (set, 2 spans, Gaussian set, 2 spans)
-  ASSERT_EQ(plain.allocations, 1 + 4 + 3 + 6);
-
-  for (int fail = 0; fail < plain.allocations; ++fail) {
-    ResetEngineStatus();
+  for (ScatterPath path : {ScatterPath::kFast, ScatterPath::kOutline}) {
+    SCOPED_TRACE(path == ScatterPath::kFast ? "fast" : "outline");
     EngineOptions options;
-    options.fail_allocation = fail;
-    const EngineRun run = RenderScene(scene, nullptr, options, 7);
-    EXPECT_EQ(run.status, RenderStatus::kOutOfMemory) << fail;
-    EXPECT_EQ(EngineStatus(), 2) << fail;
-    const bool untouched =
-        std::all_of(run.output.begin(), run.output.end(), [](uint8_t b) { return b == 7; });
-    if (fail < 5) {
-      EXPECT_TRUE(untouched) << "pattern copy and band fail before anything is written";
-    } else {
-      // A kernel set that could not be built is built again for the next
-      // pixel of its level: only the failing pixel's light is missing.
-      EXPECT_FALSE(untouched) << fail;
-      size_t differing = 0;
-      for (size_t b = 0; b < run.output.size(); ++b) differing += run.output[b] != plain.output[b];
-      EXPECT_LT(differing, run.output.size() / 4) << fail;
+    options.scatter_path = path;
+    ResetEngineStatus();
+    const EngineRun plain = RenderScene(scene, nullptr, options);
+    ASSERT_EQ(plain.status, RenderStatus::kDone);
+    EXPECT_EQ(EngineStatus(), 0);
+    // pattern copy, 4 band planes (and 4 planes of difference rows on the
+    // outline path), a large level (set, 2 spans), a small level (set, 2
+    // spans, Gaussian set, 2 spans)
+    const int band_planes = path == ScatterPath::kOutline ? 8 : 4;
+    ASSERT_EQ(plain.allocations, 1 + band_planes + 3 + 6);
+
+    for (int fail = 0; fail < plain.allocations; ++fail) {
+      ResetEngineStatus();
+      options.fail_allocation = fail;
+      const EngineRun run = RenderScene(scene, nullptr, options, 7);
+      EXPECT_EQ(run.status, RenderStatus::kOutOfMemory) << fail;
+      EXPECT_EQ(EngineStatus(), 2) << fail;
+      const bool untouched =
+          std::all_of(run.output.begin(), run.output.end(), [](uint8_t b) { return b == 7; });
+      if (fail < 1 + band_planes) {
+        EXPECT_TRUE(untouched) << "pattern copy and band fail before anything is written";
+      } else {
+        // A kernel set that could not be built is built again: only the
+        // failing pixels' light is missing.
+        EXPECT_FALSE(untouched) << fail;
+        size_t differing = 0;
+        for (size_t b = 0; b < run.output.size(); ++b) {
+          differing += run.output[b] != plain.output[b];
+        }
+        EXPECT_LT(differing, run.output.size() / 4) << fail;
+      }
     }
   }
   ResetEngineStatus();

@@ -122,15 +122,8 @@ TEST(FusedRows, OcclusionEqualsReferenceCellByCell) {
     }
     for (int p = 0; p < 4; ++p) row.sums[p] = got.data() + p * count;
     row.count = count;
-    FusedOcclusion occlusion;
-    occlusion.depth = depth.data();
-    occlusion.depth_stride = stride;
-    occlusion.source_depth = source;
-    occlusion.diameter = reference.diameter;
-    occlusion.dx0 = reference.dx0;
-    occlusion.dy = reference.dy;
-    if (RowMayBeDimmed(occlusion, count)) {
-      AddFusedRowOccluded(row, occlusion);
+    if (RowMayBeDimmed(reference, count)) {
+      AddFusedRowOccluded(row, reference);
     } else {
       AddFusedRow(row, true);
     }
@@ -147,6 +140,10 @@ struct FastCase {
   double disc;
   int max_blur;
   int skip;
+  // Some level holds long constant runs, which the outline path adds as
+  // differences.
+  bool runs = false;
+  int focus = 110;
 };
 
 ReferenceScene MakeScene(const FastCase& c) {
@@ -161,7 +158,7 @@ ReferenceScene MakeScene(const FastCase& c) {
       c.tinted ? TintedDiscPattern(c.pattern_size, c.disc) : DiscPattern(c.pattern_size, c.disc);
   s.max_blur = c.max_blur;
   s.large_levels = 6;
-  s.focus = 110;
+  s.focus = c.focus;
   s.hardness = 0.9;
   s.skip = c.skip;
   return s;
@@ -197,39 +194,74 @@ size_t Mismatches(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) 
 
 class FastPathScenes : public ::testing::TestWithParam<FastCase> {};
 
+// The threaded paths: every test of the stripes runs on each.
+constexpr ScatterPath kThreadedPaths[] = {ScatterPath::kFast, ScatterPath::kOutline};
+
+const char* PathName(ScatterPath path) {
+  switch (path) {
+    case ScatterPath::kReference:
+      return "reference";
+    case ScatterPath::kFast:
+      return "fast";
+    case ScatterPath::kOutline:
+      return "outline";
+  }
+  return "?";
+}
+
+class ThreadedPaths : public ::testing::TestWithParam<ScatterPath> {};
+
+INSTANTIATE_TEST_SUITE_P(Paths, ThreadedPaths, ::testing::ValuesIn(kThreadedPaths),
+                         [](const ::testing::TestParamInfo<ScatterPath>& info) {
+                           return std::string(PathName(info.param));
+                         });
+
 // Heights that divide by nothing convenient, several kernel levels with and
 // without a depth map, grey and three-plane patterns, skip 1 and 3, whole
-// and moving bands; 1, 2, 3 and 7 threads, vector adds on and off.
+// and moving bands; both threaded paths on 1, 2, 3 and 7 threads, vector
+// adds on and off.
 TEST_P(FastPathScenes, IdenticalToBothReferencesForEveryThreadCount) {
   const FastCase& c = GetParam();
   const ReferenceScene scene = MakeScene(c);
   const Expected& expected = ExpectedFor(c);
   ASSERT_FALSE(expected.plain.overflowed);
   EXPECT_EQ(Mismatches(expected.engine_reference, expected.plain.output), 0u);
-  for (int threads : {1, 2, 3, 7}) {
-    for (bool simd : {true, false}) {
-      EngineOptions options;
-      options.threads = threads;
-      options.simd = simd;
-      options.threaded_min_pixels = 0;
-      const EngineRun run = RenderScene(scene, nullptr, options);
-      ASSERT_EQ(run.status, RenderStatus::kDone);
-      EXPECT_EQ(run.stats.threads, threads) << "the scene must be tall enough for every count";
-      EXPECT_EQ(Mismatches(run.output, expected.engine_reference), 0u)
-          << threads << " threads, simd " << simd;
-      EXPECT_GT(run.stats.cell_additions, 0u);
+  for (ScatterPath path : kThreadedPaths) {
+    for (int threads : {1, 2, 3, 7}) {
+      for (bool simd : {true, false}) {
+        EngineOptions options;
+        options.scatter_path = path;
+        options.threads = threads;
+        options.simd = simd;
+        options.threaded_min_pixels = 0;
+        const EngineRun run = RenderScene(scene, nullptr, options);
+        ASSERT_EQ(run.status, RenderStatus::kDone);
+        EXPECT_EQ(run.stats.threads, threads) << "the scene must be tall enough for every count";
+        EXPECT_EQ(Mismatches(run.output, expected.engine_reference), 0u)
+            << PathName(path) << ", " << threads << " threads, simd " << simd;
+        EXPECT_GT(run.stats.cell_additions, 0u);
+        if (path == ScatterPath::kOutline) {
+          EXPECT_EQ(run.stats.run_levels > 0, c.runs) << "levels added as runs";
+        }
+      }
     }
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Scenes, FastPathScenes,
-    ::testing::Values(FastCase{"MovingBandDepthGrey", 53, 701, true, false, 21, 17, 15, 1},
-                      FastCase{"MovingBandDepthGreySkip3", 53, 701, true, false, 21, 17, 15, 3},
-                      FastCase{"MovingBandTinted", 47, 613, true, true, 19, 17, 17, 1},
-                      FastCase{"MovingBandNoDepth", 37, 557, false, false, 9, 7, 0, 1},
-                      FastCase{"WholeBandDepthTinted", 61, 389, true, true, 17, 15, 13, 3},
-                      FastCase{"WholeBandNoDepthSkip3", 59, 211, false, true, 11, 9, 0, 3}),
+    ::testing::Values(
+        FastCase{"MovingBandDepthGrey", 53, 701, true, false, 21, 17, 15, 1},
+        FastCase{"MovingBandDepthGreySkip3", 53, 701, true, false, 21, 17, 15, 3},
+        FastCase{"MovingBandTinted", 47, 613, true, true, 19, 17, 17, 1},
+        FastCase{"MovingBandNoDepth", 37, 557, false, false, 9, 7, 0, 1},
+        FastCase{"WholeBandDepthTinted", 61, 389, true, true, 17, 15, 13, 3},
+        FastCase{"WholeBandNoDepthSkip3", 59, 211, false, true, 11, 9, 0, 3},
+        // The pattern's own size (no depth map, or the widest
+        // level in use): kernels with long runs.
+        FastCase{"MovingBandNoDepthRuns", 41, 530, false, false, 25, 23, 0, 1, true},
+        FastCase{"WholeBandDepthRunsSkip3", 70, 300, true, false, 25, 23, 23, 3, true, 0},
+        FastCase{"WholeBandNoDepthTintedRuns", 50, 260, false, true, 31, 29, 0, 1, true}),
     [](const ::testing::TestParamInfo<FastCase>& info) { return std::string(info.param.name); });
 
 ReferenceScene ProgressScene() {
@@ -237,9 +269,10 @@ ReferenceScene ProgressScene() {
   return MakeScene(c);
 }
 
-TEST(FastPathThreads, ReportEveryPercentInOrderFromTheCallingThread) {
+TEST_P(ThreadedPaths, ReportEveryPercentInOrderFromTheCallingThread) {
   const ReferenceScene scene = ProgressScene();
   EngineOptions options;
+  options.scatter_path = GetParam();
   options.threads = 3;
   options.threaded_min_pixels = 0;
   RecordingReporter reporter;  // not thread-safe: any call from a worker would race
@@ -284,11 +317,12 @@ size_t ExpectFinishedPrefix(const std::vector<uint8_t>& run, const std::vector<u
 // However far the workers got, the rows written are the top rows of the
 // finished render and the rest are untouched; a question answered No
 // changes nothing.
-TEST(FastPathThreads, CancelLeavesOnlyFinishedRows) {
+TEST_P(ThreadedPaths, CancelLeavesOnlyFinishedRows) {
   for (int height : {431, 701}) {  // whole band, moving band
     FastCase c{"cancel", 150, height, true, false, 11, 9, 9, 1};
     const ReferenceScene scene = MakeScene(c);
     EngineOptions options;
+    options.scatter_path = GetParam();
     options.threads = 3;
     options.threaded_min_pixels = 0;
     const EngineRun full = RenderScene(scene, nullptr, options);
@@ -332,7 +366,7 @@ std::vector<uint8_t> RenderIntoLayout(const ReferenceScene& scene, ProgressRepor
 // finished and every row below them as it was, on two and three threads.
 // The padded layout puts the channels in the last three of four bytes and
 // pads the rows: the rows put back must get their channel bytes back there.
-TEST(FastPathThreads, ConfirmedCancelLeavesAPrefixOfRowsInAMovingBand) {
+TEST_P(ThreadedPaths, ConfirmedCancelLeavesAPrefixOfRowsInAMovingBand) {
   // A wide kernel on every pixel: slow enough for cancels to come midway.
   FastCase c{"cancel-prefix", 200, 1400, false, false, 41, 39, 0, 1};
   const ReferenceScene scene = MakeScene(c);
@@ -345,8 +379,13 @@ TEST(FastPathThreads, ConfirmedCancelLeavesAPrefixOfRowsInAMovingBand) {
   const Layout padded{1, 4, scene.width * 4 + 5, 2};
   constexpr uint8_t kFill = 7;
   bool interrupted = false;
-  for (const Layout& layout : {packed, packed3, padded}) {
+  // The row backup is the stripes' own: the outline path is checked with
+  // two of the layouts only, to keep the test's time in bounds.
+  std::vector<Layout> layouts = {packed3, padded};
+  if (GetParam() == ScatterPath::kFast) layouts.insert(layouts.begin(), packed);
+  for (const Layout& layout : layouts) {
     EngineOptions options;
+    options.scatter_path = GetParam();
     options.threads = layout.threads;
     options.threaded_min_pixels = 0;
     RenderStatus status;
@@ -379,8 +418,9 @@ TEST(FastPathThreads, ConfirmedCancelLeavesAPrefixOfRowsInAMovingBand) {
 // moving band. Should that memory be missing, the render runs on one stripe,
 // renders the same bytes and still stops at a cancel with only top rows
 // written.
-TEST(FastPathThreads, RowBackupOnlyForCancellableThreadedRenders) {
+TEST_P(ThreadedPaths, RowBackupOnlyForCancellableThreadedRenders) {
   EngineOptions options;
+  options.scatter_path = GetParam();
   options.threads = 2;
   options.threaded_min_pixels = 0;
   for (int height : {431, 701}) {  // whole band, moving band
@@ -427,18 +467,22 @@ TEST(FastPathThreads, RowBackupOnlyForCancellableThreadedRenders) {
 
 // Each thread's band covers its stripe's kernel reach only, so a tall render
 // on several threads needs less band memory than the reference's one band.
-TEST(FastPathThreads, BandsStaySmallerThanTheReferenceBand) {
+TEST_P(ThreadedPaths, BandsStaySmallerThanTheReferenceBand) {
   FastCase c{"memory", 300, 1500, true, false, 21, 17, 15, 1};
   const ReferenceScene scene = MakeScene(c);
   EngineOptions reference;
   reference.scatter_path = ScatterPath::kReference;
   EngineOptions fast;
+  fast.scatter_path = GetParam();
   fast.threads = 4;
   const EngineRun slow = RenderScene(scene, nullptr, reference);
   const EngineRun quick = RenderScene(scene, nullptr, fast);
   EXPECT_EQ(quick.output, slow.output);
   EXPECT_EQ(quick.stats.threads, 4);
-  EXPECT_LT(quick.stats.working_bytes, slow.stats.working_bytes);
+  // The outline path keeps difference rows next to the sums: twice the
+  // fast path's bands, still below twice the reference's band.
+  EXPECT_LT(quick.stats.working_bytes,
+            (GetParam() == ScatterPath::kOutline ? 2 : 1) * slow.stats.working_bytes);
 }
 
 }  // namespace
@@ -500,18 +544,22 @@ namespace {
 // Kernel sets built side by side on several threads: any one failing
 // allocation is retried one level after another, so the render completes
 // and only the out-of-memory status tells of it.
-TEST(FastPathThreads, FailedParallelKernelBuildIsRetried) {
+TEST_P(ThreadedPaths, FailedParallelKernelBuildIsRetried) {
   FastCase c{"oom", 40, 230, true, false, 11, 9, 9, 1};
   ReferenceScene scene = MakeScene(c);
   for (size_t i = 0; i < scene.depth.size(); ++i) scene.depth[i] = i % 3 ? 150 : 250;
   EngineOptions options;
+  options.scatter_path = GetParam();
   options.threads = 2;
   options.threaded_min_pixels = 0;
   ResetEngineStatus();
   const EngineRun plain = RenderScene(scene, nullptr, options);
   ASSERT_EQ(plain.status, RenderStatus::kDone);
   ASSERT_EQ(plain.stats.threads, 2);
-  const int before_kernels = 1 + 2 * 4 + 1;  // pattern, two bands, one boundary
+  // Pattern, two bands (with difference rows on the outline path), one
+  // boundary.
+  const int band_planes = GetParam() == ScatterPath::kOutline ? 8 : 4;
+  const int before_kernels = 1 + 2 * band_planes + 1;
   ASSERT_GT(plain.allocations, before_kernels);
   for (int fail = 0; fail < plain.allocations; ++fail) {
     ResetEngineStatus();
@@ -541,7 +589,7 @@ namespace {
 // height, or light falls outside it. Rows well above the bottom must come
 // out as in a render of the top 512 rows alone, which holds them all in one
 // band.
-TEST(FastPathThreads, KernelsTallerThanThePatternLoseNoLight) {
+TEST_P(ThreadedPaths, KernelsTallerThanThePatternLoseNoLight) {
   ReferenceScene scene;
   scene.width = 40;
   scene.height = 600;
@@ -559,6 +607,7 @@ TEST(FastPathThreads, KernelsTallerThanThePatternLoseNoLight) {
   EngineOptions reference;
   reference.scatter_path = ScatterPath::kReference;
   EngineOptions fast;
+  fast.scatter_path = GetParam();
   fast.threads = 3;
   fast.threaded_min_pixels = 0;
   ::testing::internal::CaptureStdout();

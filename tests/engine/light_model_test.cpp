@@ -271,11 +271,15 @@ TEST(LightModel, DarkGreyStepsSurviveHighHardness) {
   scene.pattern = DiscPattern(21, 19);
   for (float hardness : {5.0f, 6.0f}) {
     scene.hardness = hardness;
-    std::vector<EngineOptions> variants(3);
+    std::vector<EngineOptions> variants(4);
     variants[0].scatter_path = ScatterPath::kReference;
+    variants[1].scatter_path = ScatterPath::kFast;
     variants[1].threads = 1;
+    variants[2].scatter_path = ScatterPath::kFast;
     variants[2].threads = 2;
     variants[2].threaded_min_pixels = 0;
+    variants[3] = variants[2];
+    variants[3].scatter_path = ScatterPath::kOutline;
     for (const EngineOptions& options : variants) {
       const EngineRun run = RenderScene(scene, nullptr, options);
       ASSERT_EQ(run.status, RenderStatus::kDone);
@@ -285,16 +289,17 @@ TEST(LightModel, DarkGreyStepsSurviveHighHardness) {
         const int grey = run.output[(static_cast<size_t>(y) * scene.width + x) * 3];
         EXPECT_NEAR(grey, 8 * (block + 1), 1)
             << "hardness " << hardness << " threads " << options.threads << " path "
-            << (options.scatter_path == ScatterPath::kReference ? "reference" : "fast");
+            << static_cast<int>(options.scatter_path);
       }
     }
   }
 }
 
 // Pixels whose channels have different intensities, and so different
-// storage scales, at settings that need scaling: the fast path, with and
-// without vector adds, equals the reference path.
-TEST(LightModel, ScaledChannelsAddAlikeOnBothPaths) {
+// storage scales, at settings that need scaling: the threaded paths, with
+// and without vector adds, equal the reference path, with a depth map and
+// without (one level: the weight of whole source rows added as one run).
+TEST(LightModel, ScaledChannelsAddAlikeOnEveryPath) {
   ReferenceScene scene;
   scene.width = 61;
   scene.height = 47;
@@ -304,24 +309,32 @@ TEST(LightModel, ScaledChannelsAddAlikeOnBothPaths) {
   scene.pattern = TintedDiscPattern(21, 19);
   scene.max_blur = 19;
   scene.focus = 120;
-  for (float hardness : {1.4f, 3.0f, 6.0f}) {
-    for (float brightness : {1.0f, 4.0f}) {
-      scene.hardness = hardness;
-      scene.brightness = brightness;
-      EngineOptions reference;
-      reference.scatter_path = ScatterPath::kReference;
-      const EngineRun expected = RenderScene(scene, nullptr, reference);
-      ASSERT_EQ(expected.status, RenderStatus::kDone);
-      for (int threads : {1, 2}) {
-        for (bool simd : {true, false}) {
-          EngineOptions fast;
-          fast.threads = threads;
-          fast.threaded_min_pixels = 0;
-          fast.simd = simd;
-          const EngineRun run = RenderScene(scene, nullptr, fast);
-          EXPECT_EQ(run.output, expected.output)
-              << "hardness " << hardness << " brightness " << brightness << " threads " << threads
-              << " simd " << simd;
+  const std::vector<uint8_t> depth = scene.depth;
+  for (bool with_depth : {true, false}) {
+    scene.depth = with_depth ? depth : std::vector<uint8_t>();
+    for (float hardness : {1.4f, 3.0f, 6.0f}) {
+      for (float brightness : {1.0f, 4.0f}) {
+        scene.hardness = hardness;
+        scene.brightness = brightness;
+        EngineOptions reference;
+        reference.scatter_path = ScatterPath::kReference;
+        const EngineRun expected = RenderScene(scene, nullptr, reference);
+        ASSERT_EQ(expected.status, RenderStatus::kDone);
+        for (ScatterPath path : {ScatterPath::kFast, ScatterPath::kOutline}) {
+          for (int threads : {1, 2}) {
+            for (bool simd : {true, false}) {
+              EngineOptions fast;
+              fast.scatter_path = path;
+              fast.threads = threads;
+              fast.threaded_min_pixels = 0;
+              fast.simd = simd;
+              const EngineRun run = RenderScene(scene, nullptr, fast);
+              EXPECT_EQ(run.output, expected.output)
+                  << "depth " << with_depth << " hardness " << hardness << " brightness "
+                  << brightness << " path " << static_cast<int>(path) << " threads " << threads
+                  << " simd " << simd;
+            }
+          }
         }
       }
     }

@@ -47,7 +47,7 @@ TEST_P(ReferenceComparison, EngineMatchesReferenceExactly) {
   const ReferenceScene scene = MakeScene(GetParam());
   const ReferenceResult expected = ReferenceRender(scene);
   ASSERT_FALSE(expected.overflowed) << "settings must stay inside 32-bit arithmetic";
-  for (ScatterPath path : {ScatterPath::kReference, ScatterPath::kFast}) {
+  for (ScatterPath path : {ScatterPath::kReference, ScatterPath::kFast, ScatterPath::kOutline}) {
     EngineOptions options;
     options.scatter_path = path;
     const EngineRun run = RenderScene(scene, nullptr, options);
@@ -57,10 +57,9 @@ TEST_P(ReferenceComparison, EngineMatchesReferenceExactly) {
     for (size_t i = 0; i < run.output.size(); ++i) {
       if (run.output[i] != expected.output[i] && mismatches++ == 0) first = i;
     }
-    EXPECT_EQ(mismatches, 0u) << (path == ScatterPath::kFast ? "fast" : "reference")
-                              << " path, first at byte " << first << " (pixel " << first / 3
-                              << "): engine " << int(run.output[first]) << ", reference "
-                              << int(expected.output[first]);
+    EXPECT_EQ(mismatches, 0u) << "path " << static_cast<int>(path) << ", first at byte " << first
+                              << " (pixel " << first / 3 << "): engine " << int(run.output[first])
+                              << ", reference " << int(expected.output[first]);
   }
 }
 
