@@ -9,15 +9,18 @@ namespace ulvo {
 bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
                        const std::filesystem::path& path) {
   if (depth.data == nullptr || job.inData == nullptr ||
-      int64_t{depth.size} != int64_t{job.height} * int64_t{job.rowBytes}) {
+      int64_t{depth.size} != int64_t{job.height} * int64_t{depth.rowBytes}) {
     return false;
   }
-  if (job.paddedWidth <= 0 || job.paddedWidth > job.rowBytes) return false;
-  const auto rowBytes = static_cast<size_t>(job.rowBytes);
+  if (job.paddedWidth <= 0 || job.paddedWidth > job.rowBytes || job.paddedWidth > depth.rowBytes) {
+    return false;
+  }
+  const auto sourceRowBytes = static_cast<size_t>(job.rowBytes);
+  const auto rowBytes = static_cast<size_t>(depth.rowBytes);
   const auto pixels = static_cast<size_t>(job.paddedWidth);
   for (int32_t y = 0; y < job.height; ++y) {
     uint8_t* row = depth.data + static_cast<size_t>(y) * rowBytes;
-    std::memcpy(row, job.inData + static_cast<size_t>(y) * rowBytes, pixels);
+    std::memcpy(row, job.inData + static_cast<size_t>(y) * sourceRowBytes, pixels);
     std::memset(row + pixels, 0, rowBytes - pixels);
   }
   DepthFileInfo info;
@@ -25,7 +28,7 @@ bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
   info.rowBytes = depth.rowBytes;
   info.width = job.width;
   info.height = job.height;
-  return WriteDepthFile(path, info, depth.data, job.rowBytes) == DepthFileStatus::kOk;
+  return WriteDepthFile(path, info, depth.data, depth.rowBytes) == DepthFileStatus::kOk;
 }
 
 bool ReadJobDepthFile(const FilterJob& job, DepthBuffer& depth, const std::filesystem::path& path) {

@@ -8,9 +8,10 @@
 
 namespace ulvo {
 
-// Copies the job's input rows into the depth block when `depth` describes them
-// (size = height * rowBytes): paddedWidth bytes of each row, zero bytes after
-// them, since a host's buffer need not hold the row pad after its last row.
+// Copies the job's input rows (job.rowBytes apart) into the depth block when
+// `depth` describes rows of at least paddedWidth bytes (size = height *
+// depth.rowBytes): paddedWidth bytes of each row, zero bytes after them, since
+// a host's buffer need not hold the row pad after its last row.
 // Then writes the block as the file. True when a complete file is in place.
 bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
                        const std::filesystem::path& path);

@@ -143,10 +143,12 @@ std::vector<std::filesystem::path> DepthFileCandidates(const EntryState& state,
 // the user, instead of a run that silently handed nothing over.
 bool DonorRun(EntryState& state, HostServices& services, intptr_t* data) {
   const FilterJob& job = state.job;
-  const int64_t bytes = int64_t{job.rowBytes} * job.height;
+  // Rows as long as their pixels: the host's row distance may hold far more
+  // than the picture, and a colour run takes rows of at most its width + 12.
+  const int64_t bytes = int64_t{job.paddedWidth} * job.height;
   if (!AllocateDepthBlock(state, bytes)) return false;
   state.depth.size = static_cast<int32_t>(bytes);
-  state.depth.rowBytes = job.rowBytes;
+  state.depth.rowBytes = job.paddedWidth;
   // The current folder first; where a host's current folder refuses new files,
   // the per-user folder.
   std::filesystem::path written = services.DepthFilePath();
