@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "src/job/depth_notice.h"
 #include "src/job/filter_job.h"
 
 namespace ulvo {
@@ -11,8 +12,8 @@ namespace ulvo {
 // modal loop until the end message and returns when the window has closed.
 // The view writes job.accepted and the output pixels; nothing else here does.
 // kOutOfMemory: the editor could not take in the image; nothing was shown
-// and job.accepted stays 0.
-EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth);
+// and job.accepted stays 0. Without depth, `notice` is why (status bar).
+EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth, DepthNotice notice);
 
 // The about box (dialog 133), modal.
 void ShowAboutBox();

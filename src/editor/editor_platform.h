@@ -58,10 +58,13 @@ struct WindowDescription {
 // the control's window.
 enum class ControlKind {
   kToolbar,       // buttons from a toolbar resource (ids and pictures)
-  kStatusBar,     // panes of fixed widths
+  kStatusBar,     // panes of fixed widths, the last one maybe to the right edge
   kDropDownList,  // pick one entry, no typing (in a toolbar: at a button's place)
   kEdit,          // one line of text (in a toolbar: at a button's place)
 };
+
+// A status bar's last pane width that reaches the bar's right edge.
+inline constexpr int kPaneToRightEdge = -1;
 
 struct ControlDescription {
   ControlKind kind = ControlKind::kToolbar;
@@ -73,7 +76,7 @@ struct ControlDescription {
   int placeholder = 0;             // list, field in a toolbar: the button whose place it takes
   int width = 0;                   // list, field: width of that place, pixels
   int dropHeight = 0;              // list: height with the list dropped down, pixels
-  std::vector<int> panes;          // status bar: pane widths, pixels
+  std::vector<int> panes;          // status bar: pane widths, pixels (last: kPaneToRightEdge)
   std::string fontFace;            // list, field: font, empty for the default one
   int fontPoints = 0;
   int maxChars = 0;           // field: longest text, 0 for no limit

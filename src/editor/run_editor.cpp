@@ -15,7 +15,8 @@ namespace ulvo {
 
 namespace {
 
-EditorResult RunEditorWindows(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth) {
+EditorResult RunEditorWindows(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth,
+                              DepthNotice notice) {
   EditorApp app(platform);
   auto doc = std::make_unique<CUlvoPiDoc>(platform);
   const HostWindowGuard hostDisabled(platform);
@@ -25,6 +26,7 @@ EditorResult RunEditorWindows(EditorPlatform& platform, FilterJob& job, const De
   active.ActiveRepeat = job.repeat;
   active.ActivePlanes = job.planes;
   active.DepthAvailable = JobHasDepth(job, depth);
+  active.depthNotice = notice;
 
   CUlvoPiFrame frame(platform, app, std::move(doc), active);
   if (!frame.Create())
@@ -50,9 +52,10 @@ EditorResult RunEditorWindows(EditorPlatform& platform, FilterJob& job, const De
 
 }  // namespace
 
-EditorResult RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth) {
+EditorResult RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth,
+                         DepthNotice notice) {
   try {
-    return RunEditorWindows(platform, job, depth);
+    return RunEditorWindows(platform, job, depth, notice);
   } catch (const std::bad_alloc&) {
     // Thrown while the windows were made or taken down (every message in
     // between is handled where it arrives); they are gone by now.
@@ -61,10 +64,10 @@ EditorResult RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBu
   }
 }
 
-EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth) {
+EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth, DepthNotice notice) {
   std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
   if (platform == nullptr) return EditorResult::kClosed;
-  return RunEditorOn(*platform, job, depth);
+  return RunEditorOn(*platform, job, depth, notice);
 }
 
 }  // namespace ulvo

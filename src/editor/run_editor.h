@@ -2,6 +2,7 @@
 #pragma once
 
 #include "src/editor/editor_platform.h"
+#include "src/job/depth_notice.h"
 #include "src/job/filter_job.h"
 
 namespace ulvo {
@@ -10,7 +11,9 @@ namespace ulvo {
 // window is disabled meanwhile and enabled again on every path out. Without
 // the memory to open on the job, it returns kOutOfMemory with the windows
 // gone and job.accepted 0; once open, a step that runs out of memory tells
-// the user and the editor goes on.
-EditorResult RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth);
+// the user and the editor goes on. A job without depth gets the status bar's
+// notice that the whole image will be blurred evenly, with `notice`'s reason.
+EditorResult RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth,
+                         DepthNotice notice = DepthNotice::kNone);
 
 }  // namespace ulvo

@@ -1,5 +1,6 @@
 #include "src/editor/ulvo_pi_frame.h"
 
+#include "src/editor/depth_notice_text.h"
 #include "src/editor/tone_controls.h"
 #include "src/resources/editor_ids.h"
 
@@ -109,9 +110,15 @@ void CUlvoPiFrame::CreateBars() {
   status.kind = ControlKind::kStatusBar;
   status.parent = window();
   status.id = ID_ULVO_STATUS_BAR;
-  status.panes = {kStatusPaneWidth, kStatusPaneWidth};
+  // Without depth the second pane says so, and takes the rest of the bar
+  // for the reason.
+  const bool noDepth = !active_.DepthAvailable;
+  status.panes = {kStatusPaneWidth, noDepth ? kPaneToRightEdge : kStatusPaneWidth};
   statusBar_ = platform_.CreateControl(status);
   ShowPatternName(ShortPatternName(platform_.Profile().StringOr("OldPatName", "")));
+  if (statusBar_ != 0 && noDepth) {
+    platform_.SetStatusText(window(), 1, DepthNoticeText(active_.depthNotice));
+  }
 }
 
 void CUlvoPiFrame::RefreshFocusField() {

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "src/host/depth_file.h"
-
 namespace ulvo {
 
 bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
@@ -31,20 +29,21 @@ bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
   return WriteDepthFile(path, info, depth.data, depth.rowBytes) == DepthFileStatus::kOk;
 }
 
-bool ReadJobDepthFile(const FilterJob& job, DepthBuffer& depth, const std::filesystem::path& path) {
-  if (depth.data == nullptr) return false;
+DepthFileStatus ReadJobDepthFile(const FilterJob& job, DepthBuffer& depth,
+                                 const std::filesystem::path& path) {
+  if (depth.data == nullptr) return DepthFileStatus::kTooLarge;
   const size_t capacity = depth.size > 0 ? static_cast<size_t>(depth.size) : 0;
   depth.size = 0;
   depth.rowBytes = 0;
   DepthFileInfo info;
-  if (ReadDepthFile(path, job.width, job.height, depth.data, capacity, &info) !=
-          DepthFileStatus::kOk ||
-      info.rowBytes < job.paddedWidth) {
-    return false;
-  }
+  const DepthFileStatus status =
+      ReadDepthFile(path, job.width, job.height, depth.data, capacity, &info);
+  if (status == DepthFileStatus::kTooLarge) return DepthFileStatus::kMismatch;
+  if (status != DepthFileStatus::kOk) return status;
+  if (info.rowBytes < job.paddedWidth) return DepthFileStatus::kBadHeader;
   depth.size = info.size;
   depth.rowBytes = info.rowBytes;
-  return true;
+  return DepthFileStatus::kOk;
 }
 
 }  // namespace ulvo

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "src/host/depth_file.h"
 #include "src/job/filter_job.h"
 
 namespace ulvo {
@@ -19,7 +20,10 @@ bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
 // `depth` arrives with its block and its capacity in `size`. Leaves it loaded
 // (size and rowBytes from the file) when the file matches the job's width and
 // height, fits the block and has rows at least paddedWidth bytes long; otherwise
-// leaves it empty (size 0, rowBytes 0). Returns whether a map was loaded.
-bool ReadJobDepthFile(const FilterJob& job, DepthBuffer& depth, const std::filesystem::path& path);
+// leaves it empty (size 0, rowBytes 0). kOk when a map was loaded; rows
+// shorter than the job's are a bad header, a file that does not fit the block
+// one of another image (kMismatch, like another width or height).
+DepthFileStatus ReadJobDepthFile(const FilterJob& job, DepthBuffer& depth,
+                                 const std::filesystem::path& path);
 
 }  // namespace ulvo

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <system_error>
-#include <vector>
 
 #include "src/host/delivered_buffers.h"
-#include "src/host/depth_handoff.h"
+#include "src/host/donor_handoff.h"
 #include "src/host/job_buffers.h"
 #include "src/host/rect_ops.h"
 
@@ -33,29 +31,10 @@ void ClearRequest(pi::FilterRecord& record) {
   SetRequest(record, pi::Rect{0, 0, 0, 0});
 }
 
-void ReleaseDepth(EntryState& state) {
-  state.depthBlock.reset();
-  state.depth = DepthBuffer{};
-}
-
 struct DepthRelease {
   EntryState& state;
-  ~DepthRelease() { ReleaseDepth(state); }
+  ~DepthRelease() { state.ReleaseDepth(); }
 };
-
-// A block of 4 * floor(bytes / 4) + 4 bytes, or null when it cannot be had.
-bool AllocateDepthBlock(EntryState& state, int64_t bytes) {
-  ReleaseDepth(state);
-  if (bytes < 0) return false;
-  const int64_t capacity = 4 * (bytes / 4) + 4;
-  if (capacity > INT32_MAX) return false;
-  state.depthBlock.reset(new (std::nothrow) uint8_t[static_cast<size_t>(capacity)]);
-  if (!state.depthBlock) return false;
-  state.depth.data = state.depthBlock.get();
-  state.depth.size = static_cast<int32_t>(capacity);
-  state.depth.rowBytes = 0;
-  return true;
-}
 
 void About(HostServices& services, int16_t* result) {
   services.ShowAboutBox();
@@ -127,83 +106,12 @@ void Start(EntryState& state, pi::FilterRecord& record, int16_t* result) {
   SetResult(result, pi::kNoErr);
 }
 
-// Where the donor run's file may be: the place this module's last donor run
-// wrote it first, then the current folder, then the per-user folder.
-std::vector<std::filesystem::path> DepthFileCandidates(const EntryState& state,
-                                                       HostServices& services) {
-  std::vector<std::filesystem::path> places;
-  if (!state.donorFile.empty()) places.push_back(state.donorFile);
-  for (std::filesystem::path place : {services.DepthFilePath(), services.FallbackDepthFilePath()}) {
-    if (!place.empty() && (places.empty() || place != places.front())) places.push_back(place);
-  }
-  return places;
-}
-
-// False when there was no memory for the depth block: the host then tells
-// the user, instead of a run that silently handed nothing over.
-bool DonorRun(EntryState& state, HostServices& services, intptr_t* data) {
-  const FilterJob& job = state.job;
-  // Rows as long as their pixels: the host's row distance may hold far more
-  // than the picture, and a colour run takes rows of at most its width + 12.
-  const int64_t bytes = int64_t{job.paddedWidth} * job.height;
-  if (!AllocateDepthBlock(state, bytes)) return false;
-  state.depth.size = static_cast<int32_t>(bytes);
-  state.depth.rowBytes = job.paddedWidth;
-  // The current folder first; where a host's current folder refuses new files,
-  // the per-user folder.
-  std::filesystem::path written = services.DepthFilePath();
-  if (!WriteJobDepthFile(job, state.depth, written)) {
-    written = services.FallbackDepthFilePath();
-    std::error_code error;
-    if (!written.empty()) std::filesystem::create_directories(written.parent_path(), error);
-    if (written.empty() || !WriteJobDepthFile(job, state.depth, written)) {
-      services.ShowDepthNotSaved();
-      return true;
-    }
-  }
-  try {
-    // Remembered for the life of the module too: some hosts keep no data slot.
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(written, error);
-    if (error) absolute = written;
-    const bool usualPlace = written == services.DepthFilePath();
-    services.ShowDepthTransferred(usualPlace ? std::filesystem::path() : absolute);
-    state.donorFile = std::move(absolute);
-  } catch (const std::bad_alloc&) {
-    // The user was not told, so the file must not be there either: a later
-    // colour run would take depth from a hand-off nobody knows of.
-    std::error_code ignored;
-    std::filesystem::remove(written, ignored);
-    state.donorFile.clear();
-    return false;
-  }
-  // The slot only marks the hand-off; the file carries the map.
-  if (data != nullptr) *data = reinterpret_cast<intptr_t>(state.depth.data);
-  return true;
-}
-
-// Loads the donor run's map for a colour run of the same size, if there is
-// one. False when there was no memory for it: the editor must not open as if
-// the image had no depth.
-bool ReadDonorDepth(EntryState& state, HostServices& services, intptr_t* data) {
-  const FilterJob& job = state.job;
-  const int64_t capacity = (int64_t{job.width} + 12) * job.height;
-  for (const std::filesystem::path& place : DepthFileCandidates(state, services)) {
-    if (!AllocateDepthBlock(state, capacity)) return false;
-    if (ReadJobDepthFile(job, state.depth, place)) break;
-  }
-  if (data != nullptr && state.depth.data != nullptr) {
-    *data = reinterpret_cast<intptr_t>(state.depth.data);
-  }
-  return true;
-}
-
 void Continue(EntryState& state, HostServices& services, pi::FilterRecord& record, intptr_t* data,
               int16_t* result) {
   const intptr_t slot = data != nullptr ? *data : 0;
   // A depth block serves one continue call: hosts that skip finish (after a
   // cancel, or at all) get it back too, and so does an error on the way.
-  ReleaseDepth(state);
+  state.ReleaseDepth();
   const DepthRelease release{state};
 
   FilterJob& job = state.job;
@@ -255,25 +163,30 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
   FlipJobBuffer(job, JobBuffer::kInput);
 
   if (job.planes == 1) {
-    const bool done = DonorRun(state, services, data);
+    const bool done = StoreDonorDepth(state, services, data);
     ClearRequest(record);
     SetResult(result, done ? pi::kNoErr : pi::kMemFullErr);
     return;
   }
 
+  DepthNotice notice = DepthNotice::kNone;
   if (job.planes > 3) {
     // This image carries its own depth plane; forget the hand-off.
-    if (data != nullptr) *data = 0;
-    state.donorFile.clear();
-  } else if (job.planes == 3 && (slot != 0 || !state.donorFile.empty()) &&
-             !ReadDonorDepth(state, services, data)) {
-    ClearRequest(record);
-    SetResult(result, pi::kMemFullErr);
-    return;
+    ForgetDonorDepth(state, services, data);
+  } else if (job.planes == 3) {
+    const DonorDepthLoad load = LoadDonorDepth(state, services, data, slot);
+    if (!load.memory) {
+      ClearRequest(record);
+      SetResult(result, pi::kMemFullErr);
+      return;
+    }
+    notice = load.notice;
+  } else {
+    notice = DepthNotice::kNoDepth;
   }
 
   job.accepted = 0;
-  const EditorResult editor = services.RunEditor(job, state.depth);
+  const EditorResult editor = services.RunEditor(job, state.depth, notice);
   state.editorDone = true;
   if (editor == EditorResult::kOutOfMemory) {
     // The editor could not open on the image; the host tells the user.
@@ -304,7 +217,7 @@ void Finish(EntryState& state, int16_t* result) {
   state.repeatMarker = kRepeatMarkerIdle;
   state.started = false;
   SetResult(result, pi::kNoErr);
-  ReleaseDepth(state);
+  state.ReleaseDepth();
 }
 
 }  // namespace

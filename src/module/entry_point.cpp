@@ -18,8 +18,8 @@ namespace {
 
 class EditorServices final : public HostServices {
  public:
-  EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth) override {
-    return ulvo::RunEditor(job, depth);
+  EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth, DepthNotice notice) override {
+    return ulvo::RunEditor(job, depth, notice);
   }
   void ShowAboutBox() override { ulvo::ShowAboutBox(); }
   void ShowDepthTransferred(const std::filesystem::path& elsewhere) override {
@@ -37,6 +37,11 @@ class EditorServices final : public HostServices {
   std::filesystem::path FallbackDepthFilePath() override {
     const std::filesystem::path folder = PerUserFolder();
     return folder.empty() ? folder : folder / kDepthFileName;
+  }
+  std::filesystem::path HandOffRecordFolder() override { return PerUserFolder(); }
+  ProcessIdentity CurrentProcess() override { return CurrentProcessIdentity(); }
+  bool ProcessRunning(const ProcessIdentity& process) override {
+    return ProcessIsRunning(process);
   }
 };
 

@@ -13,6 +13,13 @@ namespace {
 
 constexpr char kTransferred[] = "距離データがUlvoFilterへ転送されました";
 constexpr char kElsewhere[] = "保存先: ";
+// The status bar's second pane: empty with depth, else why there is none.
+constexpr char kNoNotice[] = "ui: status 1 \"\"";
+constexpr char kOtherRunNotice[] =
+    "ui: status 1 \"距離データ(alpha.dat)は別のセッションのものです：画像全体を均一にぼかします\"";
+constexpr char kOtherSizeNotice[] =
+    "ui: status 1 "
+    "\"距離データ(alpha.dat)は大きさの違う画像のものです：画像全体を均一にぼかします\"";
 
 class OtherHosts : public EditorRender {
  protected:
@@ -117,6 +124,60 @@ TEST_F(OtherHosts, ReadOnlyCurrentFolderUsesThePerUserFolder) {
   ExpectSame(LoadImage(dir_, "out.png"), ToolRender(colour, Settings(0), &plane), report);
   std::error_code ec;
   std::filesystem::remove(handOff, ec);
+}
+
+// A host that unloads the module after every run and gives it a fresh,
+// zeroed data slot: the donor's map still reaches the colour run of the same
+// host process, which renders what the tool renders with that map.
+TEST_F(OtherHosts, ReloadingHostKeepsTheHandOff) {
+  const Image colour = MakeImage(90, 70, 3, 28);
+  const Image grey = MakeImage(90, 70, 1, 29);
+  SaveImage(dir_, "in.png", colour);
+  SaveImage(dir_, "grey.png", grey);
+  WriteScript(dir_, "donor.txt", "answer ok\n");
+  WriteScript(dir_, "script.txt", LoadPattern() + "status\ncommand 32772\n");
+  const HostReport report =
+      RunHost(target(), dir_,
+              {"--reload-between-runs", "--no-data-slot", "--image", "grey.png", "--script",
+               "donor.txt", "--image", "in.png", "--out", "out.png", "--script", "script.txt"});
+  ASSERT_EQ(report.Results(), (std::vector<int>{0, 0})) << report.Dump();
+  EXPECT_TRUE(report.Contains("module: reloaded")) << report.Dump();
+  EXPECT_TRUE(report.Contains(kTransferred)) << report.Dump();
+  EXPECT_TRUE(report.Contains(kNoNotice)) << report.Dump();
+  const DepthPlane plane = PlaneOf(grey);
+  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(colour, Settings(0), &plane), report);
+}
+
+// A hand-off the colour run cannot trust is not used, and the status bar says
+// why before anything is rendered; the render then blurs the whole image
+// evenly, as the tool does without a depth map.
+TEST_F(OtherHosts, ReloadingHostRefusesForeignHandOffsAndSaysWhy) {
+  const Image colour = MakeImage(90, 70, 3, 30);
+  const Image grey = MakeImage(90, 70, 1, 31);
+  const Image narrower = MakeImage(88, 70, 3, 32);
+  SaveImage(dir_, "in.png", colour);
+  SaveImage(dir_, "narrower.png", narrower);
+  SaveImage(dir_, "grey.png", grey);
+  WriteScript(dir_, "donor.txt", "answer ok\n");
+  const std::string script = LoadPattern() + "status\ncommand 32772\n";
+
+  // The file of a donor run in another host process, one that has ended.
+  HostReport report = RunHost(target(), dir_, {"--image", "grey.png", "--script", "donor.txt"});
+  ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
+  report = Run(script, {"--reload-between-runs", "--no-data-slot"});
+  ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
+  EXPECT_TRUE(report.Contains(kOtherRunNotice)) << report.Dump();
+  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(colour, Settings(0)), report);
+
+  // This process's own hand-off, of an image of another size.
+  WriteScript(dir_, "script.txt", script);
+  report = RunHost(
+      target(), dir_,
+      {"--reload-between-runs", "--no-data-slot", "--image", "grey.png", "--script", "donor.txt",
+       "--image", "narrower.png", "--out", "out.png", "--script", "script.txt"});
+  ASSERT_EQ(report.Results(), (std::vector<int>{0, 0})) << report.Dump();
+  EXPECT_TRUE(report.Contains(kOtherSizeNotice)) << report.Dump();
+  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(narrower, Settings(0)), report);
 }
 
 }  // namespace

@@ -31,7 +31,8 @@ TEST(AutomationScript, ParsesEveryCommand) {
       "answer yes\n"                            // 14
       "quit\n"                                  // 15
       "screenshot out dir/shot #1.png \n"       // 16
-      "expect-open";                            // 17, no final newline
+      "status\n"                                // 17
+      "expect-open";                            // 18, no final newline
   std::vector<ScriptStep> s;
   std::string error;
   ASSERT_TRUE(ParseScriptStrictly(text, s, error)) << error;
@@ -39,7 +40,7 @@ TEST(AutomationScript, ParsesEveryCommand) {
   EXPECT_TRUE(lenient.problems.empty());
   EXPECT_EQ(lenient.steps.size(), s.size());
 
-  ASSERT_EQ(s.size(), 15u);
+  ASSERT_EQ(s.size(), 16u);
   EXPECT_EQ(s[0].op, ScriptOp::kWaitEditor);
   EXPECT_EQ(s[0].line, 2);
   EXPECT_EQ(s[1].op, ScriptOp::kSleep);
@@ -77,8 +78,9 @@ TEST(AutomationScript, ParsesEveryCommand) {
   // A file name is the rest of the line: spaces and '#' belong to it.
   EXPECT_EQ(s[13].op, ScriptOp::kScreenshot);
   EXPECT_EQ(s[13].file, "out dir/shot #1.png");
-  EXPECT_EQ(s[14].op, ScriptOp::kExpectOpen);
-  EXPECT_EQ(s[14].line, 17);
+  EXPECT_EQ(s[14].op, ScriptOp::kStatus);
+  EXPECT_EQ(s[15].op, ScriptOp::kExpectOpen);
+  EXPECT_EQ(s[15].line, 18);
 }
 
 // A driver of real windows presses buttons by their control ids; logs and
@@ -136,6 +138,7 @@ TEST(AutomationScript, MalformedLinesAreSkippedOrRefused) {
       "choose 1005 -1",
       "drop",
       "drop 1005 1",
+      "status 1",
       "type 0x10000 text",
       "type x 12",
       "type 1020 a\0b"s,

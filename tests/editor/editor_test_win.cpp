@@ -102,7 +102,7 @@ struct EditorRun {
       hostDisabledMeanwhile = !IsWindowEnabled(host.get());
       user(frame, ViewOf(frame), editorThread);
     });
-    RunEditor(buffers.job, DepthBuffer{});
+    RunEditor(buffers.job, DepthBuffer{}, DepthNotice::kNoDepth);
     helper.join();
     // Whatever is left is the host's: a quit request is left for its loop.
     MSG msg;

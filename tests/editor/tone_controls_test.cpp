@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "src/editor/depth_notice_text.h"
 #include "src/resources/editor_ids.h"
 #include "tests/editor/frame_run.h"
 
@@ -75,6 +77,7 @@ struct ToneRun : FrameRun {
           fieldAtStart = platform.ControlText(field);
           hardnessItems = platform.listItems(platform.FindControl(IDC_ULVO_HARDNESS)).size();
           statusPane = platform.statusText(0);
+          noticePane = platform.statusText(1);
         },
         [&](HeadlessPlatform& platform, CUlvoPiFrame& frame) {
           field_ = platform.ControlText(platform.FindControl(IDC_ULVO_FOCUS));
@@ -83,7 +86,7 @@ struct ToneRun : FrameRun {
   }
   int startHardness = -1, startBrightness = -1;
   bool readOnly = false, toolbarShown = true;
-  std::string fieldAtStart, field_, statusPane;
+  std::string fieldAtStart, field_, statusPane, noticePane;
   size_t hardnessItems = 0;
 };
 
@@ -142,6 +145,32 @@ TEST(FrameToneControls, WithoutDepthTheFocusFieldIsEmptyAndReadOnly) {
   EXPECT_EQ(run.field_, "");
   EXPECT_EQ(run.active.ActiveFocusDepth, 90);
   EXPECT_NE(run.log.find("ui: type 1020: the field is read-only"), std::string::npos);
+}
+
+// Without depth the whole image is blurred evenly; the second pane says so
+// before anything is rendered, with the reason when one is known.
+TEST(FrameToneControls, WithoutDepthTheStatusBarSaysWhy) {
+  ToneRun withDepth;
+  withDepth.active.depthNotice = DepthNotice::kHandOffOtherRun;  // has its depth all the same
+  withDepth.Go("");
+  EXPECT_EQ(withDepth.noticePane, "");
+
+  std::set<std::string> texts;
+  for (const DepthNotice notice :
+       {DepthNotice::kNone, DepthNotice::kNoDepth, DepthNotice::kHandOffMissing,
+        DepthNotice::kHandOffOtherSize, DepthNotice::kHandOffOtherRun, DepthNotice::kHandOffChanged,
+        DepthNotice::kHandOffDamaged}) {
+    ToneRun run(false, false);
+    run.active.depthNotice = notice;
+    run.Go("status");
+    EXPECT_EQ(run.noticePane, DepthNoticeText(notice));
+    EXPECT_NE(run.noticePane.find("画像全体を均一にぼかします"), std::string::npos);
+    EXPECT_NE(run.log.find("ui: status 1 \"" + run.noticePane + "\""), std::string::npos)
+        << run.log;
+    texts.insert(run.noticePane);
+  }
+  // kNone and kNoDepth say the same; every reason has its own text.
+  EXPECT_EQ(texts.size(), 6u);
 }
 
 TEST(FrameToneControls, StatusBarShowsThePatternAndBarsCanBeSwitched) {

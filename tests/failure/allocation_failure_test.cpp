@@ -53,12 +53,12 @@ class HeadlessServices final : public HostServices {
   HeadlessServices(const TempDir& dir, std::string script)
       : dir_(dir), script_(std::move(script)) {}
 
-  EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth) override {
+  EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth, DepthNotice notice) override {
     FileProfileStore settings(dir_.file("settings.ini"));
     HeadlessOptions options;
     options.profile = &settings;
     HeadlessPlatform platform(script_, log, options);
-    return RunEditorOn(platform, job, depth);
+    return RunEditorOn(platform, job, depth, notice);
   }
   void ShowAboutBox() override {}
   void ShowDepthTransferred(const std::filesystem::path& elsewhere) override {
@@ -69,6 +69,9 @@ class HeadlessServices final : public HostServices {
   void Print(const char* text) override { log << text; }
   std::filesystem::path DepthFilePath() override { return dir_ / "alpha.dat"; }
   std::filesystem::path FallbackDepthFilePath() override { return dir_ / "user" / "alpha.dat"; }
+  std::filesystem::path HandOffRecordFolder() override { return dir_ / "user"; }
+  ProcessIdentity CurrentProcess() override { return {4242, "test-process"}; }
+  bool ProcessRunning(const ProcessIdentity&) override { return false; }
 
   FixedLog log;
 

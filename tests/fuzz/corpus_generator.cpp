@@ -281,6 +281,21 @@ void WriteScripts(const fs::path& root) {
             "screenshot # only a comment\nfrobnicate\n\t  \r\n");
 }
 
+// Donor notes as the handoff_record target reads them: @DEPTH@, @BYTES@ and
+// @TIME@ stand for its own hand-off file's path, length and time.
+void WriteHandOffNotes(const fs::path& root) {
+  const std::string head = "UlvoFilter depth hand-off 1\nprocess 77\nstarted boot:fuzz\n";
+  const std::string file = "bytes @BYTES@\nwritten @TIME@\nfile @DEPTH@\n";
+  WriteText(root / "handoff_record" / "own.txt", head + "width 8\nheight 4\n" + file);
+  WriteText(root / "handoff_record" / "other-size.txt", head + "width 9\nheight 4\n" + file);
+  WriteText(
+      root / "handoff_record" / "other-process.txt",
+      "UlvoFilter depth hand-off 1\nprocess 78\nstarted boot:fuzz\nwidth 8\nheight 4\n" + file);
+  WriteText(root / "handoff_record" / "changed.txt",
+            head + "width 8\nheight 4\nbytes 99\nwritten @TIME@\nfile @DEPTH@\n");
+  WriteText(root / "handoff_record" / "damaged.txt", head + "width 8\nheig");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -295,5 +310,6 @@ int main(int argc, char** argv) {
   WriteFilterRuns(root);
   WriteSettings(root);
   WriteScripts(root);
+  WriteHandOffNotes(root);
   return 0;
 }

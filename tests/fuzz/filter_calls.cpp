@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "src/host/rect_ops.h"
 #include "src/host/selectors.h"
@@ -28,9 +29,17 @@ pi::Rect TakeRect(FuzzInput& in) {
 class FuzzServices final : public HostServices {
  public:
   FuzzServices(EditorRun editor, std::filesystem::path depthFile)
-      : editor_(editor), depthFile_(std::move(depthFile)) {}
+      : editor_(editor), depthFile_(std::move(depthFile)), notes_(depthFile_) {
+    notes_ += ".notes";
+  }
+  ~FuzzServices() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(notes_, ignored);
+  }
+  FuzzServices(const FuzzServices&) = delete;
+  FuzzServices& operator=(const FuzzServices&) = delete;
 
-  EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth) override {
+  EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth, DepthNotice) override {
     editor_(job, depth, accept);
     return EditorResult::kClosed;
   }
@@ -46,6 +55,10 @@ class FuzzServices final : public HostServices {
     fallback += ".user";
     return fallback;
   }
+  // The donor's notes in a folder of this run's own.
+  std::filesystem::path HandOffRecordFolder() override { return notes_; }
+  ProcessIdentity CurrentProcess() override { return {77, "fuzz"}; }
+  bool ProcessRunning(const ProcessIdentity& process) override { return process.id == 77; }
 
   bool accept = false;
   std::string hostPath;
@@ -53,6 +66,7 @@ class FuzzServices final : public HostServices {
  private:
   EditorRun editor_;
   std::filesystem::path depthFile_;
+  std::filesystem::path notes_;
 };
 
 std::string HostPath(uint8_t which) {

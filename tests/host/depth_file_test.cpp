@@ -97,7 +97,7 @@ TEST(DepthFile, DonorRoundTripStoresHeaderAndBottomRowFirst) {
   EXPECT_EQ(bytes[16 + 4999], 50);
 
   ColourJob colour(100, 100, 50);
-  ASSERT_TRUE(ReadJobDepthFile(colour.job, colour.depth, path));
+  ASSERT_EQ(ReadJobDepthFile(colour.job, colour.depth, path), DepthFileStatus::kOk);
   EXPECT_EQ(colour.depth.size, 5000);
   EXPECT_EQ(colour.depth.rowBytes, 100);
   EXPECT_EQ(0, std::memcmp(colour.block.data(), bytes.data() + 16, 5000));
@@ -113,16 +113,16 @@ TEST(DepthFile, PaddedDonorMatchesOnlyTheSameWidth) {
   EXPECT_EQ(HeaderField(bytes, 1), 104);
 
   ColourJob same(101, 104, 20);
-  EXPECT_TRUE(ReadJobDepthFile(same.job, same.depth, path));
+  EXPECT_EQ(ReadJobDepthFile(same.job, same.depth, path), DepthFileStatus::kOk);
   EXPECT_EQ(same.depth.rowBytes, 104);
 
   ColourJob wider(102, 104, 20);
-  EXPECT_FALSE(ReadJobDepthFile(wider.job, wider.depth, path));
+  EXPECT_EQ(ReadJobDepthFile(wider.job, wider.depth, path), DepthFileStatus::kMismatch);
   EXPECT_EQ(wider.depth.size, 0);
   EXPECT_EQ(wider.depth.rowBytes, 0);
 
   ColourJob taller(101, 104, 21);
-  EXPECT_FALSE(ReadJobDepthFile(taller.job, taller.depth, path));
+  EXPECT_EQ(ReadJobDepthFile(taller.job, taller.depth, path), DepthFileStatus::kMismatch);
 }
 
 TEST(DepthFile, RowsLargerThanTheBlockAreNotRead) {
@@ -132,7 +132,8 @@ TEST(DepthFile, RowsLargerThanTheBlockAreNotRead) {
   DonorJob donor(8, 8, 40, 10);
   ASSERT_TRUE(WriteJobDepthFile(donor.job, donor.depth, path));
   ColourJob colour(8, 8, 10);
-  EXPECT_FALSE(ReadJobDepthFile(colour.job, colour.depth, path));
+  // Rows that do not fit are another image's, as far as the colour run can tell.
+  EXPECT_EQ(ReadJobDepthFile(colour.job, colour.depth, path), DepthFileStatus::kMismatch);
   EXPECT_EQ(colour.depth.size, 0);
   EXPECT_EQ(colour.block[0], 0xEE);
 }
@@ -140,7 +141,8 @@ TEST(DepthFile, RowsLargerThanTheBlockAreNotRead) {
 TEST(DepthFile, MissingFileLeavesNoDepthMap) {
   TempDir dir;
   ColourJob colour(8, 8, 4);
-  EXPECT_FALSE(ReadJobDepthFile(colour.job, colour.depth, dir / "alpha.dat"));
+  EXPECT_EQ(ReadJobDepthFile(colour.job, colour.depth, dir / "alpha.dat"),
+            DepthFileStatus::kCannotOpen);
   EXPECT_EQ(colour.depth.size, 0);
   EXPECT_EQ(colour.depth.rowBytes, 0);
   DepthFileInfo info;
@@ -181,7 +183,7 @@ TEST(DepthFile, HostileHeadersAreRefusedWithoutTouchingTheBuffer) {
     EXPECT_EQ(dest, std::vector<uint8_t>(64, 0xEE));
 
     ColourJob colour(8, 8, 4);
-    EXPECT_FALSE(ReadJobDepthFile(colour.job, colour.depth, path));
+    EXPECT_NE(ReadJobDepthFile(colour.job, colour.depth, path), DepthFileStatus::kOk);
     EXPECT_EQ(colour.depth.size, 0);
     EXPECT_EQ(colour.depth.rowBytes, 0);
   }

@@ -10,6 +10,7 @@
 
 #include "src/host/depth_file.h"
 #include "tests/host/fake_host.h"
+#include "tests/host/fake_services.h"
 #include "tests/imageio/temp_dir.h"
 
 namespace ulvo {
@@ -20,51 +21,6 @@ using pi::kSelectorFinish;
 using pi::kSelectorParameters;
 using pi::kSelectorPrepare;
 using pi::kSelectorStart;
-
-// Records what the module asked of the outside world; the editor's behaviour
-// is whatever the test puts in `editor`.
-class FakeServices final : public HostServices {
- public:
-  explicit FakeServices(std::filesystem::path depthFile) : depthFile_(std::move(depthFile)) {}
-
-  EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth) override {
-    ++editorRuns;
-    seenRepeat = job.repeat;
-    seenDepthSize = depth.present() ? depth.size : 0;
-    seenDepth.assign(depth.data, depth.data + (depth.present() ? depth.size : 0));
-    if (job.inData != nullptr) seenInput.assign(job.inData, job.inData + job.rowBytes * job.height);
-    if (editor) editor(job);
-    return editorResult;
-  }
-  void ShowAboutBox() override { ++aboutBoxes; }
-  void ShowDepthTransferred(const std::filesystem::path& elsewhere) override {
-    ++depthMessages;
-    depthElsewhere = elsewhere;
-  }
-  void ShowDepthNotSaved() override { ++notSavedMessages; }
-  std::string HostExecutablePath() override { return hostPath; }
-  void Print(const char* text) override { printed += text; }
-  std::filesystem::path DepthFilePath() override { return depthFile_; }
-  std::filesystem::path FallbackDepthFilePath() override { return fallbackFile; }
-
-  std::function<void(FilterJob&)> editor;
-  EditorResult editorResult = EditorResult::kClosed;
-  std::string hostPath = "C:\\Program Files\\Editor\\editor.exe";
-  int editorRuns = 0;
-  int aboutBoxes = 0;
-  int depthMessages = 0;
-  int notSavedMessages = 0;
-  std::filesystem::path depthElsewhere;
-  std::filesystem::path fallbackFile;
-  int32_t seenRepeat = -1;
-  int32_t seenDepthSize = -1;
-  std::vector<uint8_t> seenDepth;
-  std::vector<uint8_t> seenInput;
-  std::string printed;
-
- private:
-  std::filesystem::path depthFile_;
-};
 
 class Selectors : public ::testing::Test {
  protected:

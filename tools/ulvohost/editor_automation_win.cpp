@@ -1,5 +1,7 @@
 #include "tools/ulvohost/editor_automation_win.h"
 
+#include <commctrl.h>
+
 #include <cwchar>
 #include <string>
 
@@ -162,6 +164,43 @@ std::string ClassOf(HWND window) {
 }
 
 }  // namespace
+
+namespace {
+
+BOOL CALLBACK MatchStatusBar(HWND window, LPARAM lparam) {
+  if (ClassOf(window) != "msctls_statusbar32") return TRUE;
+  *reinterpret_cast<HWND*>(lparam) = window;
+  return FALSE;
+}
+
+// Asks the status bar on the module's thread, bounded in time.
+LRESULT AskStatusBar(HWND bar, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(bar, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &answer)) {
+    return 0;
+  }
+  return static_cast<LRESULT>(answer);
+}
+
+}  // namespace
+
+// Logs the text of each pane of the editor frame's status bar.
+bool EditorAutomation::Status() {
+  HWND frame = WaitForWindow([&] { return Frame(); }, "the editor");
+  if (!frame) return stopped_;
+  HWND bar = nullptr;
+  EnumChildWindows(frame, &MatchStatusBar, reinterpret_cast<LPARAM>(&bar));
+  if (bar == nullptr) return Fail("status: the editor has no status bar");
+  const auto panes = static_cast<int>(AskStatusBar(bar, SB_GETPARTS, 0, 0));
+  for (int pane = 0; pane < panes; ++pane) {
+    const auto length = LOWORD(AskStatusBar(bar, SB_GETTEXTLENGTHW, pane, 0));
+    std::wstring text(length + 1u, L'\0');
+    AskStatusBar(bar, SB_GETTEXTW, pane, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::wcslen(text.c_str()));
+    Say("ui: status " + std::to_string(pane) + " \"" + Narrow(text) + "\"");
+  }
+  return true;
+}
 
 HWND EditorAutomation::Control(int id) const {
   ControlSearch search{id};
@@ -494,6 +533,8 @@ bool EditorAutomation::Execute(const ScriptStep& command) {
       return Type(command);
     case ScriptOp::kDrop:
       return Drop(command);
+    case ScriptOp::kStatus:
+      return Status();
     case ScriptOp::kExpectOpen: {
       Settle(Frame());
       if (!Frame())

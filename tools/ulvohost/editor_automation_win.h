@@ -47,6 +47,7 @@ class EditorAutomation {
   bool Drop(const ScriptStep& command);
   bool Type(const ScriptStep& command);
   bool Check(const ScriptStep& command);
+  bool Status();
   bool Fail(const std::string& message);
   void GiveUp();
 

@@ -39,6 +39,9 @@ class FilterSession {
 
   intptr_t dataSlot() const { return data_; }
 
+  // The entry point of a module loaded anew; the data slot stays the host's.
+  void SetEntry(pi::EntryPointProc entry) { entry_ = entry; }
+
   // One run's record and buffers (defined with the session's code).
   struct Run;
 

@@ -54,6 +54,11 @@ const char* HostUsage() {
          "  --module PATH        filter module to load\n"
          "  --as NAME            run under another executable name\n"
          "  --continue-cap N     give up after N continue calls in one run (1000)\n"
+         "  --reload-between-runs\n"
+         "                       unload the module and load it again before every\n"
+         "                       run after the first, as hosts that load a module\n"
+         "                       for each run do (with --no-data-slot: nothing of an\n"
+         "                       earlier run is left in memory)\n"
          "\n"
          "runs (each starts a new run; options before the first run are defaults):\n"
          "  --image FILE         filter run on an image (PNG or TIFF)\n"
@@ -130,6 +135,8 @@ ParseStatus ParseHostOptions(const std::vector<std::string>& args, HostOptions& 
     } else if (arg == "--continue-cap") {
       if (!number(1, 1000000, n)) return ParseStatus::kError;
       options.continueCap = static_cast<int>(n);
+    } else if (arg == "--reload-between-runs") {
+      options.reloadBetweenRuns = true;
     } else if (arg == "--image" || arg == "--about") {
       RunPlan run = defaults;
       run.about = arg == "--about";

@@ -41,8 +41,9 @@ struct RunPlan {
 
 struct HostOptions {
   std::string module;
-  std::string runAs;       // re-execute under this executable name
-  int continueCap = 1000;  // continue calls per run before the host gives up
+  std::string runAs;               // re-execute under this executable name
+  int continueCap = 1000;          // continue calls per run before the host gives up
+  bool reloadBetweenRuns = false;  // a freshly loaded module for every run
   std::vector<RunPlan> runs;
 };
 

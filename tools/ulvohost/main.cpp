@@ -128,6 +128,20 @@ bool DoFilterRun(FilterSession& session, const RunPlan& run) {
   return outcome.hostOk;
 }
 
+// Unloads the module and loads it again, as hosts that load a module for
+// every filter run do: nothing the module kept in memory survives.
+std::unique_ptr<LoadedModule> ReloadModule(std::unique_ptr<LoadedModule> module,
+                                           const std::string& path, std::string& error) {
+  module.reset();
+  if (ModuleStillLoaded(path)) {
+    error = "the module stayed loaded after it was freed: " + path;
+    return nullptr;
+  }
+  std::unique_ptr<LoadedModule> reloaded = LoadFilterModule(path, error);
+  if (reloaded) Say("module: reloaded");
+  return reloaded;
+}
+
 int Main(const std::vector<std::string>& args) {
   HostOptions options;
   std::string error;
@@ -169,6 +183,16 @@ int Main(const std::vector<std::string>& args) {
     FilterSession session(module->entry(), *platform, options.continueCap);
     for (size_t i = 0; i < options.runs.size(); ++i) {
       const RunPlan& run = options.runs[i];
+      if (i > 0 && options.reloadBetweenRuns) {
+        module = ReloadModule(std::move(module), options.module, error);
+        if (!module) {
+          SayError(error);
+          Say("error: " + error);
+          status = kExitSetup;
+          break;
+        }
+        session.SetEntry(module->entry());
+      }
       Say("run " + std::to_string(i + 1) + ": " + (run.about ? "about" : "filter"));
       bool ok = EnterDirectory(run);
       if (ok && run.about) {

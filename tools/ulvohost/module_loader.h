@@ -18,4 +18,8 @@ class LoadedModule {
 // Returns null with a message in `error` when the module cannot be used.
 std::unique_ptr<LoadedModule> LoadFilterModule(const std::string& path, std::string& error);
 
+// True while the module at `path` is still mapped into this process (after
+// its LoadedModule was destroyed that means the system kept it loaded).
+bool ModuleStillLoaded(const std::string& path);
+
 }  // namespace ulvo::host

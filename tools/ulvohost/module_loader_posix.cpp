@@ -20,9 +20,24 @@ class PosixModule final : public LoadedModule {
 
 }  // namespace
 
+namespace {
+
+// A relative name without a slash would be searched on the library path.
+std::string LoadName(const std::string& path) {
+  return path.find('/') == std::string::npos ? "./" + path : path;
+}
+
+}  // namespace
+
+bool ModuleStillLoaded(const std::string& path) {
+  void* handle = dlopen(LoadName(path).c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (handle == nullptr) return false;
+  dlclose(handle);
+  return true;
+}
+
 std::unique_ptr<LoadedModule> LoadFilterModule(const std::string& path, std::string& error) {
-  // A relative name without a slash would be searched on the library path.
-  const std::string name = path.find('/') == std::string::npos ? "./" + path : path;
+  const std::string name = LoadName(path);
   void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
     const char* why = dlerror();

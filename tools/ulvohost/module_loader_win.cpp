@@ -75,16 +75,27 @@ std::vector<PiplResource> ReadPiplResources(HMODULE module) {
   return found;
 }
 
-}  // namespace
-
-std::unique_ptr<LoadedModule> LoadFilterModule(const std::string& path, std::string& error) {
-  // A full path: a relative name would otherwise be searched for in the
-  // system folders first. The module's own folder resolves its imports.
+// A full path: a relative name would otherwise be searched for in the
+// system folders first.
+std::wstring FullPath(const std::string& path) {
   const std::wstring wide = Widen(path);
   std::wstring full(MAX_PATH * 4, L'\0');
   const DWORD n =
       GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  full = n > 0 && n < full.size() ? full.substr(0, n) : wide;
+  return n > 0 && n < full.size() ? full.substr(0, n) : wide;
+}
+
+}  // namespace
+
+bool ModuleStillLoaded(const std::string& path) {
+  HMODULE module = nullptr;
+  return GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, FullPath(path).c_str(),
+                            &module) != 0;
+}
+
+std::unique_ptr<LoadedModule> LoadFilterModule(const std::string& path, std::string& error) {
+  // The module's own folder resolves its imports.
+  const std::wstring full = FullPath(path);
   HMODULE module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!module) {
     error = "cannot load " + path + ": " + LastErrorText();

@@ -513,6 +513,11 @@ void HeadlessPlatform::Execute(const ScriptStep& step) {
     case ScriptOp::kWaitEditor:
     case ScriptOp::kExpectOpen:
       break;
+    case ScriptOp::kStatus:
+      for (int pane = 0; pane < 2; ++pane) {
+        Log("status " + std::to_string(pane) + " \"" + statusTexts_[pane] + "\"");
+      }
+      break;
     case ScriptOp::kCommand:
       Post(frame_, kMsgCommand, static_cast<uintptr_t>(step.value), 0);
       break;

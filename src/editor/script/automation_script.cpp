@@ -65,12 +65,14 @@ std::string ParseStep(const std::vector<std::string_view>& w, ScriptStep& step) 
     return ParseNumber(w[index], low, high);
   };
 
-  if (name == "wait-editor" || name == "close-box" || name == "quit" || name == "expect-open") {
+  if (name == "wait-editor" || name == "close-box" || name == "quit" || name == "expect-open" ||
+      name == "status") {
     if (args != 0) return "takes no arguments";
-    step.op = name == "wait-editor" ? ScriptOp::kWaitEditor
-              : name == "close-box" ? ScriptOp::kCloseBox
-              : name == "quit"      ? ScriptOp::kQuit
-                                    : ScriptOp::kExpectOpen;
+    step.op = name == "wait-editor"   ? ScriptOp::kWaitEditor
+              : name == "close-box"   ? ScriptOp::kCloseBox
+              : name == "quit"        ? ScriptOp::kQuit
+              : name == "expect-open" ? ScriptOp::kExpectOpen
+                                      : ScriptOp::kStatus;
     return {};
   }
   if (name == "sleep") {

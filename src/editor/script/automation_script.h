@@ -32,6 +32,7 @@ enum class ScriptOp {
   kCheck,     // tick or untick a check box, or choose a radio button
   kDrop,      // show the entries of a list, as a click on its arrow does
   kOpenFile,  // choose a file in the open-file dialog
+  kStatus,    // log what the editor's status bar shows
 };
 
 enum class PostTarget { kFrame, kView, kThread };

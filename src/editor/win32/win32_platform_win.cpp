@@ -538,7 +538,9 @@ WindowId Win32Platform::CreateControl(const ControlDescription& d) {
       if (control == nullptr) break;
       std::vector<int> edges;
       int right = 0;
-      for (int width : d.panes) edges.push_back(right += width);
+      for (int width : d.panes) {
+        edges.push_back(width == kPaneToRightEdge ? -1 : (right += width));
+      }
       SendMessageW(control, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
       statusBar_ = control;
       break;
