@@ -40,6 +40,19 @@ class OtherHosts : public EditorRender {
     if (end != std::string::npos) path.resize(end);
     return target().windows() ? LinuxPathOfWindowsPath(path) : path;
   }
+
+  // A donor run on grey.png, then a colour run on `colour` in the same host
+  // process with `script` (after loading the pattern), both with `hostOptions`.
+  HostReport DonorThenColour(const std::vector<std::string>& hostOptions,
+                             const std::string& colour = "in.png",
+                             const std::string& script = "command 32772\n") {
+    WriteScript(dir_, "donor.txt", "answer ok\n");
+    WriteScript(dir_, "script.txt", LoadPattern() + script);
+    std::vector<std::string> args = hostOptions;
+    args.insert(args.end(), {"--image", "grey.png", "--script", "donor.txt", "--image", colour,
+                             "--out", "out.png", "--script", "script.txt"});
+    return RunHost(target(), dir_, args);
+  }
 };
 
 // An RGB image 201 pixels wide in a host that clips the request (204 wide) to
@@ -88,12 +101,7 @@ TEST_F(OtherHosts, NoDataSlotAndNoFinish) {
   const Image grey = MakeImage(96, 72, 1, 25);
   SaveImage(dir_, "in.png", colour);
   SaveImage(dir_, "grey.png", grey);
-  WriteScript(dir_, "donor.txt", "answer ok\n");
-  WriteScript(dir_, "script.txt", LoadPattern() + "command 32772\n");
-  const HostReport report =
-      RunHost(target(), dir_,
-              {"--no-data-slot", "--no-finish", "--image", "grey.png", "--script", "donor.txt",
-               "--image", "in.png", "--out", "out.png", "--script", "script.txt"});
+  const HostReport report = DonorThenColour({"--no-data-slot", "--no-finish"});
   ASSERT_EQ(report.Results(), (std::vector<int>{0, 0})) << report.Dump();
   EXPECT_TRUE(report.Contains(kTransferred)) << report.Dump();
   EXPECT_FALSE(report.Contains("call: finish")) << report.Dump();
@@ -108,12 +116,7 @@ TEST_F(OtherHosts, ReadOnlyCurrentFolderUsesThePerUserFolder) {
   const Image grey = MakeImage(64, 48, 1, 27);
   SaveImage(dir_, "in.png", colour);
   SaveImage(dir_, "grey.png", grey);
-  WriteScript(dir_, "donor.txt", "answer ok\n");
-  WriteScript(dir_, "script.txt", LoadPattern() + "command 32772\n");
-  const HostReport report =
-      RunHost(target(), dir_,
-              {"--read-only-cwd", "--image", "grey.png", "--script", "donor.txt", "--image",
-               "in.png", "--out", "out.png", "--script", "script.txt"});
+  const HostReport report = DonorThenColour({"--read-only-cwd"});
   ASSERT_EQ(report.Results(), (std::vector<int>{0, 0})) << report.Dump();
   EXPECT_TRUE(report.Contains(kTransferred)) << report.Dump();
   const std::string handOff = ReportedHandOff(report);
@@ -134,12 +137,8 @@ TEST_F(OtherHosts, ReloadingHostKeepsTheHandOff) {
   const Image grey = MakeImage(90, 70, 1, 29);
   SaveImage(dir_, "in.png", colour);
   SaveImage(dir_, "grey.png", grey);
-  WriteScript(dir_, "donor.txt", "answer ok\n");
-  WriteScript(dir_, "script.txt", LoadPattern() + "status\ncommand 32772\n");
-  const HostReport report =
-      RunHost(target(), dir_,
-              {"--reload-between-runs", "--no-data-slot", "--image", "grey.png", "--script",
-               "donor.txt", "--image", "in.png", "--out", "out.png", "--script", "script.txt"});
+  const HostReport report = DonorThenColour({"--reload-between-runs", "--no-data-slot"}, "in.png",
+                                            "status\ncommand 32772\n");
   ASSERT_EQ(report.Results(), (std::vector<int>{0, 0})) << report.Dump();
   EXPECT_TRUE(report.Contains("module: reloaded")) << report.Dump();
   EXPECT_TRUE(report.Contains(kTransferred)) << report.Dump();
@@ -158,23 +157,19 @@ TEST_F(OtherHosts, ReloadingHostRefusesForeignHandOffsAndSaysWhy) {
   SaveImage(dir_, "in.png", colour);
   SaveImage(dir_, "narrower.png", narrower);
   SaveImage(dir_, "grey.png", grey);
-  WriteScript(dir_, "donor.txt", "answer ok\n");
-  const std::string script = LoadPattern() + "status\ncommand 32772\n";
-
   // The file of a donor run in another host process, one that has ended.
+  WriteScript(dir_, "donor.txt", "answer ok\n");
   HostReport report = RunHost(target(), dir_, {"--image", "grey.png", "--script", "donor.txt"});
   ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
-  report = Run(script, {"--reload-between-runs", "--no-data-slot"});
+  report =
+      Run(LoadPattern() + "status\ncommand 32772\n", {"--reload-between-runs", "--no-data-slot"});
   ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
   EXPECT_TRUE(report.Contains(kOtherRunNotice)) << report.Dump();
   ExpectSame(LoadImage(dir_, "out.png"), ToolRender(colour, Settings(0)), report);
 
   // This process's own hand-off, of an image of another size.
-  WriteScript(dir_, "script.txt", script);
-  report = RunHost(
-      target(), dir_,
-      {"--reload-between-runs", "--no-data-slot", "--image", "grey.png", "--script", "donor.txt",
-       "--image", "narrower.png", "--out", "out.png", "--script", "script.txt"});
+  report = DonorThenColour({"--reload-between-runs", "--no-data-slot"}, "narrower.png",
+                           "status\ncommand 32772\n");
   ASSERT_EQ(report.Results(), (std::vector<int>{0, 0})) << report.Dump();
   EXPECT_TRUE(report.Contains(kOtherSizeNotice)) << report.Dump();
   ExpectSame(LoadImage(dir_, "out.png"), ToolRender(narrower, Settings(0)), report);

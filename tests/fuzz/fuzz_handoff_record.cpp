@@ -5,9 +5,6 @@
 // for that file's length and time, so that inputs can name a file that is
 // really there. A colour run may take depth only from a note of this very
 // process, for an image of this size, naming that file as it is.
-#include <unistd.h>
-
-#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +16,7 @@
 #include "src/host/depth_file.h"
 #include "src/host/handoff_record.h"
 #include "src/host/selectors.h"
+#include "tests/imageio/temp_dir.h"
 
 namespace ulvo::fuzz {
 namespace {
@@ -30,26 +28,6 @@ const ProcessIdentity kSelf{77, "boot:fuzz"};
 void Require(bool condition) {
   if (!condition) std::abort();
 }
-
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    static std::atomic<unsigned> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("ulvo-fuzz-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-notes");
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 class NoteServices final : public HostServices {
  public:
@@ -118,7 +96,7 @@ void PlayColourRun(NoteServices& services) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace ulvo;
   using namespace ulvo::fuzz;
-  const ScratchFolder folder;
+  const TempDir folder;
   const std::filesystem::path depthFile = WriteDepthFileFor(folder.path());
   const std::optional<HandOffFileState> state = LookAtHandOffFile(depthFile);
   Require(state.has_value());
