@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "src/engine/defocus_engine.h"
+#include "src/engine/progress_ticker.h"
 #include "src/engine/stripe_worker.h"
 #include "src/engine/worker_runner.h"
 
@@ -35,7 +36,8 @@ class FastDriver {
         in_(context.inputs),
         path_(in_.options.scatter_path),
         kernels_(context.pattern, context.tone, context.levels, context.allocator),
-        tone_table_(context.tone.hardness) {}
+        tone_table_(context.tone.hardness),
+        ticker_(in_.reporter, in_.width, in_.height) {}
 
   FastDriveResult Run();
 
@@ -43,16 +45,19 @@ class FastDriver {
   void Scan();
   bool Plan();
   bool Allocate();
-  void BuildKernels(bool progress);
+  void BuildKernels();
   bool Encode(int level);
-  bool RunThreaded(bool progress);
-  void Tick(bool all_done, bool scatter_phase, bool progress);
+  bool RunThreaded();
+  // Lets the ticker report the workers' progress; a confirmed cancel stops
+  // them.
+  void Tick(bool all_done, bool cancellable);
 
   const RenderContext& context_;
   const RenderInputs& in_;
   const ScatterPath path_;
   LevelKernelCache kernels_;
   const ToneTable tone_table_;
+  ProgressTicker ticker_;
   std::vector<int> used_levels_;  // in the order the scan first meets them
   // Per level, the intensities its scattered pixels have in any channel.
   std::vector<std::vector<uint8_t>> needed_;
@@ -65,8 +70,6 @@ class FastDriver {
   std::vector<std::unique_ptr<StripeWorker>> workers_;
   std::atomic<bool> stop_{false};
   std::atomic<int> rows_done_{0};
-  bool cancelled_ = false;
-  int last_reported_ = 0;
 };
 
 // Finds the levels and, for each, the intensities that some scattered pixel
@@ -145,8 +148,7 @@ bool FastDriver::Plan() {
   request.band_budget = kBandBudget;
   request.row_group = kRowGroup;
   plan_ = PlanStripes(request);
-  if (in_.reporter != nullptr && ProgressShown(width, height) && !plan_.deferred &&
-      plan_.stripes.size() > 1) {
+  if (ticker_.active() && !plan_.deferred && plan_.stripes.size() > 1) {
     // A cancel could leave rows written below unwritten ones: the rows'
     // previous bytes are kept, or else one stripe writes its rows in order
     // and renders the same bytes. A failed allocation still marks the render
@@ -207,7 +209,7 @@ bool FastDriver::Encode(int level) {
 // Builds every level that some pixel selects, as far as its pixels need:
 // with several threads side by side first, then whatever is missing one
 // after another under the cache's retry rule.
-void FastDriver::BuildKernels(bool progress) {
+void FastDriver::BuildKernels() {
   outline_.assign(context_.levels.levels.size(), OutlineLevel());
   std::vector<uint8_t> failed(context_.levels.levels.size(), 0);
   if (plan_.stripes.size() > 1 && used_levels_.size() > 1) {
@@ -220,7 +222,7 @@ void FastDriver::BuildKernels(bool progress) {
             failed[level] = !kernels_.TryBuild(level);
           }
         },
-        [&](bool all_done) { Tick(all_done, false, progress); }, kReportInterval);
+        [&](bool all_done) { Tick(all_done, false); }, kReportInterval);
   }
   kernels_.Settle(used_levels_, failed);
   if (path_ == ScatterPath::kOutline) {
@@ -234,67 +236,47 @@ void FastDriver::BuildKernels(bool progress) {
   context_.stats.kernel_bytes = kernels_.Bytes();
 }
 
-void FastDriver::Tick(bool all_done, bool scatter_phase, bool progress) {
-  if (!progress || cancelled_) return;
-  ProgressReporter* reporter = in_.reporter;
-  const int percent = static_cast<int>(rows_done_.load() * 100.0 / in_.height);
-  bool go_on = true;
-  if (percent > last_reported_) {
-    // Every percentage once, in order, as a single thread would.
-    for (int p = last_reported_ + 1; p <= std::min(percent, 99) && go_on; ++p) {
-      go_on = reporter->Report(p);
-      last_reported_ = p;
-    }
-  } else if (!all_done && last_reported_ > 0) {
-    go_on = reporter->Report(last_reported_);  // keeps the dialog responsive
-  }
-  if (!go_on && scatter_phase && reporter->ConfirmCancel()) {
-    cancelled_ = true;
-    stop_.store(true);
-  }
+void FastDriver::Tick(bool all_done, bool cancellable) {
+  if (!ticker_.Poll(rows_done_.load(), all_done, cancellable)) stop_.store(true);
 }
 
-bool FastDriver::RunThreaded(bool progress) {
+bool FastDriver::RunThreaded() {
   const int threads = static_cast<int>(workers_.size());
   RunOnWorkers(
       threads, [this](int i) { workers_[i]->Run(nullptr, kRowGroup); },
-      [&](bool all_done) { Tick(all_done, true, progress); }, kReportInterval);
-  if (cancelled_ && backup_.active()) backup_.RestoreUnfinishedRows();
-  if (plan_.deferred && !cancelled_) {
+      [&](bool all_done) { Tick(all_done, true); }, kReportInterval);
+  const bool cancelled = ticker_.cancelled();
+  if (cancelled && backup_.active()) backup_.RestoreUnfinishedRows();
+  if (plan_.deferred && !cancelled) {
     RunOnWorkers(
         threads, [this](int i) { workers_[i]->RetireAll(); },
-        [&](bool all_done) { Tick(all_done, false, progress); }, kReportInterval);
+        [&](bool all_done) { Tick(all_done, false); }, kReportInterval);
   }
-  return cancelled_;
+  return cancelled;
 }
 
 FastDriveResult FastDriver::Run() {
   if (!Plan()) return FastDriveResult::kNotApplicable;
-  ProgressReporter* reporter = in_.reporter;
-  const bool progress = reporter != nullptr && ProgressShown(in_.width, in_.height);
   if (!Allocate()) return FastDriveResult::kOutOfMemory;
 
-  if (progress) reporter->Report(0);
-  BuildKernels(progress);
+  ticker_.Start();
+  BuildKernels();
 
   bool cancelled = false;
   if (workers_.size() == 1) {
-    // On this thread, with a report before every row as the reference gives.
-    const std::function<bool(int)> before_row = [&](int y) {
-      const int percent = static_cast<int>(y * 100.0 / in_.height);
-      return !(percent > 0 && percent < 100 && !reporter->Report(percent) &&
-               reporter->ConfirmCancel());
-    };
-    // Row by row, so that the reports come as often as rows are finished.
-    cancelled = !workers_[0]->Run(progress ? before_row : nullptr, progress ? 1 : kRowGroup);
+    // On this thread, row by row with a report before every row as the
+    // reference gives.
+    const std::function<bool(int)> before_row = [this](int y) { return ticker_.BeforeRow(y); };
+    const bool reports = ticker_.active();
+    cancelled = !workers_[0]->Run(reports ? before_row : nullptr, reports ? 1 : kRowGroup);
     if (!cancelled && plan_.deferred) workers_[0]->RetireAll();
   } else {
-    cancelled = RunThreaded(progress);
+    cancelled = RunThreaded();
   }
 
   kernels_.FreeAll();
   outline_.clear();
-  if (progress) reporter->Report(100);
+  ticker_.Finish();
   RunStats& stats = context_.stats;
   stats.threads = static_cast<int>(workers_.size());
   stats.cell_additions = 0;

@@ -4,9 +4,10 @@
 // output is the same, byte for byte, as the reference driver's for any
 // thread count.
 //
-// The calling thread stays the one that talks to the progress reporter: it
-// waits on the workers with a timeout and reports at least every 100 ms; a
-// confirmed cancel makes every worker stop before its next source row.
+// The calling thread stays the one that talks to the progress reporter
+// (progress_ticker.h): it waits on the workers with a timeout and reports at
+// least every 100 ms; a confirmed cancel makes every worker stop before its
+// next source row.
 #pragma once
 
 #include "src/engine/render_context.h"

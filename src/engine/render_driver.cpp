@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "src/engine/level_kernels.h"
+#include "src/engine/progress_ticker.h"
 #include "src/engine/scatter.h"
 
 namespace ulvo {
@@ -97,20 +98,10 @@ void Driver::AfterRow(int y) {
 }
 
 bool Driver::Run() {
-  ProgressReporter* reporter = in_.reporter;
-  const bool progress = reporter != nullptr && ProgressShown(in_.width, in_.height);
-  if (progress) reporter->Report(0);
-
-  bool cancelled = false;
+  ProgressTicker ticker(in_.reporter, in_.width, in_.height);
+  ticker.Start();
   int y = 0;
-  for (; y < in_.height; ++y) {
-    if (progress) {
-      const int percent = static_cast<int>(y * 100.0 / in_.height);
-      if (percent > 0 && percent < 100 && !reporter->Report(percent) && reporter->ConfirmCancel()) {
-        cancelled = true;
-        break;
-      }
-    }
+  for (; y < in_.height && ticker.BeforeRow(y); ++y) {
     ScatterRow(y);
     AfterRow(y);
   }
@@ -118,8 +109,8 @@ bool Driver::Run() {
   // are already complete.
   AfterRow(y);
   kernels_.FreeAll();
-  if (progress) reporter->Report(100);
-  return cancelled;
+  ticker.Finish();
+  return ticker.cancelled();
 }
 
 }  // namespace

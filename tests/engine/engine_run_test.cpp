@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "src/engine/input_checks.h"
+#include "src/engine/progress_ticker.h"
 #include "tests/engine/engine_test_support.h"
 
 namespace ulvo::testing {
@@ -45,6 +46,54 @@ TEST(Progress, ReportedPerRowOnlyAbove120By120) {
     EXPECT_TRUE(small.reports.empty());
     EXPECT_EQ(run.status, RenderStatus::kDone);
   }
+}
+
+// The workers' progress as the waiting thread reports it: each percentage
+// once and in order up to 99, the last one again while nothing new is done,
+// a Cancel asked about only while the stripes scatter, and after a
+// confirmed abort nothing but the closing report.
+TEST(Progress, TickerReportsEachPercentOnceAndAsksOnlyWhenCancellable) {
+  RecordingReporter reporter;
+  ProgressTicker ticker(&reporter, 300, 200);
+  ASSERT_TRUE(ticker.active());
+  ticker.Start();
+  EXPECT_TRUE(ticker.Poll(0, false, false));
+  EXPECT_TRUE(ticker.Poll(7, false, true));  // 3 %
+  EXPECT_TRUE(ticker.Poll(7, false, true));
+  reporter.cancel_at = 5;
+  EXPECT_TRUE(ticker.Poll(12, false, false));  // a Cancel while kernels are built
+  EXPECT_EQ(reporter.confirm_questions, 0);
+  reporter.cancel_at = 8;
+  reporter.confirm = true;
+  EXPECT_FALSE(ticker.Poll(16, false, true));
+  EXPECT_TRUE(ticker.cancelled());
+  EXPECT_FALSE(ticker.Poll(200, true, true));
+  ticker.Finish();
+  EXPECT_EQ(reporter.reports, (std::vector<int>{0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 100}));
+  EXPECT_EQ(reporter.confirm_questions, 1);
+
+  RecordingReporter done;
+  ProgressTicker to_the_end(&done, 121, 121);
+  EXPECT_TRUE(to_the_end.Poll(121, true, true));
+  EXPECT_EQ(done.reports.size(), 99u);
+  EXPECT_EQ(done.reports.back(), 99);
+}
+
+TEST(Progress, TickerOfASmallRegionReportsNothing) {
+  RecordingReporter reporter;
+  reporter.cancel_at = 50;
+  reporter.confirm = true;
+  for (auto [w, h] : {std::pair{120, 500}, std::pair{500, 120}}) {
+    ProgressTicker ticker(&reporter, w, h);
+    EXPECT_FALSE(ticker.active());
+    ticker.Start();
+    for (int y = 0; y < h; ++y) EXPECT_TRUE(ticker.BeforeRow(y));
+    EXPECT_TRUE(ticker.Poll(h / 2, false, true));
+    ticker.Finish();
+  }
+  EXPECT_TRUE(reporter.reports.empty());
+  EXPECT_FALSE(ProgressShown(120, 121));
+  EXPECT_TRUE(ProgressShown(121, 121));
 }
 
 TEST(Progress, CancelAnsweredNoChangesNothing) {
