@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "src/engine/pixel_light.h"
 #include "src/engine/scatter.h"
 
 namespace ulvo {
@@ -67,10 +68,7 @@ void StripeWorker::ScatterFast(int y, int x_begin, int x_end) {
   const int width = in_.width;
   const int height = in_.height;
   const int band_rows = band_.rows;
-  const int skip = context_.skip;
-  const int planes = context_.pattern.planes;
   const DepthView& depth = in_.depth;
-  const KernelTone& tone = context_.tone;
   uint64_t* sums[kMaxBandPlanes] = {};
   for (int p = 0; p < shared_.band_planes; ++p) sums[p] = band_.plane(p);
   uint64_t cells = 0;
@@ -78,32 +76,23 @@ void StripeWorker::ScatterFast(int y, int x_begin, int x_end) {
   for (int x = x_begin; x < x_end; ++x) {
     const int level = context_.LevelAt(x, y);
     const KernelSet& set = shared_.kernels->set(level);
-    if (!set.built()) continue;
-    const LevelGeometry& geometry = context_.levels.levels[level];
-    if (skip >= 2 && !ScatteredUnderSkip(x, y, skip, geometry.diameter)) continue;
-
-    const uint8_t* pixel = in_.SourcePixel(x, y);
-    FusedPixel all;
-    for (int k = 0; k < 3; ++k) {
-      const int plane = PatternPlane(k, planes);
-      const int intensity = in_.SourceChannel(pixel, k);
-      all.colour[k] = set.Copy(intensity, plane);
-      all.weight[k] = set.Weight(plane);
-      all.shift[k] = tone.copy_shift[intensity];
-      all.band[k] = sums[ColourPlane(k, tone.fine[intensity])];
-    }
-    all.band[kWeightPlane] = sums[kWeightPlane];
-
-    if (level == 0 && set.width == 1 && set.height == 1) {
-      const size_t at = static_cast<size_t>(y % band_rows) * band_.width + x;
-      for (int k = 0; k < 3; ++k) {
-        all.band[k][at] += static_cast<uint64_t>(all.colour[k][0]) << all.shift[k];
-      }
-      all.band[3][at] +=
-          static_cast<uint64_t>(all.weight[0][0]) + all.weight[1][0] + all.weight[2][0];
+    if (!PixelScatters(context_, &set, level, x, y)) continue;
+    const PixelLight light = ReadPixelLight(context_, set, level, x, y);
+    if (light.one_pixel) {
+      AddOnePixel(light, sums, static_cast<size_t>(y % band_rows) * band_.width + x, true);
       cells += 3;
       continue;
     }
+
+    const LevelGeometry& geometry = context_.levels.levels[level];
+    FusedPixel all;
+    for (int k = 0; k < 3; ++k) {
+      all.colour[k] = light.colour[k];
+      all.weight[k] = light.weight[k];
+      all.shift[k] = light.shift[k];
+      all.band[k] = sums[light.plane[k]];
+    }
+    all.band[kWeightPlane] = sums[kWeightPlane];
 
     const PixelClip clip = ClipPixel(set, x, y, width, height);
     all.span_first = set.span_first.get();
@@ -245,10 +234,7 @@ void StripeWorker::AddOutlineColour(const OutlineLevel& outline, const KernelSet
 void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
   const int width = in_.width;
   const int height = in_.height;
-  const int skip = context_.skip;
-  const int planes = context_.pattern.planes;
   const DepthView& depth = in_.depth;
-  const KernelTone& tone = context_.tone;
   const int margin = shared_.margin_left;
   uint64_t* sums[kMaxBandPlanes] = {};
   for (int p = 0; p < shared_.band_planes; ++p) sums[p] = band_.plane(p) + margin;
@@ -275,7 +261,6 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
   int hh = 0;
   int row_first = 0;
   int row_end = 0;
-  bool single = false;  // the focus level's one-pixel kernel
 
   for (int x = x_begin; x < x_end; ++x) {
     const int level = context_.LevelAt(x, y);
@@ -284,7 +269,6 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
       set = &shared_.kernels->set(level);
       outline = &(*shared_.outline)[level];
       diameter = static_cast<float>(context_.levels.levels[level].diameter);
-      single = level == 0 && set->width == 1 && set->height == 1;
       hw = (set->width - 1) / 2;
       hh = (set->height - 1) / 2;
       row_first = std::max(hh - y, 0);
@@ -293,8 +277,7 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
       rows.rows = row_end - row_first;
       rows.width = set->width;
     }
-    if (!set->built() ||
-        (skip >= 2 && !ScatteredUnderSkip(x, y, skip, context_.levels.levels[level].diameter))) {
+    if (!PixelScatters(context_, set, level, x, y)) {
       end_run(x);
       continue;
     }
@@ -304,20 +287,10 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
       run_first = x;
     }
 
-    const uint8_t* pixel = in_.SourcePixel(x, y);
-    int intensity[3];
-    const uint32_t* colour[3];
-    uint64_t* band[3];
-    int shift[3];
-    for (int k = 0; k < 3; ++k) {
-      intensity[k] = in_.SourceChannel(pixel, k);
-      colour[k] = set->Copy(intensity[k], PatternPlane(k, planes));
-      shift[k] = tone.copy_shift[intensity[k]];
-      band[k] = sums[ColourPlane(k, tone.fine[intensity[k]])];
-    }
-    if (single) {
-      const size_t at = static_cast<size_t>(y % band_.rows) * band_.width + x;
-      for (int k = 0; k < 3; ++k) band[k][at] += static_cast<uint64_t>(colour[k][0]) << shift[k];
+    const PixelLight light = ReadPixelLight(context_, *set, level, x, y);
+    if (light.one_pixel) {
+      // The run adds the weight.
+      AddOnePixel(light, sums, static_cast<size_t>(y % band_.rows) * band_.width + x, false);
       cells += 3;
       continue;
     }
@@ -334,17 +307,18 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
       // Whole rows, zeros outside the spans included; the band's margins
       // take the columns outside the image.
       for (int k = 0; k < 3; ++k) {
-        rows.kernel[k] = colour[k] + static_cast<size_t>(row_first) * set->width;
-        rows.shift[k] = shift[k];
-        rows.sums[k] = band[k] + (x - hw);
+        rows.kernel[k] = light.colour[k] + static_cast<size_t>(row_first) * set->width;
+        rows.shift[k] = light.shift[k];
+        rows.sums[k] = sums[light.plane[k]] + (x - hw);
       }
       shared_.dense_rows(rows);
     } else {
       FusedPixel all;
       for (int k = 0; k < 3; ++k) {
-        all.colour[k] = colour[k];
-        all.shift[k] = shift[k];
-        all.band[k] = band[k];
+        all.colour[k] = light.colour[k];
+        all.weight[k] = light.weight[k];
+        all.shift[k] = light.shift[k];
+        all.band[k] = sums[light.plane[k]];
       }
       all.span_first = set->span_first.get();
       all.span_last = set->span_last.get();
@@ -360,7 +334,7 @@ void StripeWorker::ScatterOutline(int y, int x_begin, int x_end) {
       if (dimmed) {
         AddOccluded(*set, all, x, y, source_depth, diameter);
       } else {
-        AddOutlineColour(*outline, *set, all, intensity, x, y);
+        AddOutlineColour(*outline, *set, all, light.intensity, x, y);
       }
     }
     if (inside) {
