@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "src/engine/defocus_engine.h"
+#include "src/engine/fast_scatter.h"
+#include "src/engine/outline_scatter.h"
 #include "src/engine/progress_ticker.h"
 #include "src/engine/stripe_worker.h"
 #include "src/engine/worker_runner.h"
@@ -29,12 +31,18 @@ constexpr int kBlockBytes = 512 * 1024;
 // Regions up to this size build only the intensity copies their pixels use.
 constexpr int64_t kIntensityScanPixels = 4 << 20;
 
+// The scatter the render's path asks for, chosen once for the render.
+std::unique_ptr<ScatterMethod> ChooseScatterMethod(ScatterPath path) {
+  if (path == ScatterPath::kOutline) return std::make_unique<OutlineMethod>();
+  return std::make_unique<FastMethod>();
+}
+
 class FastDriver {
  public:
   explicit FastDriver(const RenderContext& context)
       : context_(context),
         in_(context.inputs),
-        path_(in_.options.scatter_path),
+        method_(ChooseScatterMethod(in_.options.scatter_path)),
         kernels_(context.pattern, context.tone, context.levels, context.allocator),
         tone_table_(context.tone.hardness),
         ticker_(in_.reporter, in_.width, in_.height) {}
@@ -46,7 +54,6 @@ class FastDriver {
   bool Plan();
   bool Allocate();
   void BuildKernels();
-  bool Encode(int level);
   bool RunThreaded();
   // Lets the ticker report the workers' progress; a confirmed cancel stops
   // them.
@@ -54,7 +61,7 @@ class FastDriver {
 
   const RenderContext& context_;
   const RenderInputs& in_;
-  const ScatterPath path_;
+  const std::unique_ptr<ScatterMethod> method_;
   LevelKernelCache kernels_;
   const ToneTable tone_table_;
   ProgressTicker ticker_;
@@ -62,7 +69,6 @@ class FastDriver {
   // Per level, the intensities its scattered pixels have in any channel.
   std::vector<std::vector<uint8_t>> needed_;
   DepthTiles tiles_;
-  std::vector<OutlineLevel> outline_;
   StripePlan plan_;
   StripeShared shared_;
   std::unique_ptr<Boundary[]> boundaries_;
@@ -117,10 +123,7 @@ bool FastDriver::Plan() {
     up = std::max(up, (kh - 1) / 2);
     dn = std::max(dn, kh - 1 - (kh - 1) / 2);
     widest = std::max(widest, kw);
-    if (path_ == ScatterPath::kOutline) {
-      shared_.margin_left = std::max(shared_.margin_left, (kw - 1) / 2);
-      shared_.margin_right = std::max(shared_.margin_right, kw - (kw - 1) / 2);
-    }
+    method_->FitMargins(kw, &shared_);
   }
   // The reference's moving band keeps rows within this reach of the current
   // row; every kernel lies within it, so both drivers add all the light.
@@ -129,7 +132,7 @@ bool FastDriver::Plan() {
   if (height > 512 && (up > reach || dn > reach)) return false;
 
   shared_.band_planes = context_.tone.has_fine ? kMaxBandPlanes : 4;
-  const int band_sets = path_ == ScatterPath::kOutline ? 2 : 1;  // sums, and differences
+  const int band_sets = method_->band_sets();
   shared_.block_columns = std::clamp(
       kBlockBytes / (8 * shared_.band_planes * band_sets * (kRowGroup + up + dn + 1)) - widest, 64,
       std::max(width, 64));
@@ -163,9 +166,7 @@ bool FastDriver::Plan() {
 
 bool FastDriver::Allocate() {
   shared_.context = &context_;
-  shared_.path = path_;
   shared_.kernels = &kernels_;
-  shared_.outline = &outline_;
   shared_.tiles = &tiles_;
   shared_.tone_table = &tone_table_;
   shared_.plan = &plan_;
@@ -176,7 +177,7 @@ bool FastDriver::Allocate() {
   shared_.rows_done = &rows_done_;
   const int threads = static_cast<int>(plan_.stripes.size());
   for (int i = 0; i < threads; ++i) {
-    workers_.push_back(std::make_unique<StripeWorker>(shared_, i));
+    workers_.push_back(std::make_unique<StripeWorker>(shared_, i, *method_));
     if (!workers_.back()->Allocate(kRowGroup)) return false;
   }
   if (threads > 1 && plan_.shared_rows > 0) {
@@ -195,22 +196,10 @@ bool FastDriver::Allocate() {
   return true;
 }
 
-// The outline path's encoding of a built level; a level that cannot be
-// encoded is released, and its pixels contribute nothing.
-bool FastDriver::Encode(int level) {
-  if (path_ != ScatterPath::kOutline) return true;
-  const KernelSet& set = kernels_.set(level);
-  if (!set.built()) return false;
-  if (EncodeOutlineLevel(set, needed_[level].data(), &outline_[level])) return true;
-  context_.allocator.NoteFailure();
-  return false;
-}
-
 // Builds every level that some pixel selects, as far as its pixels need:
 // with several threads side by side first, then whatever is missing one
 // after another under the cache's retry rule.
 void FastDriver::BuildKernels() {
-  outline_.assign(context_.levels.levels.size(), OutlineLevel());
   std::vector<uint8_t> failed(context_.levels.levels.size(), 0);
   if (plan_.stripes.size() > 1 && used_levels_.size() > 1) {
     std::atomic<size_t> next{0};
@@ -225,14 +214,7 @@ void FastDriver::BuildKernels() {
         [&](bool all_done) { Tick(all_done, false); }, kReportInterval);
   }
   kernels_.Settle(used_levels_, failed);
-  if (path_ == ScatterPath::kOutline) {
-    for (int level : used_levels_) {
-      // Whole kernel rows are added where the kernels are not run-friendly.
-      if (kernels_.set(level).built()) ClearOutsideSpans(&kernels_.mutable_set(level));
-      if (!Encode(level)) kernels_.Release(level);
-      context_.stats.run_levels += outline_[level].runs ? 1 : 0;
-    }
-  }
+  method_->PrepareLevels(used_levels_, needed_, &kernels_, context_);
   context_.stats.kernel_bytes = kernels_.Bytes();
 }
 
@@ -275,7 +257,6 @@ FastDriveResult FastDriver::Run() {
   }
 
   kernels_.FreeAll();
-  outline_.clear();
   ticker_.Finish();
   RunStats& stats = context_.stats;
   stats.threads = static_cast<int>(workers_.size());
