@@ -1,7 +1,6 @@
 #include "src/engine/defocus_engine.h"
 
 #include <algorithm>
-#include <atomic>
 #include <vector>
 
 #include "src/engine/band_output.h"
@@ -19,9 +18,6 @@
 namespace ulvo {
 namespace {
 
-// Process-wide, as the editor expects one status for all renders.
-std::atomic<int16_t> engine_status{0};  // also raised by kernel builds on worker threads
-
 // Output = source, for renders that cannot blur.
 void CopySourceToOutput(const RenderInputs& in) {
   for (int y = 0; y < in.height; ++y) {
@@ -36,16 +32,6 @@ void CopySourceToOutput(const RenderInputs& in) {
 }
 
 }  // namespace
-
-void RaiseOutOfMemory() {
-  engine_status = 2;
-}
-int16_t EngineStatus() {
-  return engine_status;
-}
-void ResetEngineStatus() {
-  engine_status = 0;
-}
 
 struct DefocusEngine::State {
   RenderInputs inputs;

@@ -2,7 +2,9 @@
 // image, an optional depth map, the aperture pattern and the output buffer
 // through the setters (in this order: SetDepthMap when a depth map exists,
 // SetImage, SetPattern, SetOutput), calls Run once and destroys it.
-// Pointers are borrowed and must stay valid until Run returns.
+// Pointers are borrowed and must stay valid until Run returns. Everything a
+// render ends with, a failed allocation included, is in the status Run
+// returns and in the object itself.
 #pragma once
 
 #include <cstdint>
@@ -35,10 +37,6 @@ enum class RenderStatus {
   kEmptyPattern,  // the aperture pattern has no non-zero byte; output untouched
   kNoLevels,      // maximum blur below 2 after the clamps: output = source
 };
-
-// Process-wide engine status: 0 at load, 2 once an allocation failed.
-int16_t EngineStatus();
-void ResetEngineStatus();
 
 class DefocusEngine {
  public:
