@@ -224,9 +224,9 @@ RenderPattern CUlvoFilterView::LoadedPattern() const {
 
 RenderValues CUlvoFilterView::CurrentValues(int maxBlur, int16_t skip) const {
   RenderValues values;
-  values.largeLevels = settings_.Ndepth;
-  values.maxBlur = maxBlur;
-  values.focusDepth = active_.ActiveFocusDepth;
+  values.large_levels = settings_.Ndepth;
+  values.max_blur = maxBlur;
+  values.focus_depth = active_.ActiveFocusDepth;
   values.hardness = active_.ActiveHardness;
   values.brightness = active_.ActiveBrightness;
   values.skip = skip;

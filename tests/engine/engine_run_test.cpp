@@ -203,12 +203,14 @@ TEST(RunInputs, FourPlaneSourceWithDepthInFrontMatchesSeparateDepth) {
   }
   std::vector<uint8_t> output(static_cast<size_t>(40) * 30 * 3);
   DefocusEngine engine;
-  engine.SetDepthMap(scene.large_levels, scene.max_blur, scene.focus + 256, image.data(), 4, 160);
+  engine.SetDepthMap(image.data(), 4, 160);
   engine.SetImage(0, 4, 40, 30, image.data() + 1, 160);
   engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
                     scene.pattern_width * 3);
   engine.SetOutput(0, 3, output.data(), 120);
-  EXPECT_EQ(engine.Run(1.0, 1.0, 1), RenderStatus::kDone);
+  RenderValues values = SceneValues(scene);
+  values.focus_depth += 256;  // only its low 8 bits count
+  EXPECT_EQ(engine.Run(values), RenderStatus::kDone);
   EXPECT_EQ(output, separate.output);
 }
 
@@ -278,11 +280,18 @@ TEST(RunInputs, OddSettingsEndCleanly) {
   for (const Odd& o : odd) {
     std::vector<uint8_t> output(23 * 17 * 3, 7);
     DefocusEngine engine;
-    engine.SetDepthMap(o.levels, o.max_blur, 300, depth.data(), 1, 23);
+    engine.SetDepthMap(depth.data(), 1, 23);
     engine.SetImage(0, 3, 23, 17, colour.data(), 23 * 3);
     engine.SetPattern(o.order, o.planes, 7, 9, pattern.data(), 7 * o.planes);
     engine.SetOutput(0, 3, output.data(), 23 * 3);
-    const RenderStatus status = engine.Run(o.hardness, o.brightness, static_cast<int16_t>(o.skip));
+    RenderValues values;
+    values.large_levels = o.levels;
+    values.max_blur = o.max_blur;
+    values.focus_depth = 300;
+    values.hardness = o.hardness;
+    values.brightness = o.brightness;
+    values.skip = static_cast<int16_t>(o.skip);
+    const RenderStatus status = engine.Run(values);
     EXPECT_NE(status, RenderStatus::kOutOfMemory) << o.planes << " " << o.levels;
   }
   std::vector<uint8_t> output(4, 7);
@@ -290,12 +299,12 @@ TEST(RunInputs, OddSettingsEndCleanly) {
   empty.SetImage(0, 3, 0, 5, colour.data(), 0);
   empty.SetPattern(0, 3, 7, 9, pattern.data(), 21);
   empty.SetOutput(0, 3, output.data(), 0);
-  EXPECT_EQ(empty.Run(1.0, 1.0, 1), RenderStatus::kDone);
+  EXPECT_EQ(empty.Run(RenderValues()), RenderStatus::kDone);
   DefocusEngine no_pattern;
   no_pattern.SetImage(0, 3, 1, 1, colour.data(), 3);
   no_pattern.SetPattern(0, 3, 7, 9, nullptr, 21);
   no_pattern.SetOutput(0, 3, output.data(), 3);
-  EXPECT_EQ(no_pattern.Run(1.0, 1.0, 1), RenderStatus::kEmptyPattern);
+  EXPECT_EQ(no_pattern.Run(RenderValues()), RenderStatus::kEmptyPattern);
   EXPECT_EQ(output, std::vector<uint8_t>(4, 7));
 }
 

@@ -108,7 +108,7 @@ struct RenderArgs {
   std::string pattern;
   std::string region;
   bool keepExtraChannels = false;
-  RenderSettings settings;
+  RenderRequest request;
 };
 
 struct DemoArgs {
@@ -230,10 +230,10 @@ int Render(const RenderArgs& args, const CliEnvironment& env) {
     }
   }
 
-  RenderSettings settings = args.settings;
+  RenderRequest request = args.request;
   if (!args.region.empty()) {
     if (!CheckRegion(region, image.width, image.height, error)) return Fail(env, error);
-    settings.region = region;
+    request.region = region;
   }
 
   const DepthPlane* depth = plane ? &*plane : nullptr;
@@ -242,7 +242,7 @@ int Render(const RenderArgs& args, const CliEnvironment& env) {
   }
   ProgressBar progress(env.progressStream, env.drawProgress, env.cancel);
   RenderReport report;
-  if (!RenderImage(image, depth, pattern, settings, &progress, report, error)) {
+  if (!RenderImage(image, depth, pattern, request, &progress, report, error)) {
     if (report.status == RenderStatus::kCancelled) {
       return Fail(env, "cancelled; nothing was written", kExitCancelled);
     }
@@ -252,8 +252,8 @@ int Render(const RenderArgs& args, const CliEnvironment& env) {
   if (env.cancel != nullptr && env.cancel->load()) {
     return Fail(env, "cancelled; nothing was written", kExitCancelled);
   }
-  if (report.maxBlurUsed != settings.maxBlur) {
-    env.err << "ulvofilter: note: maximum blur " << settings.maxBlur << " lowered to "
+  if (report.maxBlurUsed != request.values.max_blur) {
+    env.err << "ulvofilter: note: maximum blur " << request.values.max_blur << " lowered to "
             << report.maxBlurUsed << " to fit the " << pattern.width << " x " << pattern.height
             << " pattern\n";
   }
@@ -294,16 +294,16 @@ int Demo(const DemoArgs& args, const CliEnvironment& env) {
     return Fail(env, error);
   }
 
-  RenderSettings settings;
-  settings.focusDepth = kDemoFocusDepth;
-  settings.maxBlur = 30;
-  settings.hardness = 2.0;
+  RenderRequest request;
+  request.values.focus_depth = kDemoFocusDepth;
+  request.values.max_blur = 30;
+  request.values.hardness = 2.0;
   const PatternBitmap pattern = ToPatternBitmap(DrawAperture(ApertureShape::kHexagon, 64));
   ProgressBar progress(env.progressStream, env.drawProgress, env.cancel);
   RenderReport report;
   env.out << "rendering the sample scene (" << scene.width << " x " << scene.height
           << ", hexagonal aperture, focus on the sign) ...\n";
-  if (!RenderImage(scene, nullptr, pattern, settings, &progress, report, error)) {
+  if (!RenderImage(scene, nullptr, pattern, request, &progress, report, error)) {
     return Fail(env, error,
                 report.status == RenderStatus::kCancelled ? kExitCancelled : kExitFailure);
   }
@@ -356,19 +356,19 @@ void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
       ->excludes(depth);
   cmd.add_option("--pattern", a.pattern, "aperture pattern (TIFF); default: a built-in disc")
       ->type_name("FILE");
-  cmd.add_option("--focus", a.settings.focusDepth, "depth value in focus")
+  cmd.add_option("--focus", a.request.values.focus_depth, "depth value in focus")
       ->check(CLI::Range(0, 255))
       ->capture_default_str();
-  cmd.add_option("--max-blur", a.settings.maxBlur, "widest blur in pixels")
+  cmd.add_option("--max-blur", a.request.values.max_blur, "widest blur in pixels")
       ->check(CLI::Range(0, 4096))
       ->capture_default_str();
-  cmd.add_option("--levels", a.settings.levels, "number of large depth levels")
+  cmd.add_option("--levels", a.request.values.large_levels, "number of large depth levels")
       ->check(CLI::Range(1, 128))
       ->capture_default_str();
-  cmd.add_option("--hardness", a.settings.hardness, "steepness of the highlight curve")
+  cmd.add_option("--hardness", a.request.values.hardness, "steepness of the highlight curve")
       ->check(CLI::Range(0.5, 6.0))
       ->capture_default_str();
-  cmd.add_option("--brightness", a.settings.brightness, "highlight brightness")
+  cmd.add_option("--brightness", a.request.values.brightness, "highlight brightness")
       ->check(CLI::Validator(
           [](std::string& text) -> std::string {
             double v = 0;
@@ -379,17 +379,17 @@ void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
           },
           "(0,1000]"))
       ->capture_default_str();
-  cmd.add_option("--skip", a.settings.skip, "render every n-th pixel (faster, coarser)")
+  cmd.add_option("--skip", a.request.values.skip, "render every n-th pixel (faster, coarser)")
       ->check(CLI::Range(1, 5))
       ->capture_default_str();
   cmd.add_option("--region", a.region, "render only x,y,width,height (as the preview does)")
       ->type_name("X,Y,W,H");
-  cmd.add_option("--threads", a.settings.threads, "threads to render with (0: one per core)")
+  cmd.add_option("--threads", a.request.threads, "threads to render with (0: one per core)")
       ->check(CLI::Range(0, 256))
       ->capture_default_str();
   cmd.add_flag("--keep-extra-channels", a.keepExtraChannels,
                "also write the image's depth and other extra channels (PNG, TIFF)");
-  cmd.add_flag("--invert-depth", a.settings.invertDepth,
+  cmd.add_flag("--invert-depth", a.request.invertDepth,
                "the depth map has 255 near, 0 far: use 255 - d for each depth d");
   cmd.footer(
       Wrap("The depth map comes from --depth, else --depth-file, else the image's first channel "

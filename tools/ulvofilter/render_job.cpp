@@ -8,6 +8,24 @@
 #include "src/render/render_regions.h"
 
 namespace ulvo {
+namespace {
+
+// A value as the filter's editor holds it, in single precision. Out of line
+// on purpose: GCC 12 at -O2 turns two such round trips side by side into
+// one vector conversion and then drops it as if it changed nothing.
+[[gnu::noinline]] double SinglePrecision(double value) {
+  return static_cast<float>(value);
+}
+
+}  // namespace
+
+RenderValues EditorValues(const RenderValues& values, const PatternBitmap& pattern) {
+  RenderValues editor = values;
+  editor.max_blur = FitFullRunBlur(values.max_blur, pattern.width, pattern.height);
+  editor.hardness = SinglePrecision(values.hardness);
+  editor.brightness = SinglePrecision(values.brightness);
+  return editor;
+}
 
 DepthSourceKind ChooseDepthSource(const Image& image, const DepthPlane* plane) {
   if (plane != nullptr) return DepthSourceKind::kPlane;
@@ -49,7 +67,7 @@ bool DepthPlaneFromImage(const Image& grey, DepthPlane& out, std::string& error)
 }
 
 bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pattern,
-                 const RenderSettings& settings, ProgressReporter* reporter, RenderReport& report,
+                 const RenderRequest& request, ProgressReporter* reporter, RenderReport& report,
                  std::string& error) {
   const int W = image.width, H = image.height;
   if (plane != nullptr && (plane->width != W || plane->height != H)) {
@@ -63,7 +81,7 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
     error = "the aperture pattern is empty";
     return false;
   }
-  const Region region = settings.region.value_or(Region{0, 0, W, H});
+  const Region region = request.region.value_or(Region{0, 0, W, H});
   if (!CheckRegion(region, W, H, error)) return false;
 
   const DepthSourceKind source = ChooseDepthSource(image, plane);
@@ -74,7 +92,7 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
     error = "not enough memory for a " + std::to_string(W) + " x " + std::to_string(H) + " image";
     return false;
   }
-  if (settings.invertDepth && source == DepthSourceKind::kExtraChannel) {
+  if (request.invertDepth && source == DepthSourceKind::kExtraChannel) {
     // The depth is the first of the picture's four planes; only the image's
     // own columns are turned round, the padding stays at depth 0.
     for (int y = 0; y < H; ++y) {
@@ -92,7 +110,7 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
   if (source == DepthSourceKind::kPlane) {
     renderSource.depthPlane = plane->bottomUp.data();
     renderSource.depthRowBytes = plane->rowBytes;
-    if (plane->rowBytes < renderSource.width || settings.invertDepth) {
+    if (plane->rowBytes < renderSource.width || request.invertDepth) {
       const bool wideEnough = plane->rowBytes >= renderSource.width;
       const int rowBytes = wideEnough ? plane->rowBytes : renderSource.width;
       const int copied = wideEnough ? plane->rowBytes : W;
@@ -106,7 +124,7 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
         const uint8_t* src = plane->bottomUp.data() + static_cast<size_t>(plane->rowBytes) * y;
         uint8_t* dst = depthCopy.data() + static_cast<size_t>(rowBytes) * y;
         std::copy_n(src, copied, dst);
-        if (settings.invertDepth) {
+        if (request.invertDepth) {
           for (int x = 0; x < W; ++x) dst[x] = static_cast<uint8_t>(255 - src[x]);
         }
       }
@@ -115,28 +133,20 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
     }
   }
 
-  // The values as the filter's editor holds them: the full run's fit of the
-  // maximum blur to the pattern, hardness and brightness in single precision.
-  RenderValues values;
-  values.largeLevels = settings.levels;
-  values.maxBlur = FitFullRunBlur(settings.maxBlur, pattern.width, pattern.height);
-  values.focusDepth = static_cast<uint8_t>(settings.focusDepth & 0xff);
-  values.hardness = static_cast<float>(settings.hardness);
-  values.brightness = static_cast<float>(settings.brightness);
-  values.skip = static_cast<int16_t>(settings.skip);
-  report.maxBlurUsed = std::max(values.maxBlur, 0);  // a tiny pattern allows no blur
+  const RenderValues values = EditorValues(request.values, pattern);
+  report.maxBlurUsed = std::max(values.max_blur, 0);  // a tiny pattern allows no blur
   report.usedDepth = source != DepthSourceKind::kNone;
 
   // The region in display order: `bottom` is the first display row it
   // covers. The whole image is the whole padded picture, as in the filter.
   const DisplayRegion displayRegion =
-      settings.region
+      request.region
           ? DisplayRegion{region.x, H - (region.y + region.height), region.width, region.height}
           : WholePicture(renderSource);
   const RenderPattern renderPattern{pattern.pixels.data(), pattern.width, pattern.height,
                                     pattern.rowStride};
   EngineOptions options;
-  options.threads = settings.threads;
+  options.threads = request.threads;
   const RenderOutcome outcome = RenderJobRegion(renderSource, renderPattern, values, displayRegion,
                                                 picture.target(), reporter, options);
   report.status = outcome.status;

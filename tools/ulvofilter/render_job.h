@@ -10,6 +10,7 @@
 #include <string>
 
 #include "src/engine/defocus_engine.h"
+#include "src/engine/render_values.h"
 #include "src/imageio/image_file.h"
 #include "src/imageio/pattern_loader.h"
 #include "src/render/job_render.h"
@@ -25,13 +26,9 @@ struct Region {
   int height = 0;
 };
 
-struct RenderSettings {
-  int focusDepth = 128;
-  int maxBlur = 24;  // the filter's default maximum blur
-  int levels = 10;   // large depth levels
-  double hardness = 1.0;
-  double brightness = 1.0;
-  int skip = 1;
+// What the tool asks of one render.
+struct RenderRequest {
+  RenderValues values;           // the render takes them as EditorValues gives them
   std::optional<Region> region;  // render only this rectangle, as a preview does
   int threads = 0;               // engine threads; 0: one per hardware thread
   // The depth map has 255 near: every depth value d of the image is used as
@@ -44,6 +41,11 @@ struct RenderReport {
   int maxBlurUsed = 0;  // after fitting it to the pattern
   bool usedDepth = false;
 };
+
+// The values a render with `pattern` takes, as the filter's editor holds
+// them in a full run: the maximum blur fitted to the pattern, hardness and
+// brightness in single precision.
+RenderValues EditorValues(const RenderValues& values, const PatternBitmap& pattern);
 
 // Where the depth values come from.
 enum class DepthSourceKind {
@@ -61,7 +63,7 @@ DepthSourceKind ChooseDepthSource(const Image& image, const DepthPlane* plane);
 // maximum blur is too small to blur anything); false after cancellation or
 // failure, with `image` untouched and the reason in `error`.
 bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pattern,
-                 const RenderSettings& settings, ProgressReporter* reporter, RenderReport& report,
+                 const RenderRequest& request, ProgressReporter* reporter, RenderReport& report,
                  std::string& error);
 
 // Checks a region against the image size; false with a message when it is
