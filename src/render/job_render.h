@@ -30,7 +30,11 @@ struct RenderSource {
 };
 
 // Where the depth values of a render come from.
-enum class RenderDepthKind { kNone, kExtraPlane, kSeparatePlane };
+enum class RenderDepthKind {
+  kNone,           // no depth map: the whole picture gets the widest kernel
+  kExtraPlane,     // the picture's own extra plane, in front of its colour
+  kSeparatePlane,  // a plane of its own (a grey picture's, or the hand-off file's)
+};
 RenderDepthKind ChooseRenderDepth(const RenderSource& source);
 
 // The aperture pattern as its loader gives it: 24-bit, rows bottom-up.

@@ -38,11 +38,10 @@ TEST_F(EditorRender, PreviewsRenderTheirRectanglesOnly) {
   SaveImage(dir_, "in.png", image);
   const HostReport report = Run(LoadPattern() + "click 5 96\ncommand 57665\n");
   ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
-  // Column 5, bottom-up row 3: columns 0..34, bottom-up rows 0..22, which are
-  // top-down rows 77..99.
+  // Column 5, bottom-up row 3: columns 0..34, bottom-up rows 0..22.
   RenderRequest request = Settings(0);
   request.values.max_blur = 22;  // the preview takes the loaded pattern's size - 1
-  request.region = Region{0, 77, 35, 23};
+  request.region = DisplayRegion{0, 0, 35, 23};
   ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, request), report);
 }
 

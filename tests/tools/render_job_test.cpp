@@ -177,7 +177,10 @@ TEST(RenderJob, RegionRendersOnlyThatRectangle) {
     for (int x = 0; x < 80; x += 6) Set(image, x, y, 250, kFar);
   const Image source = image;
   RenderRequest request = Focused(12);
-  request.region = Region{20, 10, 30, 25};
+  DisplayRegion region;
+  std::string error;
+  ASSERT_TRUE(RegionFromTop({20, 10, 30, 25}, 80, 60, region, error)) << error;
+  request.region = region;
   ASSERT_TRUE(Render(image, DefaultPattern(), request));
   int changedInside = 0;
   for (int y = 0; y < 60; ++y) {
@@ -212,6 +215,31 @@ TEST(RenderJob, EditorValuesAreTheEditorsPrecisionAndFit) {
   EXPECT_EQ(editor.focus_depth, 77);
 }
 
+// The tool's users count rows from the top, renders from the bottom; a
+// rectangle reaching outside is named as the user gave it, however far out
+// it lies.
+TEST(RenderJob, RegionFromTopCountsRowsFromTheBottom) {
+  DisplayRegion region;
+  std::string error;
+  ASSERT_TRUE(RegionFromTop({20, 10, 30, 25}, 80, 60, region, error)) << error;
+  EXPECT_EQ(region.left, 20);
+  EXPECT_EQ(region.bottom, 25);
+  EXPECT_EQ(region.width, 30);
+  EXPECT_EQ(region.height, 25);
+  ASSERT_TRUE(RegionFromTop({0, 0, 80, 60}, 80, 60, region, error)) << error;
+  EXPECT_EQ(region.bottom, 0);
+  ASSERT_TRUE(RegionFromTop({79, 59, 1, 1}, 80, 60, region, error)) << error;
+  EXPECT_EQ(region.bottom, 0);
+
+  EXPECT_FALSE(RegionFromTop({0, 0, 0, 10}, 80, 60, region, error));
+  EXPECT_EQ(error, "the region is empty");
+  EXPECT_FALSE(RegionFromTop({70, 50, 20, 20}, 80, 60, region, error));
+  EXPECT_EQ(error, "the region 70,50,20,20 does not lie inside the 80 x 60 image");
+  EXPECT_FALSE(RegionFromTop({0, 2147483647, 10, 2147483647}, 80, 60, region, error));
+  EXPECT_NE(error.find("0,2147483647,10,2147483647"), std::string::npos) << error;
+  EXPECT_FALSE(RegionFromTop({-1, 0, 10, 10}, 80, 60, region, error));
+}
+
 TEST(RenderJob, BadInputsAndCancellationLeaveTheImageAlone) {
   Image image = Flat(200, 150, 90, kFar);
   Set(image, 100, 75, 255, kFar);
@@ -233,8 +261,9 @@ TEST(RenderJob, BadInputsAndCancellationLeaveTheImageAlone) {
   EXPECT_EQ(report.status, RenderStatus::kEmptyPattern);
 
   RenderRequest outside = Focused(20);
-  outside.region = Region{190, 0, 20, 20};
+  outside.region = DisplayRegion{190, 0, 20, 20};
   EXPECT_FALSE(RenderImage(image, nullptr, DefaultPattern(), outside, nullptr, report, error));
+  EXPECT_NE(error.find("190,130,20,20"), std::string::npos) << "named counted from the top";
 
   // A render large enough to report progress, cancelled as Ctrl-C does.
   std::atomic<bool> cancel{true};

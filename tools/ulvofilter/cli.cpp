@@ -1,6 +1,7 @@
 #include "tools/ulvofilter/cli.h"
 
 #include <CLI/CLI.hpp>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -130,8 +131,9 @@ int Fail(const CliEnvironment& env, const std::string& message, int code = kExit
   return code;
 }
 
-bool ParseRegion(const std::string& text, Region& region) {
-  int values[4];
+// x,y,width,height: four whole numbers and nothing else.
+bool ParseRegion(const std::string& text, std::array<int, 4>& rectangle) {
+  std::array<int, 4> values;
   const char* p = text.data();
   const char* end = text.data() + text.size();
   for (int i = 0; i < 4; ++i) {
@@ -144,7 +146,7 @@ bool ParseRegion(const std::string& text, Region& region) {
     }
   }
   if (p != end) return false;
-  region = Region{values[0], values[1], values[2], values[3]};
+  rectangle = values;
   return true;
 }
 
@@ -208,8 +210,8 @@ bool OutputUsable(const std::string& path, const CliEnvironment& env, int& code)
 int Render(const RenderArgs& args, const CliEnvironment& env) {
   int code = 0;
   if (!OutputUsable(args.output, env, code)) return code;
-  Region region;
-  if (!args.region.empty() && !ParseRegion(args.region, region)) {
+  std::array<int, 4> rectangle{};
+  if (!args.region.empty() && !ParseRegion(args.region, rectangle)) {
     return Fail(env, "--region wants x,y,width,height, e.g. 10,20,100,100", kExitUsage);
   }
 
@@ -232,12 +234,15 @@ int Render(const RenderArgs& args, const CliEnvironment& env) {
 
   RenderRequest request = args.request;
   if (!args.region.empty()) {
-    if (!CheckRegion(region, image.width, image.height, error)) return Fail(env, error);
+    DisplayRegion region;
+    if (!RegionFromTop(rectangle, image.width, image.height, region, error)) {
+      return Fail(env, error);
+    }
     request.region = region;
   }
 
   const DepthPlane* depth = plane ? &*plane : nullptr;
-  if (ChooseDepthSource(image, depth) == DepthSourceKind::kNone) {
+  if (ChooseDepthSource(image, depth) == RenderDepthKind::kNone) {
     env.err << "ulvofilter: note: no depth map, so the whole image is blurred evenly\n";
   }
   ProgressBar progress(env.progressStream, env.drawProgress, env.cancel);
