@@ -101,7 +101,6 @@ void BM_ScatterRow(benchmark::State& state) {
   }
 
   ScatterLevel level;
-  level.index = 12;
   level.width = set.width;
   level.height = set.height;
   level.diameter = static_cast<float>(kw);

@@ -7,6 +7,7 @@
 #include "src/editor/ulvo_filter_view.h"
 #include "src/editor/ulvo_pi_frame.h"
 #include "src/editor/window_dispatch.h"
+#include "src/engine/progress_ticker.h"
 #include "src/render/render_regions.h"
 #include "src/resources/editor_ids.h"
 
@@ -15,10 +16,6 @@ namespace {
 
 // The project's online help page.
 constexpr const char* kOnlineHelpAddress = "https://ulvosoft.example/ulvofilter/help/";
-
-// Regions above this size in both directions render with the progress
-// window; smaller ones show the wait cursor.
-constexpr int kProgressSide = 120;
 
 // What the pattern loader has to say, in a message box.
 class BoxMessages : public UserMessages {
@@ -227,9 +224,9 @@ RenderPattern CUlvoFilterView::LoadedPattern() const {
 
 RenderValues CUlvoFilterView::CurrentValues(int maxBlur, int16_t skip) const {
   RenderValues values;
-  values.largeLevels = settings_.Ndepth;
-  values.maxBlur = maxBlur;
-  values.focusDepth = active_.ActiveFocusDepth;
+  values.large_levels = settings_.Ndepth;
+  values.max_blur = maxBlur;
+  values.focus_depth = active_.ActiveFocusDepth;
   values.hardness = active_.ActiveHardness;
   values.brightness = active_.ActiveBrightness;
   values.skip = skip;
@@ -238,7 +235,9 @@ RenderValues CUlvoFilterView::CurrentValues(int maxBlur, int16_t skip) const {
 
 RenderOutcome CUlvoFilterView::RenderIntoDisplay(const RenderValues& values,
                                                  const DisplayRegion& region) {
-  const bool withProgress = region.width > kProgressSide && region.height > kProgressSide;
+  // Regions the engine reports progress for render with the progress
+  // window; smaller ones show the wait cursor.
+  const bool withProgress = ProgressShown(region.width, region.height);
   // Commands are refused while the render pumps messages, and taken again
   // once it ended, on every way out; so is the wait cursor.
   struct RenderingState {

@@ -1,7 +1,6 @@
 #include "src/engine/defocus_engine.h"
 
 #include <algorithm>
-#include <atomic>
 #include <vector>
 
 #include "src/engine/band_output.h"
@@ -19,9 +18,6 @@
 namespace ulvo {
 namespace {
 
-// Process-wide, as the editor expects one status for all renders.
-std::atomic<int16_t> engine_status{0};  // also raised by kernel builds on worker threads
-
 // Output = source, for renders that cannot blur.
 void CopySourceToOutput(const RenderInputs& in) {
   for (int y = 0; y < in.height; ++y) {
@@ -37,16 +33,6 @@ void CopySourceToOutput(const RenderInputs& in) {
 
 }  // namespace
 
-void RaiseOutOfMemory() {
-  engine_status = 2;
-}
-int16_t EngineStatus() {
-  return engine_status;
-}
-void ResetEngineStatus() {
-  engine_status = 0;
-}
-
 struct DefocusEngine::State {
   RenderInputs inputs;
   int cancelled = 0;
@@ -57,15 +43,11 @@ struct DefocusEngine::State {
 DefocusEngine::DefocusEngine() : state_(std::make_unique<State>()) {}
 DefocusEngine::~DefocusEngine() = default;
 
-void DefocusEngine::SetDepthMap(int largeLevels, int maxBlur, int focusDepth, const uint8_t* depth,
-                                int pixelStride, int rowStride) {
-  RenderInputs& in = state_->inputs;
-  in.large_levels = largeLevels;
-  in.max_blur = maxBlur;
-  in.focus_depth = focusDepth & 0xff;
-  in.depth.data = depth;
-  in.depth.pixel_stride = pixelStride;
-  in.depth.row_stride = rowStride;
+void DefocusEngine::SetDepthMap(const uint8_t* depth, int pixelStride, int rowStride) {
+  DepthView& view = state_->inputs.depth;
+  view.data = depth;
+  view.pixel_stride = pixelStride;
+  view.row_stride = rowStride;
 }
 
 void DefocusEngine::SetImage(int orderFlag, int pixelStride, int width, int height,
@@ -118,7 +100,7 @@ const RunStats& DefocusEngine::stats() const {
   return state_->stats;
 }
 
-RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip) {
+RenderStatus DefocusEngine::Run(const RenderValues& values) {
   RenderInputs in = state_->inputs;
   state_->cancelled = 0;
   state_->stats = RunStats();
@@ -141,26 +123,24 @@ RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip
     }
   } count_allocations{*state_, allocator};
 
+  // Without a depth map the values' levels, blur and focus are not used:
+  // the whole pattern, one large level of its full width.
+  const bool depth = in.depth.present();
+
   // Own copy of the pattern, trimmed to its non-zero bytes.
   PatternCopy pattern;
-  if (!CopyPattern(PatternWindow(in.pattern, in.max_blur, in.width, in.height), allocator,
-                   &pattern)) {
+  if (!CopyPattern(PatternWindow(in.pattern, depth ? values.max_blur : 0, in.width, in.height),
+                   allocator, &pattern)) {
     return RenderStatus::kOutOfMemory;
   }
   if (!TrimPattern(&pattern)) return RenderStatus::kEmptyPattern;
 
-  // Levels: without a depth map one large level of the full pattern width.
-  int max_blur = in.max_blur;
-  int large_levels = in.large_levels;
-  if (in.depth.present()) {
-    max_blur = std::min({max_blur, pattern.width, pattern.height});
-  } else {
-    large_levels = 1;
-    max_blur = pattern.width;
-  }
+  const int max_blur =
+      depth ? std::min({values.max_blur, pattern.width, pattern.height}) : pattern.width;
+  const int large_levels = depth ? values.large_levels : 1;
   DepthLevels levels;
-  if (!PrepareLevels(large_levels, max_blur, 1, in.focus_depth, pattern.width, pattern.height,
-                     &levels)) {
+  if (!PrepareLevels(large_levels, max_blur, 1, values.focus_depth & 0xff, pattern.width,
+                     pattern.height, &levels)) {
     CopySourceToOutput(in);
     return RenderStatus::kNoLevels;
   }
@@ -168,7 +148,7 @@ RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip
   // Pixels select a level through the depth table (without a depth map, the
   // one large level): the distinct levels in it bound the band sums.
   int selectable = 1;
-  if (in.depth.present()) {
+  if (depth) {
     std::vector<uint8_t> seen(levels.levels.size(), 0);
     selectable = 0;
     for (int level : levels.depth_to_level) {
@@ -176,8 +156,9 @@ RenderStatus DefocusEngine::Run(double hardness, double brightness, int16_t skip
       seen[level] = 1;
     }
   }
-  const KernelTone tone = PrepareKernelTone(pattern, hardness, brightness, selectable);
-  const RenderContext context(in, pattern, levels, tone, allocator, state_->stats, skip);
+  const KernelTone tone =
+      PrepareKernelTone(pattern, values.hardness, values.brightness, selectable);
+  const RenderContext context(in, pattern, levels, tone, allocator, state_->stats, values.skip);
   if (in.options.scatter_path != ScatterPath::kReference) {
     switch (FastDrive(context)) {
       case FastDriveResult::kOutOfMemory:

@@ -1,8 +1,10 @@
 // DefocusEngine: one object per render. The caller hands it the source
 // image, an optional depth map, the aperture pattern and the output buffer
 // through the setters (in this order: SetDepthMap when a depth map exists,
-// SetImage, SetPattern, SetOutput), calls Run once and destroys it.
-// Pointers are borrowed and must stay valid until Run returns.
+// SetImage, SetPattern, SetOutput), calls Run once with the render's values
+// and destroys it. Pointers are borrowed and must stay valid until Run
+// returns. Everything a render ends with, a failed allocation included, is
+// in the status Run returns and in the object itself.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +12,7 @@
 
 #include "src/engine/engine_options.h"
 #include "src/engine/progress_reporter.h"
+#include "src/engine/render_values.h"
 
 namespace ulvo {
 
@@ -36,10 +39,6 @@ enum class RenderStatus {
   kNoLevels,      // maximum blur below 2 after the clamps: output = source
 };
 
-// Process-wide engine status: 0 at load, 2 once an allocation failed.
-int16_t EngineStatus();
-void ResetEngineStatus();
-
 class DefocusEngine {
  public:
   DefocusEngine();
@@ -47,11 +46,8 @@ class DefocusEngine {
   DefocusEngine(const DefocusEngine&) = delete;
   DefocusEngine& operator=(const DefocusEngine&) = delete;
 
-  // largeLevels: the "Ndepth" setting; maxBlur: the widest kernel in pixels;
-  // only the low 8 bits of focusDepth are kept. Depth of pixel (x, y) lies at
-  // depth + x * pixelStride + y * rowStride.
-  void SetDepthMap(int largeLevels, int maxBlur, int focusDepth, const uint8_t* depth,
-                   int pixelStride, int rowStride);
+  // Depth of pixel (x, y) lies at depth + x * pixelStride + y * rowStride.
+  void SetDepthMap(const uint8_t* depth, int pixelStride, int rowStride);
   // orderFlag 0: engine channel c is colour byte 2 - c of a pixel.
   void SetImage(int orderFlag, int pixelStride, int width, int height, const uint8_t* colour,
                 int rowStride);
@@ -66,7 +62,7 @@ class DefocusEngine {
   // below 3), leaves nothing to write and returns kDone. A kernel set that
   // cannot be built makes its pixels contribute nothing, and Run then
   // returns kOutOfMemory although every row was written.
-  RenderStatus Run(double hardness, double brightness, int16_t skip);
+  RenderStatus Run(const RenderValues& values);
 
   // 1 after the user confirmed an abort during Run.
   int cancelled() const;

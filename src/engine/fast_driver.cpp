@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "src/engine/defocus_engine.h"
+#include "src/engine/fast_scatter.h"
+#include "src/engine/outline_scatter.h"
+#include "src/engine/progress_ticker.h"
 #include "src/engine/stripe_worker.h"
 #include "src/engine/worker_runner.h"
 
@@ -28,14 +31,21 @@ constexpr int kBlockBytes = 512 * 1024;
 // Regions up to this size build only the intensity copies their pixels use.
 constexpr int64_t kIntensityScanPixels = 4 << 20;
 
+// The scatter the render's path asks for, chosen once for the render.
+std::unique_ptr<ScatterMethod> ChooseScatterMethod(ScatterPath path) {
+  if (path == ScatterPath::kOutline) return std::make_unique<OutlineMethod>();
+  return std::make_unique<FastMethod>();
+}
+
 class FastDriver {
  public:
   explicit FastDriver(const RenderContext& context)
       : context_(context),
         in_(context.inputs),
-        path_(in_.options.scatter_path),
+        method_(ChooseScatterMethod(in_.options.scatter_path)),
         kernels_(context.pattern, context.tone, context.levels, context.allocator),
-        tone_table_(context.tone.hardness) {}
+        tone_table_(context.tone.hardness),
+        ticker_(in_.reporter, in_.width, in_.height) {}
 
   FastDriveResult Run();
 
@@ -43,21 +53,22 @@ class FastDriver {
   void Scan();
   bool Plan();
   bool Allocate();
-  void BuildKernels(bool progress);
-  bool Encode(int level);
-  bool RunThreaded(bool progress);
-  void Tick(bool all_done, bool scatter_phase, bool progress);
+  void BuildKernels();
+  bool RunThreaded();
+  // Lets the ticker report the workers' progress; a confirmed cancel stops
+  // them.
+  void Tick(bool all_done, bool cancellable);
 
   const RenderContext& context_;
   const RenderInputs& in_;
-  const ScatterPath path_;
+  const std::unique_ptr<ScatterMethod> method_;
   LevelKernelCache kernels_;
   const ToneTable tone_table_;
+  ProgressTicker ticker_;
   std::vector<int> used_levels_;  // in the order the scan first meets them
   // Per level, the intensities its scattered pixels have in any channel.
   std::vector<std::vector<uint8_t>> needed_;
   DepthTiles tiles_;
-  std::vector<OutlineLevel> outline_;
   StripePlan plan_;
   StripeShared shared_;
   std::unique_ptr<Boundary[]> boundaries_;
@@ -65,8 +76,6 @@ class FastDriver {
   std::vector<std::unique_ptr<StripeWorker>> workers_;
   std::atomic<bool> stop_{false};
   std::atomic<int> rows_done_{0};
-  bool cancelled_ = false;
-  int last_reported_ = 0;
 };
 
 // Finds the levels and, for each, the intensities that some scattered pixel
@@ -114,10 +123,7 @@ bool FastDriver::Plan() {
     up = std::max(up, (kh - 1) / 2);
     dn = std::max(dn, kh - 1 - (kh - 1) / 2);
     widest = std::max(widest, kw);
-    if (path_ == ScatterPath::kOutline) {
-      shared_.margin_left = std::max(shared_.margin_left, (kw - 1) / 2);
-      shared_.margin_right = std::max(shared_.margin_right, kw - (kw - 1) / 2);
-    }
+    method_->FitMargins(kw, &shared_);
   }
   // The reference's moving band keeps rows within this reach of the current
   // row; every kernel lies within it, so both drivers add all the light.
@@ -126,7 +132,7 @@ bool FastDriver::Plan() {
   if (height > 512 && (up > reach || dn > reach)) return false;
 
   shared_.band_planes = context_.tone.has_fine ? kMaxBandPlanes : 4;
-  const int band_sets = path_ == ScatterPath::kOutline ? 2 : 1;  // sums, and differences
+  const int band_sets = method_->band_sets();
   shared_.block_columns = std::clamp(
       kBlockBytes / (8 * shared_.band_planes * band_sets * (kRowGroup + up + dn + 1)) - widest, 64,
       std::max(width, 64));
@@ -145,8 +151,7 @@ bool FastDriver::Plan() {
   request.band_budget = kBandBudget;
   request.row_group = kRowGroup;
   plan_ = PlanStripes(request);
-  if (in_.reporter != nullptr && ProgressShown(width, height) && !plan_.deferred &&
-      plan_.stripes.size() > 1) {
+  if (ticker_.active() && !plan_.deferred && plan_.stripes.size() > 1) {
     // A cancel could leave rows written below unwritten ones: the rows'
     // previous bytes are kept, or else one stripe writes its rows in order
     // and renders the same bytes. A failed allocation still marks the render
@@ -161,9 +166,7 @@ bool FastDriver::Plan() {
 
 bool FastDriver::Allocate() {
   shared_.context = &context_;
-  shared_.path = path_;
   shared_.kernels = &kernels_;
-  shared_.outline = &outline_;
   shared_.tiles = &tiles_;
   shared_.tone_table = &tone_table_;
   shared_.plan = &plan_;
@@ -174,7 +177,7 @@ bool FastDriver::Allocate() {
   shared_.rows_done = &rows_done_;
   const int threads = static_cast<int>(plan_.stripes.size());
   for (int i = 0; i < threads; ++i) {
-    workers_.push_back(std::make_unique<StripeWorker>(shared_, i));
+    workers_.push_back(std::make_unique<StripeWorker>(shared_, i, *method_));
     if (!workers_.back()->Allocate(kRowGroup)) return false;
   }
   if (threads > 1 && plan_.shared_rows > 0) {
@@ -193,22 +196,10 @@ bool FastDriver::Allocate() {
   return true;
 }
 
-// The outline path's encoding of a built level; a level that cannot be
-// encoded is released, and its pixels contribute nothing.
-bool FastDriver::Encode(int level) {
-  if (path_ != ScatterPath::kOutline) return true;
-  const KernelSet& set = kernels_.set(level);
-  if (!set.built()) return false;
-  if (EncodeOutlineLevel(set, needed_[level].data(), &outline_[level])) return true;
-  context_.allocator.NoteFailure();
-  return false;
-}
-
 // Builds every level that some pixel selects, as far as its pixels need:
 // with several threads side by side first, then whatever is missing one
 // after another under the cache's retry rule.
-void FastDriver::BuildKernels(bool progress) {
-  outline_.assign(context_.levels.levels.size(), OutlineLevel());
+void FastDriver::BuildKernels() {
   std::vector<uint8_t> failed(context_.levels.levels.size(), 0);
   if (plan_.stripes.size() > 1 && used_levels_.size() > 1) {
     std::atomic<size_t> next{0};
@@ -220,81 +211,53 @@ void FastDriver::BuildKernels(bool progress) {
             failed[level] = !kernels_.TryBuild(level);
           }
         },
-        [&](bool all_done) { Tick(all_done, false, progress); }, kReportInterval);
+        [&](bool all_done) { Tick(all_done, false); }, kReportInterval);
   }
   kernels_.Settle(used_levels_, failed);
-  if (path_ == ScatterPath::kOutline) {
-    for (int level : used_levels_) {
-      // Whole kernel rows are added where the kernels are not run-friendly.
-      if (kernels_.set(level).built()) ClearOutsideSpans(&kernels_.mutable_set(level));
-      if (!Encode(level)) kernels_.Release(level);
-      context_.stats.run_levels += outline_[level].runs ? 1 : 0;
-    }
-  }
+  method_->PrepareLevels(used_levels_, needed_, &kernels_, context_);
   context_.stats.kernel_bytes = kernels_.Bytes();
 }
 
-void FastDriver::Tick(bool all_done, bool scatter_phase, bool progress) {
-  if (!progress || cancelled_) return;
-  ProgressReporter* reporter = in_.reporter;
-  const int percent = static_cast<int>(rows_done_.load() * 100.0 / in_.height);
-  bool go_on = true;
-  if (percent > last_reported_) {
-    // Every percentage once, in order, as a single thread would.
-    for (int p = last_reported_ + 1; p <= std::min(percent, 99) && go_on; ++p) {
-      go_on = reporter->Report(p);
-      last_reported_ = p;
-    }
-  } else if (!all_done && last_reported_ > 0) {
-    go_on = reporter->Report(last_reported_);  // keeps the dialog responsive
-  }
-  if (!go_on && scatter_phase && reporter->ConfirmCancel()) {
-    cancelled_ = true;
-    stop_.store(true);
-  }
+void FastDriver::Tick(bool all_done, bool cancellable) {
+  if (!ticker_.Poll(rows_done_.load(), all_done, cancellable)) stop_.store(true);
 }
 
-bool FastDriver::RunThreaded(bool progress) {
+bool FastDriver::RunThreaded() {
   const int threads = static_cast<int>(workers_.size());
   RunOnWorkers(
       threads, [this](int i) { workers_[i]->Run(nullptr, kRowGroup); },
-      [&](bool all_done) { Tick(all_done, true, progress); }, kReportInterval);
-  if (cancelled_ && backup_.active()) backup_.RestoreUnfinishedRows();
-  if (plan_.deferred && !cancelled_) {
+      [&](bool all_done) { Tick(all_done, true); }, kReportInterval);
+  const bool cancelled = ticker_.cancelled();
+  if (cancelled && backup_.active()) backup_.RestoreUnfinishedRows();
+  if (plan_.deferred && !cancelled) {
     RunOnWorkers(
         threads, [this](int i) { workers_[i]->RetireAll(); },
-        [&](bool all_done) { Tick(all_done, false, progress); }, kReportInterval);
+        [&](bool all_done) { Tick(all_done, false); }, kReportInterval);
   }
-  return cancelled_;
+  return cancelled;
 }
 
 FastDriveResult FastDriver::Run() {
   if (!Plan()) return FastDriveResult::kNotApplicable;
-  ProgressReporter* reporter = in_.reporter;
-  const bool progress = reporter != nullptr && ProgressShown(in_.width, in_.height);
   if (!Allocate()) return FastDriveResult::kOutOfMemory;
 
-  if (progress) reporter->Report(0);
-  BuildKernels(progress);
+  ticker_.Start();
+  BuildKernels();
 
   bool cancelled = false;
   if (workers_.size() == 1) {
-    // On this thread, with a report before every row as the reference gives.
-    const std::function<bool(int)> before_row = [&](int y) {
-      const int percent = static_cast<int>(y * 100.0 / in_.height);
-      return !(percent > 0 && percent < 100 && !reporter->Report(percent) &&
-               reporter->ConfirmCancel());
-    };
-    // Row by row, so that the reports come as often as rows are finished.
-    cancelled = !workers_[0]->Run(progress ? before_row : nullptr, progress ? 1 : kRowGroup);
+    // On this thread, row by row with a report before every row as the
+    // reference gives.
+    const std::function<bool(int)> before_row = [this](int y) { return ticker_.BeforeRow(y); };
+    const bool reports = ticker_.active();
+    cancelled = !workers_[0]->Run(reports ? before_row : nullptr, reports ? 1 : kRowGroup);
     if (!cancelled && plan_.deferred) workers_[0]->RetireAll();
   } else {
-    cancelled = RunThreaded(progress);
+    cancelled = RunThreaded();
   }
 
   kernels_.FreeAll();
-  outline_.clear();
-  if (progress) reporter->Report(100);
+  ticker_.Finish();
   RunStats& stats = context_.stats;
   stats.threads = static_cast<int>(workers_.size());
   stats.cell_additions = 0;

@@ -25,8 +25,4 @@ bool ScatteredUnderSkip(int x, int y, int skip, double diameter) {
   return skip < 2 || (x % skip == 0 && y % skip == 0) || !(diameter > 1.5 * skip);
 }
 
-bool ProgressShown(int width, int height) {
-  return width > 120 && height > 120;
-}
-
 }  // namespace ulvo

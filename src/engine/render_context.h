@@ -42,7 +42,4 @@ struct RenderContext {
 // exceeds 1.5 × skip are scattered only where x and y are multiples of it.
 bool ScatteredUnderSkip(int x, int y, int skip, double diameter);
 
-// Progress is shown only for regions larger than 120 × 120 pixels.
-bool ProgressShown(int width, int height);
-
 }  // namespace ulvo

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "src/engine/level_kernels.h"
+#include "src/engine/pixel_light.h"
+#include "src/engine/progress_ticker.h"
 #include "src/engine/scatter.h"
 
 namespace ulvo {
@@ -36,37 +38,38 @@ class Driver {
 };
 
 void Driver::ScatterRow(int y) {
-  const int skip = context_.skip;
-  const int planes = context_.pattern.planes;
-  const KernelTone& tone = context_.tone;
   BandTarget target;
   target.weight = band_.plane(kWeightPlane);
   target.image_width = in_.width;
   target.image_height = in_.height;
   target.band_rows = band_.rows;
   target.out_y = out_y_;
+  uint64_t* planes[kMaxBandPlanes] = {};
+  for (int p = 0; p < band_.count; ++p) planes[p] = band_.plane(p);
 
   for (int x = 0; x < in_.width; ++x) {
     const int level = context_.LevelAt(x, y);
     const KernelSet* set = kernels_.Get(level);
-    if (set == nullptr) continue;
-    const LevelGeometry& geometry = context_.levels.levels[level];
-    if (!ScatteredUnderSkip(x, y, skip, geometry.diameter)) continue;
+    if (!PixelScatters(context_, set, level, x, y)) continue;
+    const PixelLight light = ReadPixelLight(context_, *set, level, x, y);
+    if (light.one_pixel) {
+      const int band_row = y - out_y_;
+      if (InsideBand(target, band_row)) {
+        AddOnePixel(light, planes, static_cast<size_t>(band_row) * in_.width + x, true);
+      }
+      continue;
+    }
 
     ScatterLevel scatter_level;
-    scatter_level.index = level;
     scatter_level.width = set->width;
     scatter_level.height = set->height;
-    scatter_level.diameter = static_cast<float>(geometry.diameter);
+    scatter_level.diameter = static_cast<float>(context_.levels.levels[level].diameter);
     scatter_level.span_first = set->span_first.get();
     scatter_level.span_last = set->span_last.get();
-    const uint8_t* pixel = in_.SourcePixel(x, y);
     for (int k = 0; k < 3; ++k) {
-      const int plane = PatternPlane(k, planes);
-      const int intensity = in_.SourceChannel(pixel, k);
-      target.colour = band_.plane(ColourPlane(k, tone.fine[intensity]));
-      ScatterPixel(scatter_level, set->Copy(intensity, plane), set->Weight(plane), target,
-                   in_.depth, x, y, tone.copy_shift[intensity]);
+      target.colour = planes[light.plane[k]];
+      ScatterPixel(scatter_level, light.colour[k], light.weight[k], target, in_.depth, x, y,
+                   light.shift[k]);
     }
   }
 }
@@ -97,20 +100,10 @@ void Driver::AfterRow(int y) {
 }
 
 bool Driver::Run() {
-  ProgressReporter* reporter = in_.reporter;
-  const bool progress = reporter != nullptr && ProgressShown(in_.width, in_.height);
-  if (progress) reporter->Report(0);
-
-  bool cancelled = false;
+  ProgressTicker ticker(in_.reporter, in_.width, in_.height);
+  ticker.Start();
   int y = 0;
-  for (; y < in_.height; ++y) {
-    if (progress) {
-      const int percent = static_cast<int>(y * 100.0 / in_.height);
-      if (percent > 0 && percent < 100 && !reporter->Report(percent) && reporter->ConfirmCancel()) {
-        cancelled = true;
-        break;
-      }
-    }
+  for (; y < in_.height && ticker.BeforeRow(y); ++y) {
     ScatterRow(y);
     AfterRow(y);
   }
@@ -118,8 +111,8 @@ bool Driver::Run() {
   // are already complete.
   AfterRow(y);
   kernels_.FreeAll();
-  if (progress) reporter->Report(100);
-  return cancelled;
+  ticker.Finish();
+  return ticker.cancelled();
 }
 
 }  // namespace

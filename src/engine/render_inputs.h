@@ -1,4 +1,5 @@
-// Everything a render reads, as stored by the DefocusEngine setters.
+// The buffers a render reads and writes, as stored by the DefocusEngine
+// setters, and how it runs.
 #pragma once
 
 #include <cstdint>
@@ -12,11 +13,7 @@
 namespace ulvo {
 
 struct RenderInputs {
-  // Depth map and levels; without SetDepthMap the defaults stand.
-  int large_levels = 1;
-  int max_blur = 0;
-  int focus_depth = 128;
-  DepthView depth;
+  DepthView depth;  // absent without SetDepthMap
 
   // Source region: channel k of a pixel is colour byte 2 − k with order flag
   // 0, byte k otherwise.

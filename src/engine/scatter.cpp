@@ -4,31 +4,17 @@
 #include <cstdio>
 
 namespace ulvo {
-namespace {
 
-// A kernel row outside the band would break the driver's band schedule; its
-// light is dropped rather than written outside the band.
 bool InsideBand(const BandTarget& band, int band_row) {
   if (band_row >= 0 && band_row < band.band_rows) return true;
   std::fputs("Internal Error", stdout);
   return false;
 }
 
-}  // namespace
-
 void ScatterPixel(const ScatterLevel& level, const uint32_t* colour_kernel,
                   const uint32_t* weight_kernel, const BandTarget& band, const DepthView& depth,
                   int x, int y, int colour_shift) {
   const size_t band_width = static_cast<size_t>(band.image_width);
-  if (level.index == 0 && level.width == 1 && level.height == 1) {
-    const int band_row = y - band.out_y;
-    if (!InsideBand(band, band_row)) return;
-    const size_t at = static_cast<size_t>(band_row) * band_width + x;
-    band.colour[at] += static_cast<uint64_t>(colour_kernel[0]) << colour_shift;
-    band.weight[at] += weight_kernel[0];
-    return;
-  }
-
   const int kw = level.width;
   const int kh = level.height;
   const int hw = (kw - 1) / 2;

@@ -13,7 +13,6 @@
 namespace ulvo {
 
 struct ScatterLevel {
-  int index = 0;  // level 0 with a 1 × 1 kernel is the in-focus fast path
   int width = 1;
   int height = 1;
   float diameter = 0.0f;
@@ -47,6 +46,11 @@ struct BandTarget {
 void ScatterPixel(const ScatterLevel& level, const uint32_t* colour_kernel,
                   const uint32_t* weight_kernel, const BandTarget& band, const DepthView& depth,
                   int x, int y, int colour_shift = 0);
+
+// True when band row `band_row` lies inside the band. A row outside would
+// break the driver's band schedule: it is reported and its light dropped
+// rather than written outside the band.
+bool InsideBand(const BandTarget& band, int band_row);
 
 // Inner loops of the scatter, one kernel row at a time. They only add; all
 // clipping is done by the caller.

@@ -22,12 +22,10 @@ RenderOutcome RenderJobRegion(const RenderSource& source, const RenderPattern& p
   DefocusEngine engine;
   switch (ChooseRenderDepth(source)) {
     case RenderDepthKind::kExtraPlane:
-      engine.SetDepthMap(values.largeLevels, values.maxBlur, values.focusDepth,
-                         source.pixels + offset + (planes - 4), planes, source.rowBytes);
+      engine.SetDepthMap(source.pixels + offset + (planes - 4), planes, source.rowBytes);
       break;
     case RenderDepthKind::kSeparatePlane:
-      engine.SetDepthMap(values.largeLevels, values.maxBlur, values.focusDepth,
-                         source.depthPlane +
+      engine.SetDepthMap(source.depthPlane +
                              static_cast<ptrdiff_t>(source.depthRowBytes) * region.bottom +
                              region.left,
                          1, source.depthRowBytes);
@@ -46,8 +44,7 @@ RenderOutcome RenderJobRegion(const RenderSource& source, const RenderPattern& p
   if (reporter != nullptr) engine.SetProgressReporter(reporter);
   engine.SetOptions(options);
   RenderOutcome outcome;
-  outcome.status = engine.Run(static_cast<double>(values.hardness),
-                              static_cast<double>(values.brightness), values.skip);
+  outcome.status = engine.Run(values);
   outcome.cancelled = engine.cancelled() != 0;
   return outcome;
 }

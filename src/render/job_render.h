@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "src/engine/defocus_engine.h"
+#include "src/engine/render_values.h"
 
 namespace ulvo {
 
@@ -29,7 +30,11 @@ struct RenderSource {
 };
 
 // Where the depth values of a render come from.
-enum class RenderDepthKind { kNone, kExtraPlane, kSeparatePlane };
+enum class RenderDepthKind {
+  kNone,           // no depth map: the whole picture gets the widest kernel
+  kExtraPlane,     // the picture's own extra plane, in front of its colour
+  kSeparatePlane,  // a plane of its own (a grey picture's, or the hand-off file's)
+};
 RenderDepthKind ChooseRenderDepth(const RenderSource& source);
 
 // The aperture pattern as its loader gives it: 24-bit, rows bottom-up.
@@ -55,24 +60,13 @@ struct DisplayRegion {
   int height = 0;
 };
 
-// The values a render takes. Hardness and brightness are the editor's
-// single-precision values; the engine gets them widened.
-struct RenderValues {
-  int largeLevels = 10;
-  int maxBlur = 24;
-  uint8_t focusDepth = 128;
-  float hardness = 1.0f;
-  float brightness = 1.0f;
-  int16_t skip = 1;
-};
-
 struct RenderOutcome {
   RenderStatus status = RenderStatus::kDone;
   bool cancelled = false;  // the user confirmed an abort
 };
 
-// Renders `region` of the source into the same rectangle of the target;
-// every other byte of the target stays as it was. The region must lie inside
+// Renders `region` of the source with `values` into the same rectangle of
+// the target; every other byte of the target stays as it was. The region must lie inside
 // the picture (callers check it). `reporter` may be null (no progress, no
 // cancel); `options` choose how the engine runs, never what it renders.
 RenderOutcome RenderJobRegion(const RenderSource& source, const RenderPattern& pattern,

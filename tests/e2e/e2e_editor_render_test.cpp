@@ -24,10 +24,10 @@ TEST_F(EditorRender, FullRenderWithPickedFocusEqualsTheTool) {
                                 "choose 1004 3\n"  // brightness 1.5
                                 "command 40013\nclick 37 20\ncommand 32779\n");
   ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
-  RenderSettings settings = Settings(focus);
-  settings.hardness = 1.3;
-  settings.brightness = 1.5;
-  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, settings), report);
+  RenderRequest request = Settings(focus);
+  request.values.hardness = 1.3;
+  request.values.brightness = 1.5;
+  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, request), report);
 }
 
 // A preview renders only its rectangle around the click (cut at the edges),
@@ -38,12 +38,11 @@ TEST_F(EditorRender, PreviewsRenderTheirRectanglesOnly) {
   SaveImage(dir_, "in.png", image);
   const HostReport report = Run(LoadPattern() + "click 5 96\ncommand 57665\n");
   ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
-  // Column 5, bottom-up row 3: columns 0..34, bottom-up rows 0..22, which are
-  // top-down rows 77..99.
-  RenderSettings settings = Settings(0);
-  settings.maxBlur = 22;  // the preview takes the loaded pattern's size - 1
-  settings.region = Region{0, 77, 35, 23};
-  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, settings), report);
+  // Column 5, bottom-up row 3: columns 0..34, bottom-up rows 0..22.
+  RenderRequest request = Settings(0);
+  request.values.max_blur = 22;  // the preview takes the loaded pattern's size - 1
+  request.region = DisplayRegion{0, 0, 35, 23};
+  ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, request), report);
 }
 
 // A confirmed cancel leaves the source; Cancel answered No renders as if

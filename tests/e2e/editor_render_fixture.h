@@ -78,19 +78,19 @@ class EditorRender : public ::testing::Test {
   }
 
   // The command-line tool's render of the same picture.
-  Image ToolRender(Image image, const RenderSettings& settings, const DepthPlane* plane = nullptr) {
+  Image ToolRender(Image image, const RenderRequest& request, const DepthPlane* plane = nullptr) {
     RenderReport report;
     std::string error;
-    EXPECT_TRUE(RenderImage(image, plane, pattern_, settings, nullptr, report, error)) << error;
+    EXPECT_TRUE(RenderImage(image, plane, pattern_, request, nullptr, report, error)) << error;
     return image;
   }
 
-  static RenderSettings Settings(int focus) {
-    RenderSettings s;
-    s.focusDepth = focus;
-    s.maxBlur = 1000;  // fitted to the pattern as the editor's full run does
-    s.levels = 6;
-    return s;
+  static RenderRequest Settings(int focus) {
+    RenderRequest r;
+    r.values.focus_depth = focus;
+    r.values.max_blur = 1000;  // fitted to the pattern as the editor's full run does
+    r.values.large_levels = 6;
+    return r;
   }
 
   static void ExpectSame(const Image& actual, const Image& expected, const HostReport& report) {

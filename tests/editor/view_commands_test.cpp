@@ -85,9 +85,9 @@ struct ViewRun {
     RenderSource source{in.data(), job.planes, job.rowBytes, kWidth, kHeight};
     const ViewPattern& p = view.pattern();
     RenderValues values;
-    values.largeLevels = view.settings().Ndepth;
-    values.maxBlur = blur;
-    values.focusDepth = run.active.ActiveFocusDepth;
+    values.large_levels = view.settings().Ndepth;
+    values.max_blur = blur;
+    values.focus_depth = run.active.ActiveFocusDepth;
     values.hardness = run.active.ActiveHardness;
     values.brightness = run.active.ActiveBrightness;
     values.skip = skip;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "src/engine/input_checks.h"
+#include "src/engine/progress_ticker.h"
 #include "tests/engine/engine_test_support.h"
 
 namespace ulvo::testing {
@@ -45,6 +46,54 @@ TEST(Progress, ReportedPerRowOnlyAbove120By120) {
     EXPECT_TRUE(small.reports.empty());
     EXPECT_EQ(run.status, RenderStatus::kDone);
   }
+}
+
+// The workers' progress as the waiting thread reports it: each percentage
+// once and in order up to 99, the last one again while nothing new is done,
+// a Cancel asked about only while the stripes scatter, and after a
+// confirmed abort nothing but the closing report.
+TEST(Progress, TickerReportsEachPercentOnceAndAsksOnlyWhenCancellable) {
+  RecordingReporter reporter;
+  ProgressTicker ticker(&reporter, 300, 200);
+  ASSERT_TRUE(ticker.active());
+  ticker.Start();
+  EXPECT_TRUE(ticker.Poll(0, false, false));
+  EXPECT_TRUE(ticker.Poll(7, false, true));  // 3 %
+  EXPECT_TRUE(ticker.Poll(7, false, true));
+  reporter.cancel_at = 5;
+  EXPECT_TRUE(ticker.Poll(12, false, false));  // a Cancel while kernels are built
+  EXPECT_EQ(reporter.confirm_questions, 0);
+  reporter.cancel_at = 8;
+  reporter.confirm = true;
+  EXPECT_FALSE(ticker.Poll(16, false, true));
+  EXPECT_TRUE(ticker.cancelled());
+  EXPECT_FALSE(ticker.Poll(200, true, true));
+  ticker.Finish();
+  EXPECT_EQ(reporter.reports, (std::vector<int>{0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 100}));
+  EXPECT_EQ(reporter.confirm_questions, 1);
+
+  RecordingReporter done;
+  ProgressTicker to_the_end(&done, 121, 121);
+  EXPECT_TRUE(to_the_end.Poll(121, true, true));
+  EXPECT_EQ(done.reports.size(), 99u);
+  EXPECT_EQ(done.reports.back(), 99);
+}
+
+TEST(Progress, TickerOfASmallRegionReportsNothing) {
+  RecordingReporter reporter;
+  reporter.cancel_at = 50;
+  reporter.confirm = true;
+  for (auto [w, h] : {std::pair{120, 500}, std::pair{500, 120}}) {
+    ProgressTicker ticker(&reporter, w, h);
+    EXPECT_FALSE(ticker.active());
+    ticker.Start();
+    for (int y = 0; y < h; ++y) EXPECT_TRUE(ticker.BeforeRow(y));
+    EXPECT_TRUE(ticker.Poll(h / 2, false, true));
+    ticker.Finish();
+  }
+  EXPECT_TRUE(reporter.reports.empty());
+  EXPECT_FALSE(ProgressShown(120, 121));
+  EXPECT_TRUE(ProgressShown(121, 121));
 }
 
 TEST(Progress, CancelAnsweredNoChangesNothing) {
@@ -108,10 +157,8 @@ TEST(Progress, ConfirmedCancelInAMovingBandKeepsFinishedRows) {
 TEST(RunInputs, AllZeroPatternIsRefusedAndTheOutputUntouched) {
   ReferenceScene scene = NoiseScene(30, 20);
   std::fill(scene.pattern.begin(), scene.pattern.end(), 0);
-  ResetEngineStatus();
   const EngineRun run = RenderScene(scene, nullptr, {}, 7);
   EXPECT_EQ(run.status, RenderStatus::kEmptyPattern);
-  EXPECT_EQ(EngineStatus(), 0);
   EXPECT_TRUE(std::all_of(run.output.begin(), run.output.end(), [](uint8_t b) { return b == 7; }));
   EXPECT_EQ(run.allocations, 1);  // only the pattern copy
 }
@@ -156,12 +203,14 @@ TEST(RunInputs, FourPlaneSourceWithDepthInFrontMatchesSeparateDepth) {
   }
   std::vector<uint8_t> output(static_cast<size_t>(40) * 30 * 3);
   DefocusEngine engine;
-  engine.SetDepthMap(scene.large_levels, scene.max_blur, scene.focus + 256, image.data(), 4, 160);
+  engine.SetDepthMap(image.data(), 4, 160);
   engine.SetImage(0, 4, 40, 30, image.data() + 1, 160);
   engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
                     scene.pattern_width * 3);
   engine.SetOutput(0, 3, output.data(), 120);
-  EXPECT_EQ(engine.Run(1.0, 1.0, 1), RenderStatus::kDone);
+  RenderValues values = SceneValues(scene);
+  values.focus_depth += 256;  // only its low 8 bits count
+  EXPECT_EQ(engine.Run(values), RenderStatus::kDone);
   EXPECT_EQ(output, separate.output);
 }
 
@@ -176,10 +225,8 @@ TEST(OutOfMemory, EveryAllocationFailsCleanly) {
     SCOPED_TRACE(path == ScatterPath::kFast ? "fast" : "outline");
     EngineOptions options;
     options.scatter_path = path;
-    ResetEngineStatus();
     const EngineRun plain = RenderScene(scene, nullptr, options);
     ASSERT_EQ(plain.status, RenderStatus::kDone);
-    EXPECT_EQ(EngineStatus(), 0);
     // pattern copy, 4 band planes (and 4 planes of difference rows on the
     // outline path), a large level (set, 2 spans), a small level (set, 2
     // spans, Gaussian set, 2 spans)
@@ -187,11 +234,9 @@ TEST(OutOfMemory, EveryAllocationFailsCleanly) {
     ASSERT_EQ(plain.allocations, 1 + band_planes + 3 + 6);
 
     for (int fail = 0; fail < plain.allocations; ++fail) {
-      ResetEngineStatus();
       options.fail_allocation = fail;
       const EngineRun run = RenderScene(scene, nullptr, options, 7);
       EXPECT_EQ(run.status, RenderStatus::kOutOfMemory) << fail;
-      EXPECT_EQ(EngineStatus(), 2) << fail;
       const bool untouched =
           std::all_of(run.output.begin(), run.output.end(), [](uint8_t b) { return b == 7; });
       if (fail < 1 + band_planes) {
@@ -208,7 +253,6 @@ TEST(OutOfMemory, EveryAllocationFailsCleanly) {
       }
     }
   }
-  ResetEngineStatus();
 }
 
 }  // namespace
@@ -236,11 +280,18 @@ TEST(RunInputs, OddSettingsEndCleanly) {
   for (const Odd& o : odd) {
     std::vector<uint8_t> output(23 * 17 * 3, 7);
     DefocusEngine engine;
-    engine.SetDepthMap(o.levels, o.max_blur, 300, depth.data(), 1, 23);
+    engine.SetDepthMap(depth.data(), 1, 23);
     engine.SetImage(0, 3, 23, 17, colour.data(), 23 * 3);
     engine.SetPattern(o.order, o.planes, 7, 9, pattern.data(), 7 * o.planes);
     engine.SetOutput(0, 3, output.data(), 23 * 3);
-    const RenderStatus status = engine.Run(o.hardness, o.brightness, static_cast<int16_t>(o.skip));
+    RenderValues values;
+    values.large_levels = o.levels;
+    values.max_blur = o.max_blur;
+    values.focus_depth = 300;
+    values.hardness = o.hardness;
+    values.brightness = o.brightness;
+    values.skip = static_cast<int16_t>(o.skip);
+    const RenderStatus status = engine.Run(values);
     EXPECT_NE(status, RenderStatus::kOutOfMemory) << o.planes << " " << o.levels;
   }
   std::vector<uint8_t> output(4, 7);
@@ -248,12 +299,12 @@ TEST(RunInputs, OddSettingsEndCleanly) {
   empty.SetImage(0, 3, 0, 5, colour.data(), 0);
   empty.SetPattern(0, 3, 7, 9, pattern.data(), 21);
   empty.SetOutput(0, 3, output.data(), 0);
-  EXPECT_EQ(empty.Run(1.0, 1.0, 1), RenderStatus::kDone);
+  EXPECT_EQ(empty.Run(RenderValues()), RenderStatus::kDone);
   DefocusEngine no_pattern;
   no_pattern.SetImage(0, 3, 1, 1, colour.data(), 3);
   no_pattern.SetPattern(0, 3, 7, 9, nullptr, 21);
   no_pattern.SetOutput(0, 3, output.data(), 3);
-  EXPECT_EQ(no_pattern.Run(1.0, 1.0, 1), RenderStatus::kEmptyPattern);
+  EXPECT_EQ(no_pattern.Run(RenderValues()), RenderStatus::kEmptyPattern);
   EXPECT_EQ(output, std::vector<uint8_t>(4, 7));
 }
 

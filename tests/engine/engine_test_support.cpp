@@ -66,22 +66,30 @@ bool RecordingReporter::ConfirmCancel() {
   return confirm;
 }
 
+RenderValues SceneValues(const ReferenceScene& scene) {
+  RenderValues values;
+  values.large_levels = scene.large_levels;
+  values.max_blur = scene.max_blur;
+  values.focus_depth = scene.focus;
+  values.hardness = scene.hardness;
+  values.brightness = scene.brightness;
+  values.skip = static_cast<int16_t>(scene.skip);
+  return values;
+}
+
 EngineRun RenderSceneInto(const ReferenceScene& scene, const OutputLayout& layout,
                           ProgressReporter* reporter, const EngineOptions& options, uint8_t fill) {
   EngineRun run;
   run.output.assign(static_cast<size_t>(layout.row_stride) * scene.height, fill);
   DefocusEngine engine;
-  if (!scene.depth.empty()) {
-    engine.SetDepthMap(scene.large_levels, scene.max_blur, scene.focus, scene.depth.data(), 1,
-                       scene.width);
-  }
+  if (!scene.depth.empty()) engine.SetDepthMap(scene.depth.data(), 1, scene.width);
   engine.SetImage(0, 3, scene.width, scene.height, scene.colour.data(), scene.width * 3);
   engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
                     scene.pattern_width * 3);
   engine.SetOutput(layout.order_flag, layout.pixel_stride, run.output.data(), layout.row_stride);
   engine.SetProgressReporter(reporter);
   engine.SetOptions(options);
-  run.status = engine.Run(scene.hardness, scene.brightness, static_cast<int16_t>(scene.skip));
+  run.status = engine.Run(SceneValues(scene));
   run.cancelled = engine.cancelled();
   run.allocations = engine.allocation_count();
   run.stats = engine.stats();

@@ -53,6 +53,9 @@ struct OutputLayout {
   int row_stride = 0;
 };
 
+// The scene's values as Run takes them.
+RenderValues SceneValues(const ReferenceScene& scene);
+
 // Renders the scene into an output of that layout, every byte `fill` before
 // the render.
 EngineRun RenderSceneInto(const ReferenceScene& scene, const OutputLayout& layout,

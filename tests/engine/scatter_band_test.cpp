@@ -18,7 +18,6 @@ namespace {
 struct FlatKernel {
   explicit FlatKernel(int size)
       : colour(size * size, 1000), weight(size * size, 2), first(size, 0), last(size, size - 1) {
-    level.index = 12;
     level.width = level.height = size;
     level.diameter = static_cast<float>(size);
     level.span_first = first.data();
@@ -66,7 +65,7 @@ TEST(Scatter, WithoutDepthTheKernelIsAddedAsItIs) {
   }
 }
 
-TEST(Scatter, FocusLevelAddsOneValue) {
+TEST(Scatter, OnePixelKernelAddsOneValue) {
   uint32_t colour = 77, weight = 5;
   int32_t span = 0;
   ScatterLevel level;

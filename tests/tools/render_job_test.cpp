@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "src/render/render_regions.h"
 #include "tools/ulvofilter/aperture_shapes.h"
 #include "tools/ulvofilter/progress_bar.h"
 
@@ -39,18 +40,18 @@ uint8_t Red(const Image& image, int x, int y) {
   return image.row(y)[x * image.channels];
 }
 
-RenderSettings Focused(int maxBlur) {
-  RenderSettings s;
-  s.focusDepth = kNear;
-  s.maxBlur = maxBlur;
-  return s;
+RenderRequest Focused(int maxBlur) {
+  RenderRequest r;
+  r.values.focus_depth = kNear;
+  r.values.max_blur = maxBlur;
+  return r;
 }
 
-bool Render(Image& image, const PatternBitmap& pattern, const RenderSettings& settings,
+bool Render(Image& image, const PatternBitmap& pattern, const RenderRequest& request,
             const DepthPlane* plane = nullptr) {
   RenderReport report;
   std::string error;
-  const bool ok = RenderImage(image, plane, pattern, settings, nullptr, report, error);
+  const bool ok = RenderImage(image, plane, pattern, request, nullptr, report, error);
   EXPECT_TRUE(ok) << error;
   return ok;
 }
@@ -163,9 +164,9 @@ TEST(RenderJob, EveryDepthSourceGivesTheSameResult) {
   std::string error;
   ASSERT_TRUE(DepthPlaneFromImage(grey, plane, error));
 
-  const RenderSettings settings = Focused(20);
-  ASSERT_TRUE(Render(withDepth, DefaultPattern(), settings));
-  ASSERT_TRUE(Render(rgb, DefaultPattern(), settings, &plane));
+  const RenderRequest request = Focused(20);
+  ASSERT_TRUE(Render(withDepth, DefaultPattern(), request));
+  ASSERT_TRUE(Render(rgb, DefaultPattern(), request, &plane));
   for (size_t i = 0; i < 90 * 70; ++i)
     for (int c = 0; c < 3; ++c) ASSERT_EQ(rgb.pixels[3 * i + c], withDepth.pixels[4 * i + c]) << i;
 }
@@ -175,9 +176,12 @@ TEST(RenderJob, RegionRendersOnlyThatRectangle) {
   for (int y = 0; y < 60; y += 6)
     for (int x = 0; x < 80; x += 6) Set(image, x, y, 250, kFar);
   const Image source = image;
-  RenderSettings settings = Focused(12);
-  settings.region = Region{20, 10, 30, 25};
-  ASSERT_TRUE(Render(image, DefaultPattern(), settings));
+  RenderRequest request = Focused(12);
+  DisplayRegion region;
+  std::string error;
+  ASSERT_TRUE(RegionFromTop({20, 10, 30, 25}, 80, 60, region, error)) << error;
+  request.region = region;
+  ASSERT_TRUE(Render(image, DefaultPattern(), request));
   int changedInside = 0;
   for (int y = 0; y < 60; ++y) {
     for (int x = 0; x < 80; ++x) {
@@ -190,6 +194,50 @@ TEST(RenderJob, RegionRendersOnlyThatRectangle) {
     }
   }
   EXPECT_GT(changedInside, 300);
+}
+
+// The tool renders what the editor would: its single-precision hardness and
+// brightness (checked at values a float cannot hold, which a miscompiled
+// round trip would pass on unchanged) and its full run's fitted blur.
+TEST(RenderJob, EditorValuesAreTheEditorsPrecisionAndFit) {
+  RenderValues values;
+  values.hardness = 1.3;
+  values.brightness = 0.7;
+  values.max_blur = 1000;
+  values.focus_depth = 77;
+  const PatternBitmap pattern = DefaultPattern();
+  const RenderValues editor = EditorValues(values, pattern);
+  EXPECT_EQ(editor.hardness, static_cast<double>(1.3f));
+  EXPECT_NE(editor.hardness, 1.3);
+  EXPECT_EQ(editor.brightness, static_cast<double>(0.7f));
+  EXPECT_EQ(editor.max_blur, FitFullRunBlur(1000, pattern.width, pattern.height));
+  EXPECT_LT(editor.max_blur, 1000);
+  EXPECT_EQ(editor.focus_depth, 77);
+}
+
+// The tool's users count rows from the top, renders from the bottom; a
+// rectangle reaching outside is named as the user gave it, however far out
+// it lies.
+TEST(RenderJob, RegionFromTopCountsRowsFromTheBottom) {
+  DisplayRegion region;
+  std::string error;
+  ASSERT_TRUE(RegionFromTop({20, 10, 30, 25}, 80, 60, region, error)) << error;
+  EXPECT_EQ(region.left, 20);
+  EXPECT_EQ(region.bottom, 25);
+  EXPECT_EQ(region.width, 30);
+  EXPECT_EQ(region.height, 25);
+  ASSERT_TRUE(RegionFromTop({0, 0, 80, 60}, 80, 60, region, error)) << error;
+  EXPECT_EQ(region.bottom, 0);
+  ASSERT_TRUE(RegionFromTop({79, 59, 1, 1}, 80, 60, region, error)) << error;
+  EXPECT_EQ(region.bottom, 0);
+
+  EXPECT_FALSE(RegionFromTop({0, 0, 0, 10}, 80, 60, region, error));
+  EXPECT_EQ(error, "the region is empty");
+  EXPECT_FALSE(RegionFromTop({70, 50, 20, 20}, 80, 60, region, error));
+  EXPECT_EQ(error, "the region 70,50,20,20 does not lie inside the 80 x 60 image");
+  EXPECT_FALSE(RegionFromTop({0, 2147483647, 10, 2147483647}, 80, 60, region, error));
+  EXPECT_NE(error.find("0,2147483647,10,2147483647"), std::string::npos) << error;
+  EXPECT_FALSE(RegionFromTop({-1, 0, 10, 10}, 80, 60, region, error));
 }
 
 TEST(RenderJob, BadInputsAndCancellationLeaveTheImageAlone) {
@@ -212,9 +260,10 @@ TEST(RenderJob, BadInputsAndCancellationLeaveTheImageAlone) {
   EXPECT_FALSE(RenderImage(image, nullptr, black, Focused(20), nullptr, report, error));
   EXPECT_EQ(report.status, RenderStatus::kEmptyPattern);
 
-  RenderSettings outside = Focused(20);
-  outside.region = Region{190, 0, 20, 20};
+  RenderRequest outside = Focused(20);
+  outside.region = DisplayRegion{190, 0, 20, 20};
   EXPECT_FALSE(RenderImage(image, nullptr, DefaultPattern(), outside, nullptr, report, error));
+  EXPECT_NE(error.find("190,130,20,20"), std::string::npos) << "named counted from the top";
 
   // A render large enough to report progress, cancelled as Ctrl-C does.
   std::atomic<bool> cancel{true};

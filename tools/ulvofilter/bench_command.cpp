@@ -104,14 +104,16 @@ Measurement Measure(const BenchScene& scene, const SceneImages& images,
   m.seconds = 1e300;
   for (int rep = 0; rep < repetitions; ++rep) {
     DefocusEngine engine;
-    engine.SetDepthMap(10, scene.maxBlur, 128, images.depth.data(), 1, scene.width);
+    engine.SetDepthMap(images.depth.data(), 1, scene.width);
     engine.SetImage(0, 3, scene.width, scene.height, images.colour.data(), scene.width * 3);
     engine.SetPattern(0, 3, pattern.width, pattern.height, pattern.pixels.data(),
                       pattern.rowStride);
     engine.SetOutput(0, 3, m.output.data(), scene.width * 3);
     engine.SetOptions(options);
     const auto start = std::chrono::steady_clock::now();
-    const RenderStatus status = engine.Run(1.0, 1.0, 1);
+    RenderValues values;
+    values.max_blur = scene.maxBlur;
+    const RenderStatus status = engine.Run(values);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     m.ok = status == RenderStatus::kDone;
     m.seconds = std::min(m.seconds, took.count());

@@ -1,23 +1,19 @@
 #include "tools/ulvofilter/cli.h"
 
 #include <CLI/CLI.hpp>
-#include <charconv>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "src/imageio/image_file.h"
-#include "src/imageio/pattern_loader.h"
 #include "tools/ulvofilter/aperture_shapes.h"
 #include "tools/ulvofilter/bench_command.h"
+#include "tools/ulvofilter/cli_support.h"
 #include "tools/ulvofilter/demo_scene.h"
-#include "tools/ulvofilter/handoff_depth.h"
 #include "tools/ulvofilter/man_page.h"
-#include "tools/ulvofilter/output_path.h"
 #include "tools/ulvofilter/progress_bar.h"
+#include "tools/ulvofilter/render_command.h"
 #include "tools/ulvofilter/render_job.h"
 #include "ulvo_version.h"
 
@@ -44,46 +40,6 @@ constexpr char kDescription[] =
     "pixel's depth value from the focus depth, bright pixels bloom into the aperture's shape "
     "and nearer objects are not smeared over by the blur behind them.";
 
-// Breaks `text` into lines of at most `width` characters (longer words
-// stand alone), the first line after `first`, the others after `indent`
-// spaces. Blank lines in `text` stay as paragraph breaks.
-std::string Wrap(const std::string& text, size_t width, const std::string& first = "",
-                 size_t indent = 0) {
-  std::string out = first;
-  size_t column = first.size();
-  bool lineEmpty = true;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    if (text.compare(pos, 2, "\n\n") == 0) {
-      out += "\n\n";
-      column = 0;
-      lineEmpty = true;
-      pos += 2;
-      continue;
-    }
-    if (text[pos] == ' ' || text[pos] == '\n') {
-      ++pos;
-      continue;
-    }
-    const size_t end = std::min(text.find_first_of(" \n", pos), text.size());
-    const std::string word = text.substr(pos, end - pos);
-    pos = end;
-    if (!lineEmpty && column + 1 + word.size() > width) {
-      out += "\n" + std::string(indent, ' ');
-      column = indent;
-      lineEmpty = true;
-    }
-    if (!lineEmpty) {
-      out += ' ';
-      ++column;
-    }
-    out += word;
-    column += word.size();
-    lineEmpty = false;
-  }
-  return out;
-}
-
 std::string ExitCodeTable() {
   std::string table = "Exit codes:\n";
   for (const ExitCodeMeaning& exit : kExitCodes) {
@@ -93,23 +49,6 @@ std::string ExitCodeTable() {
   }
   return table;
 }
-
-struct StreamMessages : UserMessages {
-  explicit StreamMessages(std::ostream& s) : stream(s) {}
-  void ShowMessage(const std::string& text) override { stream << "ulvofilter: " << text << "\n"; }
-  std::ostream& stream;
-};
-
-struct RenderArgs {
-  std::string image;
-  std::string output;
-  std::string depthImage;
-  std::string depthFile;
-  std::string pattern;
-  std::string region;
-  bool keepExtraChannels = false;
-  RenderSettings settings;
-};
 
 struct DemoArgs {
   std::string directory = ".";
@@ -124,152 +63,6 @@ struct PatternArgs {
   std::string output;
   int size = 101;
 };
-
-int Fail(const CliEnvironment& env, const std::string& message, int code = kExitFailure) {
-  env.err << "ulvofilter: " << message << "\n";
-  return code;
-}
-
-bool ParseRegion(const std::string& text, Region& region) {
-  int values[4];
-  const char* p = text.data();
-  const char* end = text.data() + text.size();
-  for (int i = 0; i < 4; ++i) {
-    auto [next, ec] = std::from_chars(p, end, values[i]);
-    if (ec != std::errc()) return false;
-    p = next;
-    if (i < 3) {
-      if (p == end || *p != ',') return false;
-      ++p;
-    }
-  }
-  if (p != end) return false;
-  region = Region{values[0], values[1], values[2], values[3]};
-  return true;
-}
-
-bool IsJpegName(const std::string& path) {
-  std::string ext = std::filesystem::path(path).extension().string();
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == ".jpg" || ext == ".jpeg";
-}
-
-// The colour channels only. A depth plane written as the alpha channel of a
-// PNG would make the result look transparent in every viewer.
-Image ColourOnly(const Image& image) {
-  const int colour = image.channels >= 3 ? 3 : 1;
-  if (image.channels == colour) return image;
-  Image out;
-  out.width = image.width;
-  out.height = image.height;
-  out.channels = colour;
-  out.pixels.resize(static_cast<size_t>(image.width) * image.height * colour);
-  for (size_t i = 0, n = static_cast<size_t>(image.width) * image.height; i < n; ++i) {
-    for (int c = 0; c < colour; ++c) {
-      out.pixels[i * colour + c] = image.pixels[i * image.channels + c];
-    }
-  }
-  return out;
-}
-
-// Loads the depth map named on the command line, if any, and checks its size.
-bool LoadDepth(const RenderArgs& args, const Image& image, std::optional<DepthPlane>& plane,
-               std::string& error) {
-  if (args.depthImage.empty() && args.depthFile.empty()) return true;
-  DepthPlane loaded;
-  if (!args.depthImage.empty()) {
-    Image grey;
-    if (!ReadImageFile(args.depthImage, grey, error)) return false;
-    if (!DepthPlaneFromImage(grey, loaded, error)) {
-      error = args.depthImage + ": " + error;
-      return false;
-    }
-  } else if (!ReadHandoffDepthFile(args.depthFile, loaded, error)) {
-    return false;
-  }
-  if (loaded.width != image.width || loaded.height != image.height) {
-    error = "the depth map is " + std::to_string(loaded.width) + " x " +
-            std::to_string(loaded.height) + " pixels but the image is " +
-            std::to_string(image.width) + " x " + std::to_string(image.height);
-    return false;
-  }
-  plane = std::move(loaded);
-  return true;
-}
-
-// Fails before any work when the output cannot be written.
-bool OutputUsable(const std::string& path, const CliEnvironment& env, int& code) {
-  const OutputCheck check = CheckOutputPath(path);
-  if (check.exitCode == 0) return true;
-  code = Fail(env, check.message, check.exitCode);
-  return false;
-}
-
-int Render(const RenderArgs& args, const CliEnvironment& env) {
-  int code = 0;
-  if (!OutputUsable(args.output, env, code)) return code;
-  Region region;
-  if (!args.region.empty() && !ParseRegion(args.region, region)) {
-    return Fail(env, "--region wants x,y,width,height, e.g. 10,20,100,100", kExitUsage);
-  }
-
-  std::string error;
-  Image image;
-  if (!ReadImageFile(args.image, image, error)) return Fail(env, error);
-
-  std::optional<DepthPlane> plane;
-  if (!LoadDepth(args, image, plane, error)) return Fail(env, error);
-
-  PatternBitmap pattern;
-  if (args.pattern.empty()) {
-    pattern = DefaultPattern();
-  } else {
-    StreamMessages messages(env.err);
-    if (!LoadPatternBitmap(args.pattern, pattern, messages)) {
-      return Fail(env, args.pattern + ": cannot use this aperture pattern");
-    }
-  }
-
-  RenderSettings settings = args.settings;
-  if (!args.region.empty()) {
-    if (!CheckRegion(region, image.width, image.height, error)) return Fail(env, error);
-    settings.region = region;
-  }
-
-  const DepthPlane* depth = plane ? &*plane : nullptr;
-  if (ChooseDepthSource(image, depth) == DepthSourceKind::kNone) {
-    env.err << "ulvofilter: note: no depth map, so the whole image is blurred evenly\n";
-  }
-  ProgressBar progress(env.progressStream, env.drawProgress, env.cancel);
-  RenderReport report;
-  if (!RenderImage(image, depth, pattern, settings, &progress, report, error)) {
-    if (report.status == RenderStatus::kCancelled) {
-      return Fail(env, "cancelled; nothing was written", kExitCancelled);
-    }
-    return Fail(env, error);
-  }
-  // Small renders report no progress, so an interrupt may only show now.
-  if (env.cancel != nullptr && env.cancel->load()) {
-    return Fail(env, "cancelled; nothing was written", kExitCancelled);
-  }
-  if (report.maxBlurUsed != settings.maxBlur) {
-    env.err << "ulvofilter: note: maximum blur " << settings.maxBlur << " lowered to "
-            << report.maxBlurUsed << " to fit the " << pattern.width << " x " << pattern.height
-            << " pattern\n";
-  }
-  if (report.status == RenderStatus::kNoLevels) {
-    env.err << "ulvofilter: note: maximum blur below 2, the image is unchanged\n";
-  }
-  const bool keepExtras = args.keepExtraChannels && !IsJpegName(args.output);
-  if (args.keepExtraChannels && !keepExtras) {
-    env.err << "ulvofilter: note: JPEG files hold no extra channels; writing the colour only\n";
-  }
-  if (!WriteImageFile(args.output, keepExtras ? image : ColourOnly(image), error)) {
-    return Fail(env, error);
-  }
-  env.out << "wrote " << args.output << "\n";
-  return 0;
-}
 
 int Demo(const DemoArgs& args, const CliEnvironment& env) {
   std::error_code ec;
@@ -294,16 +87,16 @@ int Demo(const DemoArgs& args, const CliEnvironment& env) {
     return Fail(env, error);
   }
 
-  RenderSettings settings;
-  settings.focusDepth = kDemoFocusDepth;
-  settings.maxBlur = 30;
-  settings.hardness = 2.0;
+  RenderRequest request;
+  request.values.focus_depth = kDemoFocusDepth;
+  request.values.max_blur = 30;
+  request.values.hardness = 2.0;
   const PatternBitmap pattern = ToPatternBitmap(DrawAperture(ApertureShape::kHexagon, 64));
   ProgressBar progress(env.progressStream, env.drawProgress, env.cancel);
   RenderReport report;
   env.out << "rendering the sample scene (" << scene.width << " x " << scene.height
           << ", hexagonal aperture, focus on the sign) ...\n";
-  if (!RenderImage(scene, nullptr, pattern, settings, &progress, report, error)) {
+  if (!RenderImage(scene, nullptr, pattern, request, &progress, report, error)) {
     return Fail(env, error,
                 report.status == RenderStatus::kCancelled ? kExitCancelled : kExitFailure);
   }
@@ -343,66 +136,6 @@ int MakeScene(const std::string& output, const CliEnvironment& env) {
   return 0;
 }
 
-void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
-  cmd.add_option("image", a.image, "image to blur (PNG, JPEG or TIFF)")->required();
-  cmd.add_option("-o,--output", a.output, "result file (.png, .jpg/.jpeg, .tif/.tiff)")
-      ->type_name("FILE")
-      ->required();
-  auto* depth =
-      cmd.add_option("--depth", a.depthImage, "depth map as a grey image of the same size")
-          ->type_name("FILE");
-  cmd.add_option("--depth-file", a.depthFile, "depth map as a hand-off file (alpha.dat)")
-      ->type_name("FILE")
-      ->excludes(depth);
-  cmd.add_option("--pattern", a.pattern, "aperture pattern (TIFF); default: a built-in disc")
-      ->type_name("FILE");
-  cmd.add_option("--focus", a.settings.focusDepth, "depth value in focus")
-      ->check(CLI::Range(0, 255))
-      ->capture_default_str();
-  cmd.add_option("--max-blur", a.settings.maxBlur, "widest blur in pixels")
-      ->check(CLI::Range(0, 4096))
-      ->capture_default_str();
-  cmd.add_option("--levels", a.settings.levels, "number of large depth levels")
-      ->check(CLI::Range(1, 128))
-      ->capture_default_str();
-  cmd.add_option("--hardness", a.settings.hardness, "steepness of the highlight curve")
-      ->check(CLI::Range(0.5, 6.0))
-      ->capture_default_str();
-  cmd.add_option("--brightness", a.settings.brightness, "highlight brightness")
-      ->check(CLI::Validator(
-          [](std::string& text) -> std::string {
-            double v = 0;
-            if (!CLI::detail::lexical_cast(text, v) || !std::isfinite(v) || v <= 0 || v > 1000) {
-              return "brightness must be a number greater than 0 and at most 1000";
-            }
-            return {};
-          },
-          "(0,1000]"))
-      ->capture_default_str();
-  cmd.add_option("--skip", a.settings.skip, "render every n-th pixel (faster, coarser)")
-      ->check(CLI::Range(1, 5))
-      ->capture_default_str();
-  cmd.add_option("--region", a.region, "render only x,y,width,height (as the preview does)")
-      ->type_name("X,Y,W,H");
-  cmd.add_option("--threads", a.settings.threads, "threads to render with (0: one per core)")
-      ->check(CLI::Range(0, 256))
-      ->capture_default_str();
-  cmd.add_flag("--keep-extra-channels", a.keepExtraChannels,
-               "also write the image's depth and other extra channels (PNG, TIFF)");
-  cmd.add_flag("--invert-depth", a.settings.invertDepth,
-               "the depth map has 255 near, 0 far: use 255 - d for each depth d");
-  cmd.footer(
-      Wrap("The depth map comes from --depth, else --depth-file, else the image's first channel "
-           "after its colour; without one the whole image is blurred evenly with the widest "
-           "kernel. Depth 0 is nearest and 255 farthest; --invert-depth reads a map the other way "
-           "round (255 nearest), and --focus then counts in the inverted values (0 nearest).\n"
-           "\n"
-           "The output's folder, and its type from the name, are checked before the image is "
-           "read; the result is written under a temporary name and renamed, so a failed or "
-           "cancelled run leaves no partial file.",
-           78));
-}
-
 int WriteManPage(const CLI::App& app, const ManArgs& args, const CliEnvironment& env) {
   const std::string page =
       FormatManPage(app, ManPageText{ULVO_VERSION, kSummary, kDescription, ExitCodeMeanings()});
@@ -430,8 +163,7 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
                        "print the version and exit");
 
   RenderArgs renderArgs;
-  CLI::App* render = app.add_subcommand("render", "blur an image by its depth map");
-  AddRenderOptions(*render, renderArgs);
+  CLI::App* render = AddRenderCommand(app, renderArgs);
 
   DemoArgs demoArgs;
   CLI::App* demo = app.add_subcommand("demo", "render the built-in sample scene");
@@ -477,7 +209,7 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& env) {
     const int code = app.exit(e, env.out, env.err);
     return code == 0 ? 0 : kExitUsage;
   }
-  if (render->parsed()) return Render(renderArgs, env);
+  if (render->parsed()) return RunRender(renderArgs, env);
   if (demo->parsed()) return Demo(demoArgs, env);
   if (makePattern->parsed()) return MakePattern(patternArgs, env);
   if (makeScene->parsed()) return MakeScene(sceneOutput, env);

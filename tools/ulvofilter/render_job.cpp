@@ -8,24 +8,56 @@
 #include "src/render/render_regions.h"
 
 namespace ulvo {
+namespace {
 
-DepthSourceKind ChooseDepthSource(const Image& image, const DepthPlane* plane) {
-  if (plane != nullptr) return DepthSourceKind::kPlane;
-  const int colourChannels = image.channels >= 3 ? 3 : 1;
-  return image.channels > colourChannels ? DepthSourceKind::kExtraChannel : DepthSourceKind::kNone;
-}
-
-bool CheckRegion(const Region& r, int width, int height, std::string& error) {
-  if (r.width <= 0 || r.height <= 0) {
+// Checks columns [x, x + w) and rows [top, top + h), counted from the top
+// row, against a width × height image; the message names the rectangle as
+// the tool's users give it.
+bool CheckRectangle(int64_t x, int64_t top, int64_t w, int64_t h, int width, int height,
+                    std::string& error) {
+  if (w <= 0 || h <= 0) {
     error = "the region is empty";
     return false;
   }
-  if (r.x < 0 || r.y < 0 || r.x > width - r.width || r.y > height - r.height) {
-    error = "the region " + std::to_string(r.x) + "," + std::to_string(r.y) + "," +
-            std::to_string(r.width) + "," + std::to_string(r.height) + " does not lie inside the " +
+  if (x < 0 || top < 0 || x > width - w || top > height - h) {
+    error = "the region " + std::to_string(x) + "," + std::to_string(top) + "," +
+            std::to_string(w) + "," + std::to_string(h) + " does not lie inside the " +
             std::to_string(width) + " x " + std::to_string(height) + " image";
     return false;
   }
+  return true;
+}
+
+// A value as the filter's editor holds it, in single precision. Out of line
+// on purpose: GCC 12 at -O2 turns two such round trips side by side into
+// one vector conversion and then drops it as if it changed nothing.
+[[gnu::noinline]] double SinglePrecision(double value) {
+  return static_cast<float>(value);
+}
+
+}  // namespace
+
+RenderValues EditorValues(const RenderValues& values, const PatternBitmap& pattern) {
+  RenderValues editor = values;
+  editor.max_blur = FitFullRunBlur(values.max_blur, pattern.width, pattern.height);
+  editor.hardness = SinglePrecision(values.hardness);
+  editor.brightness = SinglePrecision(values.brightness);
+  return editor;
+}
+
+RenderDepthKind ChooseDepthSource(const Image& image, const DepthPlane* plane) {
+  if (plane != nullptr) return RenderDepthKind::kSeparatePlane;
+  const int colourChannels = image.channels >= 3 ? 3 : 1;
+  return image.channels > colourChannels ? RenderDepthKind::kExtraPlane : RenderDepthKind::kNone;
+}
+
+bool RegionFromTop(const std::array<int, 4>& rectangle, int width, int height,
+                   DisplayRegion& region, std::string& error) {
+  const auto [x, y, w, h] = rectangle;
+  // Checked before the rows are counted from the bottom, which could
+  // overflow for a rectangle far outside.
+  if (!CheckRectangle(x, y, w, h, width, height, error)) return false;
+  region = DisplayRegion{x, height - (y + h), w, h};
   return true;
 }
 
@@ -49,7 +81,7 @@ bool DepthPlaneFromImage(const Image& grey, DepthPlane& out, std::string& error)
 }
 
 bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pattern,
-                 const RenderSettings& settings, ProgressReporter* reporter, RenderReport& report,
+                 const RenderRequest& request, ProgressReporter* reporter, RenderReport& report,
                  std::string& error) {
   const int W = image.width, H = image.height;
   if (plane != nullptr && (plane->width != W || plane->height != H)) {
@@ -63,18 +95,21 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
     error = "the aperture pattern is empty";
     return false;
   }
-  const Region region = settings.region.value_or(Region{0, 0, W, H});
-  if (!CheckRegion(region, W, H, error)) return false;
+  const DisplayRegion region = request.region.value_or(DisplayRegion{0, 0, W, H});
+  if (!CheckRectangle(region.left, int64_t{H} - region.bottom - region.height, region.width,
+                      region.height, W, H, error)) {
+    return false;
+  }
 
-  const DepthSourceKind source = ChooseDepthSource(image, plane);
+  const RenderDepthKind source = ChooseDepthSource(image, plane);
   DisplayOrderPicture picture;
   const TopDownPixels pixels{image.pixels.data(), W, H, image.channels,
                              image.width * image.channels};
-  if (!ToDisplayOrder(pixels, source == DepthSourceKind::kExtraChannel, picture)) {
+  if (!ToDisplayOrder(pixels, source == RenderDepthKind::kExtraPlane, picture)) {
     error = "not enough memory for a " + std::to_string(W) + " x " + std::to_string(H) + " image";
     return false;
   }
-  if (settings.invertDepth && source == DepthSourceKind::kExtraChannel) {
+  if (request.invertDepth && source == RenderDepthKind::kExtraPlane) {
     // The depth is the first of the picture's four planes; only the image's
     // own columns are turned round, the padding stays at depth 0.
     for (int y = 0; y < H; ++y) {
@@ -89,10 +124,10 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
   // own columns; a plane's bytes beyond them stay as they are). The
   // caller's plane stays as it is.
   std::vector<uint8_t> depthCopy;
-  if (source == DepthSourceKind::kPlane) {
+  if (source == RenderDepthKind::kSeparatePlane) {
     renderSource.depthPlane = plane->bottomUp.data();
     renderSource.depthRowBytes = plane->rowBytes;
-    if (plane->rowBytes < renderSource.width || settings.invertDepth) {
+    if (plane->rowBytes < renderSource.width || request.invertDepth) {
       const bool wideEnough = plane->rowBytes >= renderSource.width;
       const int rowBytes = wideEnough ? plane->rowBytes : renderSource.width;
       const int copied = wideEnough ? plane->rowBytes : W;
@@ -106,7 +141,7 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
         const uint8_t* src = plane->bottomUp.data() + static_cast<size_t>(plane->rowBytes) * y;
         uint8_t* dst = depthCopy.data() + static_cast<size_t>(rowBytes) * y;
         std::copy_n(src, copied, dst);
-        if (settings.invertDepth) {
+        if (request.invertDepth) {
           for (int x = 0; x < W; ++x) dst[x] = static_cast<uint8_t>(255 - src[x]);
         }
       }
@@ -115,28 +150,16 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
     }
   }
 
-  // The values as the filter's editor holds them: the full run's fit of the
-  // maximum blur to the pattern, hardness and brightness in single precision.
-  RenderValues values;
-  values.largeLevels = settings.levels;
-  values.maxBlur = FitFullRunBlur(settings.maxBlur, pattern.width, pattern.height);
-  values.focusDepth = static_cast<uint8_t>(settings.focusDepth & 0xff);
-  values.hardness = static_cast<float>(settings.hardness);
-  values.brightness = static_cast<float>(settings.brightness);
-  values.skip = static_cast<int16_t>(settings.skip);
-  report.maxBlurUsed = std::max(values.maxBlur, 0);  // a tiny pattern allows no blur
-  report.usedDepth = source != DepthSourceKind::kNone;
+  const RenderValues values = EditorValues(request.values, pattern);
+  report.maxBlurUsed = std::max(values.max_blur, 0);  // a tiny pattern allows no blur
+  report.usedDepth = source != RenderDepthKind::kNone;
 
-  // The region in display order: `bottom` is the first display row it
-  // covers. The whole image is the whole padded picture, as in the filter.
-  const DisplayRegion displayRegion =
-      settings.region
-          ? DisplayRegion{region.x, H - (region.y + region.height), region.width, region.height}
-          : WholePicture(renderSource);
+  // The whole image is the whole padded picture, as in the filter.
+  const DisplayRegion displayRegion = request.region.value_or(WholePicture(renderSource));
   const RenderPattern renderPattern{pattern.pixels.data(), pattern.width, pattern.height,
                                     pattern.rowStride};
   EngineOptions options;
-  options.threads = settings.threads;
+  options.threads = request.threads;
   const RenderOutcome outcome = RenderJobRegion(renderSource, renderPattern, values, displayRegion,
                                                 picture.target(), reporter, options);
   report.status = outcome.status;

@@ -6,10 +6,12 @@
 // in the result, as it does in the filter.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
 #include "src/engine/defocus_engine.h"
+#include "src/engine/render_values.h"
 #include "src/imageio/image_file.h"
 #include "src/imageio/pattern_loader.h"
 #include "src/render/job_render.h"
@@ -17,23 +19,13 @@
 
 namespace ulvo {
 
-// A rectangle in image coordinates (y counted from the top row).
-struct Region {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-};
-
-struct RenderSettings {
-  int focusDepth = 128;
-  int maxBlur = 24;  // the filter's default maximum blur
-  int levels = 10;   // large depth levels
-  double hardness = 1.0;
-  double brightness = 1.0;
-  int skip = 1;
-  std::optional<Region> region;  // render only this rectangle, as a preview does
-  int threads = 0;               // engine threads; 0: one per hardware thread
+// What the tool asks of one render.
+struct RenderRequest {
+  RenderValues values;  // the render takes them as EditorValues gives them
+  // Render only this rectangle, as a preview does (rows counted from the
+  // bottom, see RegionFromTop).
+  std::optional<DisplayRegion> region;
+  int threads = 0;  // engine threads; 0: one per hardware thread
   // The depth map has 255 near: every depth value d of the image is used as
   // 255 - d (the padding columns beyond the image stay at depth 0).
   bool invertDepth = false;
@@ -45,15 +37,14 @@ struct RenderReport {
   bool usedDepth = false;
 };
 
-// Where the depth values come from.
-enum class DepthSourceKind {
-  kNone,          // no depth map: the whole image gets the widest kernel
-  kExtraChannel,  // the image's first channel after its colour
-  kPlane,         // a separate plane (a grey image or the hand-off file)
-};
+// The values a render with `pattern` takes, as the filter's editor holds
+// them in a full run: the maximum blur fitted to the pattern, hardness and
+// brightness in single precision.
+RenderValues EditorValues(const RenderValues& values, const PatternBitmap& pattern);
 
-// Chooses the image's own depth channel when it has one and no plane is given.
-DepthSourceKind ChooseDepthSource(const Image& image, const DepthPlane* plane);
+// The image's own depth channel (its first after the colour) when it has
+// one and no plane is given.
+RenderDepthKind ChooseDepthSource(const Image& image, const DepthPlane* plane);
 
 // Renders the colour channels of `image` in place; extra channels are kept.
 // `plane`, when given, must match the image's size. Returns true when
@@ -61,12 +52,15 @@ DepthSourceKind ChooseDepthSource(const Image& image, const DepthPlane* plane);
 // maximum blur is too small to blur anything); false after cancellation or
 // failure, with `image` untouched and the reason in `error`.
 bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pattern,
-                 const RenderSettings& settings, ProgressReporter* reporter, RenderReport& report,
+                 const RenderRequest& request, ProgressReporter* reporter, RenderReport& report,
                  std::string& error);
 
-// Checks a region against the image size; false with a message when it is
-// empty or reaches outside.
-bool CheckRegion(const Region& region, int width, int height, std::string& error);
+// The rectangle x, y, width, height of a width × height image, y counted
+// from its top row as the tool's users give it, as the region a render
+// covers; false with a message naming it when it is empty or reaches
+// outside the image.
+bool RegionFromTop(const std::array<int, 4>& rectangle, int width, int height,
+                   DisplayRegion& region, std::string& error);
 
 // The first channel of a grey image as a display-order depth plane.
 bool DepthPlaneFromImage(const Image& grey, DepthPlane& out, std::string& error);
