@@ -29,14 +29,29 @@ struct HeadlessOptions {
   Size viewSize{640, 480};
 };
 
-class HeadlessPlatform : public EditorPlatform {
+class HeadlessPlatform : public EditorPlatform,
+                         public WindowSystem,
+                         public ControlSet,
+                         public MessageQueue,
+                         public ModalDialogs,
+                         public EditorResources {
  public:
   HeadlessPlatform(std::string_view script, std::ostream& log, HeadlessOptions options = {});
+  HeadlessPlatform(const HeadlessPlatform&) = delete;
+  HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
 
   // The script named by ULVO_EDITOR_SCRIPT, or the default script without it.
   static std::unique_ptr<HeadlessPlatform> FromEnvironment(std::ostream& log);
 
   static constexpr WindowId kHostWindow = 1;
+
+  // Every role is played by the platform itself, with its state for tests.
+  HeadlessPlatform& windows() override { return *this; }
+  HeadlessPlatform& controls() override { return *this; }
+  HeadlessPlatform& queue() override { return *this; }
+  HeadlessPlatform& dialogs() override { return *this; }
+  HeadlessPlatform& resources() override { return *this; }
+  HeadlessPlatform& player() { return *this; }
 
   WindowId ActiveWindow() override;
   void EnableHostWindow(WindowId window, bool enable) override;

@@ -23,12 +23,24 @@ namespace ulvo::win32 {
 // The module that holds this code and its resources.
 HINSTANCE ModuleInstance();
 
-class Win32Platform : public EditorPlatform {
+class Win32Platform : public EditorPlatform,
+                      public WindowSystem,
+                      public ControlSet,
+                      public MessageQueue,
+                      public ModalDialogs,
+                      public EditorResources {
  public:
   Win32Platform();
   ~Win32Platform() override;
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
+
+  // Every role is played by the platform itself.
+  WindowSystem& windows() override { return *this; }
+  ControlSet& controls() override { return *this; }
+  MessageQueue& queue() override { return *this; }
+  ModalDialogs& dialogs() override { return *this; }
+  EditorResources& resources() override { return *this; }
 
   WindowId ActiveWindow() override;
   void EnableHostWindow(WindowId window, bool enable) override;
