@@ -47,9 +47,8 @@ void GdiCanvas::DrawBitmapResource(int id, Point at, Size size) {
   UniqueGdiObject bitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(id)));
   UniqueMemoryDc memory(CreateCompatibleDC(dc_));
   if (!bitmap || !memory) return;
-  HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
+  const SelectedObject selected(memory.get(), bitmap.get());
   BitBlt(dc_, at.x, at.y, size.width, size.height, memory.get(), 0, 0, SRCCOPY);
-  SelectObject(memory.get(), previous);
 }
 
 }  // namespace ulvo::win32
