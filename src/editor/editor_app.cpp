@@ -11,7 +11,7 @@ bool EditorApp::PreTranslateMessage(const Message& msg) const {
 bool EditorApp::OnCommand(uint32_t id) {
   switch (id) {
     case ID_ULVO_ABOUT:
-      platform_.ShowDialog(mainWindow_, IDD_ULVO_ABOUT);
+      dialogs_.ShowDialog(mainWindow_, IDD_ULVO_ABOUT);
       return true;
     case ID_ULVO_FINISH:
       return true;

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "src/editor/command_target.h"
-#include "src/editor/editor_platform.h"
+#include "src/editor/modal_dialogs.h"
 
 namespace ulvo {
 
@@ -13,7 +13,7 @@ class CUlvoPiFrame;
 
 class EditorApp : public CommandTarget {
  public:
-  explicit EditorApp(EditorPlatform& platform) : platform_(platform) {}
+  explicit EditorApp(ModalDialogs& dialogs) : dialogs_(dialogs) {}
 
   // True when the message is consumed and must not be dispatched: close and
   // quit requests never reach a window, so only finish and cancel end the
@@ -33,7 +33,7 @@ class EditorApp : public CommandTarget {
   WindowId mainWindow() const { return mainWindow_; }
 
  private:
-  EditorPlatform& platform_;
+  ModalDialogs& dialogs_;
   CUlvoPiFrame* runningFrame_ = nullptr;
   WindowId mainWindow_ = 0;
 };

@@ -3,22 +3,22 @@
 // out of the editor.
 #pragma once
 
-#include "src/editor/editor_platform.h"
+#include "src/editor/window_system.h"
 
 namespace ulvo {
 
 class HostWindowGuard {
  public:
-  explicit HostWindowGuard(EditorPlatform& platform)
-      : platform_(platform), window_(platform.ActiveWindow()) {
-    platform_.EnableHostWindow(window_, false);
+  explicit HostWindowGuard(WindowSystem& windows)
+      : windows_(windows), window_(windows.ActiveWindow()) {
+    windows_.EnableHostWindow(window_, false);
   }
-  ~HostWindowGuard() { platform_.EnableHostWindow(window_, true); }
+  ~HostWindowGuard() { windows_.EnableHostWindow(window_, true); }
   HostWindowGuard(const HostWindowGuard&) = delete;
   HostWindowGuard& operator=(const HostWindowGuard&) = delete;
 
  private:
-  EditorPlatform& platform_;
+  WindowSystem& windows_;
   WindowId window_;
 };
 

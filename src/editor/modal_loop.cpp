@@ -2,19 +2,19 @@
 
 namespace ulvo {
 
-bool PumpWaitingMessages(EditorPlatform& platform,
+bool PumpWaitingMessages(MessageQueue& queue,
                          const std::function<bool(const Message&)>& preTranslate) {
   Message msg;
   int quitCode = 0;
   for (;;) {
-    switch (platform.PeekNextMessage(msg, quitCode)) {
+    switch (queue.PeekNextMessage(msg, quitCode)) {
       case PeekResult::kNone:
         return true;
       case PeekResult::kQuit:
-        platform.PostQuit(quitCode);
+        queue.PostQuit(quitCode);
         return false;
       case PeekResult::kMessage:
-        if (!preTranslate || !preTranslate(msg)) platform.Dispatch(msg);
+        if (!preTranslate || !preTranslate(msg)) queue.Dispatch(msg);
         break;
     }
   }
@@ -26,13 +26,13 @@ int ModalLoop::Run() {
   Message msg;
   int quitCode = 0;
   while (running_) {
-    if (!platform_.NextMessage(msg, quitCode)) {
+    if (!queue_.NextMessage(msg, quitCode)) {
       // Leave the quit request for the loop that owns the thread.
-      platform_.PostQuit(quitCode);
+      queue_.PostQuit(quitCode);
       result_ = -1;
       break;
     }
-    if (!preTranslate_ || !preTranslate_(msg)) platform_.Dispatch(msg);
+    if (!preTranslate_ || !preTranslate_(msg)) queue_.Dispatch(msg);
     if (msg.id == endMessage_) break;
   }
   running_ = false;

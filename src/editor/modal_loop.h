@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "src/editor/editor_platform.h"
+#include "src/editor/message_queue.h"
 
 namespace ulvo {
 
@@ -16,7 +16,7 @@ namespace ulvo {
 // without waiting for more: for long work on the editor's thread that keeps
 // its windows alive. False when the quit message came; it is posted again
 // for the loop that owns the thread, and the caller should stop.
-bool PumpWaitingMessages(EditorPlatform& platform,
+bool PumpWaitingMessages(MessageQueue& queue,
                          const std::function<bool(const Message&)>& preTranslate);
 
 class ModalLoop {
@@ -24,8 +24,8 @@ class ModalLoop {
   // Returns true when the message is consumed and must not be dispatched.
   using PreTranslate = std::function<bool(const Message&)>;
 
-  ModalLoop(EditorPlatform& platform, PreTranslate preTranslate, uint32_t endMessage)
-      : platform_(platform), preTranslate_(std::move(preTranslate)), endMessage_(endMessage) {}
+  ModalLoop(MessageQueue& queue, PreTranslate preTranslate, uint32_t endMessage)
+      : queue_(queue), preTranslate_(std::move(preTranslate)), endMessage_(endMessage) {}
 
   // Runs until the loop ends; returns the result given to End, or -1.
   int Run();
@@ -34,7 +34,7 @@ class ModalLoop {
   bool running() const { return running_; }
 
  private:
-  EditorPlatform& platform_;
+  MessageQueue& queue_;
   PreTranslate preTranslate_;
   uint32_t endMessage_;
   bool running_ = false;

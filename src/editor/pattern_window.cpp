@@ -33,7 +33,7 @@ bool PatternWindow::Open(WindowId mainWindow) {
   if (open()) return true;
   mainWindow_ = mainWindow;
   const WindowDescription dialog{WindowKind::kModelessDialog, this, mainWindow, kResource};
-  return platform_.CreateEditorWindow(dialog) != 0;
+  return platform_.windows().CreateEditorWindow(dialog) != 0;
 }
 
 void PatternWindow::Toggle(WindowId mainWindow) {
@@ -42,51 +42,51 @@ void PatternWindow::Toggle(WindowId mainWindow) {
     Close();
     return;
   }
-  const ProfileStore& profile = platform_.Profile();
+  const ProfileStore& profile = platform_.resources().Profile();
   const int32_t top = profile.IntOr("SGUItop", kDefaultPlace);
   const int32_t left = profile.IntOr("SGUIleft", kDefaultPlace);
   if (!Open(mainWindow)) return;
-  platform_.MoveWindowTo(window(), Rect{left, top, kOpenSize, kOpenSize}, true);
+  platform_.windows().MoveWindowTo(window(), Rect{left, top, kOpenSize, kOpenSize}, true);
 }
 
 void PatternWindow::Close() {
-  if (open()) platform_.DestroyEditorWindow(window());
+  if (open()) platform_.windows().DestroyEditorWindow(window());
 }
 
 void PatternWindow::SavePosition() {
   if (!open()) return;
-  const Rect place = platform_.WindowRect(window());
-  platform_.Profile().WriteInt("SGUItop", place.top);
-  platform_.Profile().WriteInt("SGUIleft", place.left);
+  const Rect place = platform_.windows().WindowRect(window());
+  platform_.resources().Profile().WriteInt("SGUItop", place.top);
+  platform_.resources().Profile().WriteInt("SGUIleft", place.left);
 }
 
 void PatternWindow::Repaint() {
-  if (open()) platform_.Invalidate(window(), true);
+  if (open()) platform_.windows().Invalidate(window(), true);
 }
 
 std::optional<intptr_t> PatternWindow::OnMessage(uint32_t msg, uintptr_t wParam,
                                                  intptr_t /*lParam*/) {
   if (msg == kMsgClose) {
     // The close request becomes the dialog's cancel, as a dialog's does.
-    platform_.Post(owner_.window(), kMsgClosePatternWindow, kCancel, 0);
+    platform_.queue().Post(owner_.window(), kMsgClosePatternWindow, kCancel, 0);
     return 0;
   }
   if (msg != kMsgCommand) return std::nullopt;
   switch (LowWord(wParam)) {
     case kOk:
     case kCancel:
-      platform_.Post(owner_.window(), kMsgClosePatternWindow, LowWord(wParam), 0);
+      platform_.queue().Post(owner_.window(), kMsgClosePatternWindow, LowWord(wParam), 0);
       return 0;
     case kRunButton:
-      platform_.Post(owner_.window(), kMsgRunFullImage, 1, 0);
+      platform_.queue().Post(owner_.window(), kMsgRunFullImage, 1, 0);
       return 0;
     case kMenuButton:
-      platform_.ShowPopupMenu(window(), IDR_ULVO_POPUP, 0, Point{-100, -100});
+      platform_.windows().ShowPopupMenu(window(), IDR_ULVO_POPUP, 0, Point{-100, -100});
       return 0;
     default:
       // What is picked from that menu goes to the editor's commands.
       if (LowWord(wParam) >= 0x8000 && HighWord(wParam) == 0 && mainWindow_ != 0) {
-        platform_.Post(mainWindow_, kMsgCommand, LowWord(wParam), 0);
+        platform_.queue().Post(mainWindow_, kMsgCommand, LowWord(wParam), 0);
         return 0;
       }
       return std::nullopt;

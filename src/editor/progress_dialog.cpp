@@ -70,9 +70,9 @@ bool ProgressDialog::Update(int percent) {
 bool ProgressDialog::AskToCancel() {
   // The host is shutting the thread down: nobody is left to answer.
   if (quitting_) return true;
-  const DialogButton answer =
-      platform_.ShowMessageBox(window(), platform_.StringResource(IDS_ULVO_CONFIRM_ABORT), caption_,
-                               MessageBoxButtons::kYesNo, MessageBoxIcon::kNone);
+  const DialogButton answer = platform_.dialogs().ShowMessageBox(
+      window(), platform_.resources().StringResource(IDS_ULVO_CONFIRM_ABORT), caption_,
+      MessageBoxButtons::kYesNo, MessageBoxIcon::kNone);
   return answer == DialogButton::kYes;
 }
 
@@ -82,42 +82,44 @@ void ProgressDialog::Open() {
   quitting_ = false;
   const WindowId owner = owner_ ? owner_() : 0;
   // The editor takes no input while it renders.
-  if (owner != 0 && platform_.WindowEnabled(owner)) {
-    platform_.EnableHostWindow(owner, false);
+  if (owner != 0 && platform_.windows().WindowEnabled(owner)) {
+    platform_.windows().EnableHostWindow(owner, false);
     disabledOwner_ = owner;
   }
-  const WindowId dialog = platform_.CreateEditorWindow(
+  const WindowId dialog = platform_.windows().CreateEditorWindow(
       WindowDescription{WindowKind::kModelessDialog, this, owner, kResource});
   if (dialog == 0) {
-    if (disabledOwner_ != 0) platform_.EnableHostWindow(disabledOwner_, true);
+    if (disabledOwner_ != 0) platform_.windows().EnableHostWindow(disabledOwner_, true);
     disabledOwner_ = 0;
     return;
   }
   low_ = 0;
   high_ = 100;
-  platform_.SetDialogProgress(dialog, kBar, ProgressBarState{low_, high_, 10, low_});
-  platform_.SetWindowCaption(dialog, platform_.StringResource(IDS_ULVO_PROGRESS_CAPTION));
+  platform_.controls().SetDialogProgress(dialog, kBar, ProgressBarState{low_, high_, 10, low_});
+  platform_.windows().SetWindowCaption(
+      dialog, platform_.resources().StringResource(IDS_ULVO_PROGRESS_CAPTION));
 }
 
 void ProgressDialog::Close() {
-  if (disabledOwner_ != 0) platform_.EnableHostWindow(disabledOwner_, true);
+  if (disabledOwner_ != 0) platform_.windows().EnableHostWindow(disabledOwner_, true);
   disabledOwner_ = 0;
-  if (shown()) platform_.DestroyEditorWindow(window());
+  if (shown()) platform_.windows().DestroyEditorWindow(window());
 }
 
 void ProgressDialog::SetPosition(int position) {
   if (!shown()) return;
-  platform_.SetDialogProgress(window(), kBar, ProgressBarState{low_, high_, 10, position});
+  platform_.controls().SetDialogProgress(window(), kBar,
+                                         ProgressBarState{low_, high_, 10, position});
   const std::string label = ProgressLabel(position, low_, high_);
-  if (platform_.DialogItemText(window(), kLabel) != label) {
-    platform_.SetDialogItemText(window(), kLabel, label);
+  if (platform_.controls().DialogItemText(window(), kLabel) != label) {
+    platform_.controls().SetDialogItemText(window(), kLabel, label);
   }
 }
 
 void ProgressDialog::DispatchWaiting() {
   const WindowId dialog = window();
-  const bool goOn = PumpWaitingMessages(platform_, [&](const Message& msg) {
-    return dialog != 0 && platform_.DialogMessage(dialog, msg);
+  const bool goOn = PumpWaitingMessages(platform_.queue(), [&](const Message& msg) {
+    return dialog != 0 && platform_.queue().DialogMessage(dialog, msg);
   });
   if (!goOn) quitting_ = true;
 }

@@ -17,9 +17,9 @@ namespace {
 
 EditorResult RunEditorWindows(EditorPlatform& platform, FilterJob& job, const DepthBuffer& depth,
                               DepthNotice notice) {
-  EditorApp app(platform);
-  auto doc = std::make_unique<CUlvoPiDoc>(platform);
-  const HostWindowGuard hostDisabled(platform);
+  EditorApp app(platform.dialogs());
+  auto doc = std::make_unique<CUlvoPiDoc>(platform.queue());
+  const HostWindowGuard hostDisabled(platform.windows());
 
   // The frame reads these while it is being created; it holds no job.
   ActiveValues active;
@@ -31,7 +31,7 @@ EditorResult RunEditorWindows(EditorPlatform& platform, FilterJob& job, const De
   CUlvoPiFrame frame(platform, app, std::move(doc), active);
   if (!frame.Create())
     return EditorResult::kClosed;  // counts as cancelled; the guard enables the host
-  frame.document().RecordActiveWindow(platform.ActiveWindow());
+  frame.document().RecordActiveWindow(platform.windows().ActiveWindow());
   CUlvoFilterView& view = *frame.GetActiveView();
   view.SetFrame(&frame);
   app.SetRunningFrame(&frame);
@@ -76,7 +76,7 @@ namespace ulvo {
 
 void ShowAboutBox() {
   std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
-  if (platform != nullptr) platform->ShowDialog(0, IDD_ULVO_ABOUT);
+  if (platform != nullptr) platform->dialogs().ShowDialog(0, IDD_ULVO_ABOUT);
 }
 
 namespace {
@@ -87,18 +87,19 @@ void ShowDepthTransferred(const std::string& elsewhere) {
   std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
   if (platform == nullptr) return;
   if (elsewhere.empty()) {
-    platform->ShowDialog(0, IDD_ULVO_DEPTH_TRANSFERRED);
+    platform->dialogs().ShowDialog(0, IDD_ULVO_DEPTH_TRANSFERRED);
     return;
   }
-  platform->ShowMessageBox(0, "距離データがUlvoFilterへ転送されました\n保存先: " + elsewhere,
-                           kDepthCaption, MessageBoxButtons::kOk, MessageBoxIcon::kInformation);
+  platform->dialogs().ShowMessageBox(
+      0, "距離データがUlvoFilterへ転送されました\n保存先: " + elsewhere, kDepthCaption,
+      MessageBoxButtons::kOk, MessageBoxIcon::kInformation);
 }
 
 void ShowDepthNotSaved() {
   std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
   if (platform == nullptr) return;
-  platform->ShowMessageBox(0, "距離データを保存できませんでした", kDepthCaption,
-                           MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
+  platform->dialogs().ShowMessageBox(0, "距離データを保存できませんでした", kDepthCaption,
+                                     MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
 }
 
 }  // namespace ulvo

@@ -15,21 +15,21 @@ namespace ulvo {
 CUlvoFilterView::CUlvoFilterView(EditorPlatform& platform, ActiveValues& active)
     : platform_(platform),
       active_(active),
-      settings_(DefaultPluginSettings(HostFolder(platform.HostExecutablePath()))),
+      settings_(DefaultPluginSettings(HostFolder(platform.resources().HostExecutablePath()))),
       progress_(
           platform, [this] { return MainWindow(); }, MessageCaption()) {}
 
 void CUlvoFilterView::OnInitialUpdate(WindowId frameWindow) {
   // The window can be left only by finishing or cancelling.
-  platform_.DisableCloseMenuItem(frameWindow);
-  LoadPluginSettings(platform_.Profile(), settings_);
+  platform_.windows().DisableCloseMenuItem(frameWindow);
+  LoadPluginSettings(platform_.resources().Profile(), settings_);
   active_.ActiveFocusDepth = static_cast<uint8_t>(settings_.OnFocusDepth & 0xff);
   // The stored pattern comes back without asking, once per opening.
   if (settings_.UseOldPat != 0 && !settings_.OldPatName.empty()) LoadPattern();
   // The pattern window opens a moment after the editor when it is kept open.
-  if (settings_.KeepPattern != 0) platform_.SetTimer(window(), kTimerPatternWindow, 1000);
+  if (settings_.KeepPattern != 0) platform_.queue().SetTimer(window(), kTimerPatternWindow, 1000);
   // A host that repeats the filter gets a full run without asking.
-  platform_.SetTimer(window(), kTimerRepeatRun, 1200);
+  platform_.queue().SetTimer(window(), kTimerRepeatRun, 1200);
 }
 
 std::string CUlvoFilterView::MessageCaption() const {
@@ -42,12 +42,12 @@ WindowId CUlvoFilterView::MainWindow() const {
 
 void CUlvoFilterView::OnTimer(uintptr_t id) {
   if (id == kTimerPatternWindow) {
-    platform_.KillTimer(window(), id);
+    platform_.queue().KillTimer(window(), id);
     patternWindow_.Toggle(MainWindow());
     // The keyboard stays with the editor.
-    if (MainWindow() != 0) platform_.ActivateWindow(MainWindow());
+    if (MainWindow() != 0) platform_.windows().ActivateWindow(MainWindow());
   } else if (id == kTimerRepeatRun) {
-    platform_.KillTimer(window(), id);
+    platform_.queue().KillTimer(window(), id);
     if (job_ != nullptr && job_->repeat == 1) RunFull();
   }
 }
@@ -73,42 +73,44 @@ bool CUlvoFilterView::TakeOverJob() {
 }
 
 void CUlvoFilterView::Refresh(bool repaint) {
-  platform_.SetScrollBars(window(), model_.bar(ScrollAxis::kHorizontal),
-                          model_.bar(ScrollAxis::kVertical));
-  if (repaint) platform_.Invalidate(window(), true);
+  platform_.windows().SetScrollBars(window(), model_.bar(ScrollAxis::kHorizontal),
+                                    model_.bar(ScrollAxis::kVertical));
+  if (repaint) platform_.windows().Invalidate(window(), true);
 }
 
 void CUlvoFilterView::RestoreDisplay() {
   if (job_ == nullptr || display_.empty()) return;
   display_.Restore(*job_);
-  platform_.Invalidate(window(), true);
+  platform_.windows().Invalidate(window(), true);
 }
 
 void CUlvoFilterView::OpenSettings() {
   const std::string caption = MessageCaption();
   // A field the box refuses, or a failed save, is a warning.
   const auto tell = [&](const std::string& message) {
-    platform_.ShowMessageBox(0, message, caption, MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
+    platform_.dialogs().ShowMessageBox(0, message, caption, MessageBoxButtons::kOk,
+                                       MessageBoxIcon::kWarning);
   };
   // The maximum blur is bounded by the pattern's size; without a pattern by
   // the widest blur the engine takes.
   SettingsDialog dialog(
       SettingsDialogOpening(settings_, active_.ActiveFocusDepth,
                             SettingsBlurLimit(pattern_.width(), pattern_.height())),
-      ValidationTexts{platform_.StringResource(IDS_ULVO_PARSE_INT),
-                      platform_.StringResource(IDS_ULVO_PARSE_INT_RANGE)},
+      ValidationTexts{platform_.resources().StringResource(IDS_ULVO_PARSE_INT),
+                      platform_.resources().StringResource(IDS_ULVO_PARSE_INT_RANGE)},
       tell);
-  if (platform_.RunDialog(window(), dialog) != DialogResult::kOk) return;
+  if (platform_.dialogs().RunDialog(window(), dialog) != DialogResult::kOk) return;
   ApplySettingsDialog(dialog.values(), settings_, active_.ActiveFocusDepth);
   if (frame_ != nullptr) frame_->RefreshFocusField();
   if (dialog.values().save != 0) {
     const SaveAllResult saved =
-        SaveAllPluginSettings(platform_.Profile(), settings_, active_.ActiveFocusDepth);
-    platform_.ShowMessageBox(0, saved.message(), caption, MessageBoxButtons::kOk,
-                             saved.ok() ? MessageBoxIcon::kInformation : MessageBoxIcon::kWarning);
+        SaveAllPluginSettings(platform_.resources().Profile(), settings_, active_.ActiveFocusDepth);
+    platform_.dialogs().ShowMessageBox(
+        0, saved.message(), caption, MessageBoxButtons::kOk,
+        saved.ok() ? MessageBoxIcon::kInformation : MessageBoxIcon::kWarning);
   }
   // Written whether or not the settings are kept for the next start.
-  platform_.Profile().WriteInt("KeepPattern", settings_.KeepPattern);
+  platform_.resources().Profile().WriteInt("KeepPattern", settings_.KeepPattern);
   // The pattern window follows the box: opened where its template puts it,
   // or closed without saving its place.
   if (settings_.KeepPattern != 0 && !patternWindow_.open()) {
@@ -119,7 +121,7 @@ void CUlvoFilterView::OpenSettings() {
 }
 
 void CUlvoFilterView::PostEndMessage() {
-  platform_.Post(window(), kMsgEndEditor, ID_ULVO_FINISH, 0);
+  platform_.queue().Post(window(), kMsgEndEditor, ID_ULVO_FINISH, 0);
 }
 
 void CUlvoFilterView::OnScroll(ScrollAxis axis, uintptr_t wParam, intptr_t lParam) {
@@ -192,7 +194,7 @@ std::optional<intptr_t> CUlvoFilterView::OnMessage(uint32_t msg, uintptr_t wPara
       return std::nullopt;
     case kMsgSetCursor:
       if (!focusPick_) return std::nullopt;  // the arrow
-      platform_.ShowCursorResource(IDC_ULVO_FOCUS_CURSOR);
+      platform_.windows().ShowCursorResource(IDC_ULVO_FOCUS_CURSOR);
       return 1;
     default:
       return std::nullopt;

@@ -8,7 +8,7 @@ namespace ulvo {
 bool CUlvoPiDoc::OnCommand(uint32_t id) {
   if (id != ID_ULVO_FINISH) return false;
   if (view_ != nullptr && view_->window() != 0)
-    platform_.Post(view_->window(), kMsgEndEditor, ID_ULVO_FINISH, 0);
+    queue_.Post(view_->window(), kMsgEndEditor, ID_ULVO_FINISH, 0);
   return true;
 }
 

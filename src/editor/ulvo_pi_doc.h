@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "src/editor/command_target.h"
-#include "src/editor/editor_platform.h"
+#include "src/editor/message_queue.h"
 
 namespace ulvo {
 
@@ -14,7 +14,7 @@ class CUlvoFilterView;
 
 class CUlvoPiDoc : public CommandTarget {
  public:
-  explicit CUlvoPiDoc(EditorPlatform& platform) : platform_(platform) {}
+  explicit CUlvoPiDoc(MessageQueue& queue) : queue_(queue) {}
 
   bool OnNewDocument() { return true; }
 
@@ -40,7 +40,7 @@ class CUlvoPiDoc : public CommandTarget {
   WindowId activeWindow() const { return activeWindow_; }
 
  private:
-  EditorPlatform& platform_;
+  MessageQueue& queue_;
   CUlvoFilterView* view_ = nullptr;
   WindowId activeWindow_ = 0;
   bool modified_ = false;

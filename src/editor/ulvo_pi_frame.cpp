@@ -20,11 +20,11 @@ CUlvoPiFrame::CUlvoPiFrame(EditorPlatform& platform, EditorApp& app,
       active_(active),
       doc_(std::move(doc)),
       loop_(
-          platform, [&app](const Message& msg) { return app.PreTranslateMessage(msg); },
+          platform.queue(), [&app](const Message& msg) { return app.PreTranslateMessage(msg); },
           kMsgEndEditor) {
   // The tone selections of the previous run are taken up only when the host
   // repeats the filter without asking for its parameters.
-  const ProfileStore& profile = platform_.Profile();
+  const ProfileStore& profile = platform_.resources().Profile();
   const bool repeated = active_.ActiveRepeat != 0;
   hardnessIndex_ =
       StartIndex(repeated, profile.ReadInt("NomKatasa"), kHardnessCount, kDefaultHardnessIndex);
@@ -43,14 +43,15 @@ CUlvoPiFrame::~CUlvoPiFrame() {
 bool CUlvoPiFrame::Create() {
   view_ = std::make_unique<CUlvoFilterView>(platform_, active_);
   doc_->SetView(view_.get());
-  if (platform_.CreateEditorWindow({WindowKind::kFrame, this, 0, IDR_ULVO_MAINFRAME}) == 0 ||
-      platform_.CreateEditorWindow({WindowKind::kView, view_.get(), window(), 0}) == 0) {
+  if (platform_.windows().CreateEditorWindow({WindowKind::kFrame, this, 0, IDR_ULVO_MAINFRAME}) ==
+          0 ||
+      platform_.windows().CreateEditorWindow({WindowKind::kView, view_.get(), window(), 0}) == 0) {
     Destroy();
     return false;
   }
   CreateBars();
   view_->OnInitialUpdate(window());
-  platform_.ShowFrameWindow(window());
+  platform_.windows().ShowFrameWindow(window());
   return true;
 }
 
@@ -66,7 +67,7 @@ void CUlvoPiFrame::CreateBars() {
     bar.disabled.push_back(ID_ULVO_TB_FOCUS_PICK);
     bar.indeterminate.push_back(ID_ULVO_TB_FOCUS_PICK);
   }
-  toolbar_ = platform_.CreateControl(bar);
+  toolbar_ = platform_.controls().CreateControl(bar);
 
   // The two lists and the focus field take the places of three buttons.
   const auto place = [&](ControlKind kind, int id, int placeholder) {
@@ -85,24 +86,24 @@ void CUlvoPiFrame::CreateBars() {
       control.margins = 10;
       control.rightAligned = true;
     }
-    return platform_.CreateControl(control);
+    return platform_.controls().CreateControl(control);
   };
   if (toolbar_ != 0)
     hardnessList_ = place(ControlKind::kDropDownList, IDC_ULVO_HARDNESS, ID_ULVO_TB_HARDNESS_PLACE);
   if (hardnessList_ != 0) {
-    platform_.SetListItems(hardnessList_, HardnessTexts(), hardnessIndex_);
+    platform_.controls().SetListItems(hardnessList_, HardnessTexts(), hardnessIndex_);
     brightnessList_ =
         place(ControlKind::kDropDownList, IDC_ULVO_BRIGHTNESS, ID_ULVO_TB_BRIGHTNESS_PLACE);
   }
   if (brightnessList_ != 0) {
-    platform_.SetListItems(brightnessList_, BrightnessTexts(), brightnessIndex_);
+    platform_.controls().SetListItems(brightnessList_, BrightnessTexts(), brightnessIndex_);
     focusField_ = place(ControlKind::kEdit, IDC_ULVO_FOCUS, ID_ULVO_TB_FOCUS_PLACE);
   }
   if (focusField_ != 0) {
     if (active_.DepthAvailable) {
       RefreshFocusField();
     } else {
-      platform_.SetReadOnly(focusField_, true);
+      platform_.controls().SetReadOnly(focusField_, true);
     }
   }
 
@@ -114,29 +115,30 @@ void CUlvoPiFrame::CreateBars() {
   // for the reason.
   const bool noDepth = !active_.DepthAvailable;
   status.panes = {kStatusPaneWidth, noDepth ? kPaneToRightEdge : kStatusPaneWidth};
-  statusBar_ = platform_.CreateControl(status);
-  ShowPatternName(ShortPatternName(platform_.Profile().StringOr("OldPatName", "")));
+  statusBar_ = platform_.controls().CreateControl(status);
+  ShowPatternName(ShortPatternName(platform_.resources().Profile().StringOr("OldPatName", "")));
   if (statusBar_ != 0 && noDepth) {
-    platform_.SetStatusText(window(), 1, DepthNoticeText(active_.depthNotice));
+    platform_.controls().SetStatusText(window(), 1, DepthNoticeText(active_.depthNotice));
   }
 }
 
 void CUlvoPiFrame::RefreshFocusField() {
   if (focusField_ == 0 || !active_.DepthAvailable) return;
-  platform_.SetControlText(focusField_, FocusText(active_.ActiveFocusDepth));
+  platform_.controls().SetControlText(focusField_, FocusText(active_.ActiveFocusDepth));
 }
 
 void CUlvoPiFrame::ShowPatternName(const std::string& shortName) {
-  if (statusBar_ != 0) platform_.SetStatusText(window(), 0, shortName);
+  if (statusBar_ != 0) platform_.controls().SetStatusText(window(), 0, shortName);
 }
 
 void CUlvoPiFrame::OnFocusFieldUpdated() {
   if (!active_.DepthAvailable || focusField_ == 0) return;
-  const FocusFieldUpdate update = ReadFocusField(platform_.ControlText(focusField_), focusValue_);
+  const FocusFieldUpdate update =
+      ReadFocusField(platform_.controls().ControlText(focusField_), focusValue_);
   focusValue_ = update.value;
   active_.ActiveFocusDepth = static_cast<uint8_t>(focusValue_);
   // Writing the held value raises the notification once more, now unchanged.
-  if (update.rewrite) platform_.SetControlText(focusField_, FocusText(focusValue_));
+  if (update.rewrite) platform_.controls().SetControlText(focusField_, FocusText(focusValue_));
 }
 
 bool CUlvoPiFrame::OnCommand(uint32_t id) {
@@ -148,14 +150,15 @@ bool CUlvoPiFrame::OnCommand(uint32_t id) {
   } else {
     return false;
   }
-  if (bar != 0) platform_.ShowBar(bar, !platform_.BarShown(bar));
+  if (bar != 0) platform_.controls().ShowBar(bar, !platform_.controls().BarShown(bar));
   return true;
 }
 
 void CUlvoPiFrame::Destroy() {
   // Destroying the frame's window takes the view's window with it.
-  if (window() != 0) platform_.DestroyEditorWindow(window());
-  if (view_ != nullptr && view_->window() != 0) platform_.DestroyEditorWindow(view_->window());
+  if (window() != 0) platform_.windows().DestroyEditorWindow(window());
+  if (view_ != nullptr && view_->window() != 0)
+    platform_.windows().DestroyEditorWindow(view_->window());
 }
 
 void CUlvoPiFrame::OnWindowDestroyed() {
@@ -164,8 +167,8 @@ void CUlvoPiFrame::OnWindowDestroyed() {
   loop_.End(-1);
   // The tone selections are kept for a repeated run (last: a write that
   // fails for lack of memory must not keep the loop running).
-  platform_.Profile().WriteInt("NomKatasa", hardnessIndex_);
-  platform_.Profile().WriteInt("NomAkarusa", brightnessIndex_);
+  platform_.resources().Profile().WriteInt("NomKatasa", hardnessIndex_);
+  platform_.resources().Profile().WriteInt("NomAkarusa", brightnessIndex_);
 }
 
 bool CUlvoPiFrame::RouteCommand(uint32_t id) {
@@ -187,10 +190,10 @@ std::optional<intptr_t> CUlvoPiFrame::OnMessage(uint32_t msg, uintptr_t wParam, 
       if (lParam != 0 && code == kListSelectionChanged &&
           (id == IDC_ULVO_HARDNESS || id == IDC_ULVO_BRIGHTNESS)) {
         if (id == IDC_ULVO_HARDNESS) {
-          hardnessIndex_ = platform_.ListSelection(hardnessList_);
+          hardnessIndex_ = platform_.controls().ListSelection(hardnessList_);
           active_.ActiveHardness = HardnessValue(hardnessIndex_);
         } else {
-          brightnessIndex_ = platform_.ListSelection(brightnessList_);
+          brightnessIndex_ = platform_.controls().ListSelection(brightnessList_);
           active_.ActiveBrightness = BrightnessValue(brightnessIndex_);
         }
         return 0;

@@ -20,14 +20,14 @@ constexpr const char* kOnlineHelpAddress = "https://ulvosoft.example/ulvofilter/
 // What the pattern loader has to say, in a message box.
 class BoxMessages : public UserMessages {
  public:
-  BoxMessages(EditorPlatform& platform, std::string caption)
-      : platform_(platform), caption_(std::move(caption)) {}
+  BoxMessages(ModalDialogs& dialogs, std::string caption)
+      : dialogs_(dialogs), caption_(std::move(caption)) {}
   void ShowMessage(const std::string& text) override {
-    platform_.ShowMessageBox(0, text, caption_, MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
+    dialogs_.ShowMessageBox(0, text, caption_, MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
   }
 
  private:
-  EditorPlatform& platform_;
+  ModalDialogs& dialogs_;
   std::string caption_;
 };
 
@@ -116,7 +116,7 @@ void CUlvoFilterView::LoadPattern() {
     request.title = "Select an Ulvo file";
     request.filter = "TIFF (*.TIF)|*.TIF||";
     request.initialFolder = settings_.PatDir;
-    const std::optional<std::string> chosen = platform_.AskOpenFile(window(), request);
+    const std::optional<std::string> chosen = platform_.dialogs().AskOpenFile(window(), request);
     if (!chosen) return;
     path = *chosen;
     settings_.OldPatName = path;
@@ -125,13 +125,13 @@ void CUlvoFilterView::LoadPattern() {
 }
 
 bool CUlvoFilterView::LoadPatternFile(const std::string& path) {
-  BoxMessages messages(platform_, MessageCaption());
+  BoxMessages messages(platform_.dialogs(), MessageCaption());
   PatternLoader loader(messages);
   // Read over the current description: the loader leaves a resolution the
   // file does not give as it was.
   PatternDescription description = pattern_.description();
   if (loader.ReadDescription(description, path) == 0) return false;
-  platform_.Profile().WriteString("OldPatName", path);
+  platform_.resources().Profile().WriteString("OldPatName", path);
   if (!pattern_.Adopt(description, loader, messages)) return false;
   settings_.MaxDMapSize = std::max(pattern_.width(), pattern_.height()) - 1;
   patternWindow_.SetPatternImage(&pattern_.header(), pattern_.pixels());
@@ -153,9 +153,9 @@ void CUlvoFilterView::StampPattern(Point client, uintptr_t keys) {
   } else if ((keys & kMkControl) == 0) {
     return;  // neither key: nothing is drawn
   }
-  platform_.DrawOnWindow(window(), pattern_.header(), pattern_.pixels(),
-                         Rect{left, top, width, height},
-                         Rect{0, 0, pattern_.width(), pattern_.height()}, op);
+  platform_.windows().DrawOnWindow(window(), pattern_.header(), pattern_.pixels(),
+                                   Rect{left, top, width, height},
+                                   Rect{0, 0, pattern_.width(), pattern_.height()}, op);
 }
 
 void CUlvoFilterView::OnLeftButtonUp(uintptr_t keys, Point client) {
@@ -241,35 +241,35 @@ RenderOutcome CUlvoFilterView::RenderIntoDisplay(const RenderValues& values,
   // Commands are refused while the render pumps messages, and taken again
   // once it ended, on every way out; so is the wait cursor.
   struct RenderingState {
-    EditorPlatform& platform;
+    WindowSystem& windows;
     bool& flag;
     bool waitCursor;
-    RenderingState(EditorPlatform& p, bool& f, bool wait) : platform(p), flag(f), waitCursor(wait) {
+    RenderingState(WindowSystem& w, bool& f, bool wait) : windows(w), flag(f), waitCursor(wait) {
       flag = true;
-      if (waitCursor) platform.ShowWaitCursor(true);
+      if (waitCursor) windows.ShowWaitCursor(true);
     }
     ~RenderingState() {
       flag = false;
       try {
-        if (waitCursor) platform.ShowWaitCursor(false);
+        if (waitCursor) windows.ShowWaitCursor(false);
       } catch (...) {
         // Out of memory on the way out; the next cursor change mends it.
       }
     }
-  } const rendering(platform_, rendering_, !withProgress);
+  } const rendering(platform_.windows(), rendering_, !withProgress);
   const RenderOutcome outcome =
       RenderJobRegion(JobSource(), LoadedPattern(), values, region,
                       RenderTarget{display_.pixels(), static_cast<int>(display_.stride())},
                       withProgress ? &progress_ : nullptr);
   // A render without the memory it needed left a picture that is not the
   // blur the user asked for.
-  if (outcome.status == RenderStatus::kOutOfMemory) TellOutOfMemory(platform_);
+  if (outcome.status == RenderStatus::kOutOfMemory) TellOutOfMemory(platform_.dialogs());
   return outcome;
 }
 
 void CUlvoFilterView::Tell(const std::string& text) {
-  platform_.ShowMessageBox(window(), text, MessageCaption(), MessageBoxButtons::kOk,
-                           MessageBoxIcon::kNone);
+  platform_.dialogs().ShowMessageBox(window(), text, MessageCaption(), MessageBoxButtons::kOk,
+                                     MessageBoxIcon::kNone);
 }
 
 void CUlvoFilterView::Preview(Point client) {
@@ -293,7 +293,7 @@ void CUlvoFilterView::Preview(Point client) {
   // Each click renders the source afresh; an aborted preview keeps the rows
   // it wrote.
   RenderIntoDisplay(CurrentValues(settings_.MaxDMapSize, settings_.PrevSkip), *region);
-  platform_.Invalidate(window(), true);
+  platform_.windows().Invalidate(window(), true);
 }
 
 void CUlvoFilterView::RunFull() {
@@ -321,15 +321,16 @@ void CUlvoFilterView::RunFull() {
     RestoreDisplay();  // the partial render goes
     return;
   }
-  platform_.Invalidate(window(), true);
+  platform_.windows().Invalidate(window(), true);
   if (settings_.QuickEnd != 0) Finish();
 }
 
 void CUlvoFilterView::OpenHelp(bool online) {
-  const std::string target = online ? std::string(kOnlineHelpAddress)
-                                    : LocalHelpPage(HostFolder(platform_.HostExecutablePath()));
+  const std::string target =
+      online ? std::string(kOnlineHelpAddress)
+             : LocalHelpPage(HostFolder(platform_.resources().HostExecutablePath()));
   // A page that cannot be opened is not reported.
-  platform_.ShellOpen(window(), target);
+  platform_.dialogs().ShellOpen(window(), target);
 }
 
 void CUlvoFilterView::Finish() {
@@ -349,9 +350,9 @@ void CUlvoFilterView::Finish() {
 
 void CUlvoFilterView::Cancel() {
   if (settings_.QuickQuit == 0) {
-    const DialogButton answer =
-        platform_.ShowMessageBox(window(), platform_.StringResource(IDS_ULVO_CONFIRM_DISCARD),
-                                 "Quitting", MessageBoxButtons::kOkCancel, MessageBoxIcon::kNone);
+    const DialogButton answer = platform_.dialogs().ShowMessageBox(
+        window(), platform_.resources().StringResource(IDS_ULVO_CONFIRM_DISCARD), "Quitting",
+        MessageBoxButtons::kOkCancel, MessageBoxIcon::kNone);
     if (answer != DialogButton::kOk) return;
   }
   patternWindow_.SavePosition();
@@ -380,7 +381,8 @@ void CUlvoFilterView::OnKeyDown(uint32_t vk) {
 
 void CUlvoFilterView::OnRightButtonDown(uintptr_t keys, Point client) {
   if (rendering_ || (keys & kMkControl) != 0) return;
-  platform_.ShowPopupMenu(window(), IDR_ULVO_POPUP, 0, platform_.ClientToScreen(window(), client));
+  platform_.windows().ShowPopupMenu(window(), IDR_ULVO_POPUP, 0,
+                                    platform_.windows().ClientToScreen(window(), client));
 }
 
 }  // namespace ulvo

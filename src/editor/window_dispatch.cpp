@@ -4,21 +4,21 @@
 
 namespace ulvo {
 
-void TellOutOfMemory(EditorPlatform& platform) noexcept {
+void TellOutOfMemory(ModalDialogs& dialogs) noexcept {
   try {
-    platform.ShowMessageBox(0, kOutOfMemoryText, "UlvoFilter", MessageBoxButtons::kOk,
-                            MessageBoxIcon::kWarning);
+    dialogs.ShowMessageBox(0, kOutOfMemoryText, "UlvoFilter", MessageBoxButtons::kOk,
+                           MessageBoxIcon::kWarning);
   } catch (...) {
     // Not even the message fits: the step still ends without harm.
   }
 }
 
-std::optional<intptr_t> DeliverMessage(EditorPlatform& platform, EditorWindow& window, uint32_t msg,
+std::optional<intptr_t> DeliverMessage(ModalDialogs& dialogs, EditorWindow& window, uint32_t msg,
                                        uintptr_t wParam, intptr_t lParam) noexcept {
   try {
     return window.OnMessage(msg, wParam, lParam);
   } catch (const std::bad_alloc&) {
-    TellOutOfMemory(platform);
+    TellOutOfMemory(dialogs);
   } catch (...) {
     // Nothing else is thrown by the editor's code; whatever it was ended
     // the step.
@@ -33,11 +33,11 @@ void DeliverPaint(EditorWindow& window, Canvas& canvas) noexcept {
   }
 }
 
-void DeliverWindowDestroyed(EditorPlatform& platform, EditorWindow& window) noexcept {
+void DeliverWindowDestroyed(ModalDialogs& dialogs, EditorWindow& window) noexcept {
   try {
     window.OnWindowDestroyed();
   } catch (const std::bad_alloc&) {
-    TellOutOfMemory(platform);
+    TellOutOfMemory(dialogs);
   } catch (...) {
   }
 }

@@ -8,24 +8,25 @@
 #include <cstdint>
 #include <optional>
 
-#include "src/editor/editor_platform.h"
+#include "src/editor/canvas.h"
 #include "src/editor/editor_window.h"
+#include "src/editor/modal_dialogs.h"
 
 namespace ulvo {
 
 // What the user reads when a step of the editor ran out of memory.
 inline constexpr char kOutOfMemoryText[] = "メモリが不足しているため、操作を完了できませんでした。";
 
-std::optional<intptr_t> DeliverMessage(EditorPlatform& platform, EditorWindow& window, uint32_t msg,
+std::optional<intptr_t> DeliverMessage(ModalDialogs& dialogs, EditorWindow& window, uint32_t msg,
                                        uintptr_t wParam, intptr_t lParam) noexcept;
 
 // A paint that fails leaves the window as it was; no message interrupts a
 // paint.
 void DeliverPaint(EditorWindow& window, Canvas& canvas) noexcept;
 
-void DeliverWindowDestroyed(EditorPlatform& platform, EditorWindow& window) noexcept;
+void DeliverWindowDestroyed(ModalDialogs& dialogs, EditorWindow& window) noexcept;
 
 // Shows kOutOfMemoryText in a message box, if even that can be done.
-void TellOutOfMemory(EditorPlatform& platform) noexcept;
+void TellOutOfMemory(ModalDialogs& dialogs) noexcept;
 
 }  // namespace ulvo

@@ -35,9 +35,9 @@ struct EditorSession {
     std::ostringstream log;
     HeadlessPlatform platform(script, log, options);
     RunEditorOn(platform, job, depth);
-    hostEnabled = platform.hostEnabled();
-    remainingSteps = platform.remainingSteps();
-    windowsLeft = platform.frameWindow() != 0 || platform.viewWindow() != 0;
+    hostEnabled = platform.windows().hostEnabled();
+    remainingSteps = platform.player().remainingSteps();
+    windowsLeft = platform.windows().frameWindow() != 0 || platform.windows().viewWindow() != 0;
     return log.str();
   }
 
@@ -180,16 +180,16 @@ TEST(EditorRun, AboutCommandShowsTheAboutBoxAndKeepsTheEditorOpen) {
 std::string CancelWithQuestion(const std::string& script, FilterJob& job, size_t& endMessages) {
   std::ostringstream log;
   HeadlessPlatform platform(script, log);
-  EditorApp app(platform);
+  EditorApp app(platform.dialogs());
   ActiveValues active;
-  CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform), active);
+  CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform.queue()), active);
   EXPECT_TRUE(frame.Create());
   CUlvoFilterView& view = *frame.GetActiveView();
   view.settings().QuickQuit = 0;
   DepthBuffer depth;
   view.SetJob(&job, &depth);
   EXPECT_TRUE(frame.RouteCommand(40003));
-  endMessages = platform.pendingMessages();
+  endMessages = platform.queue().pendingMessages();
   return log.str();
 }
 
@@ -233,9 +233,9 @@ TEST(EditorRun, StartUpLoadsTheStoredSettings) {
   HeadlessOptions options;
   options.profile = &store;
   HeadlessPlatform platform("", log, options);
-  EditorApp app(platform);
+  EditorApp app(platform.dialogs());
   ActiveValues active;
-  CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform), active);
+  CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform.queue()), active);
   ASSERT_TRUE(frame.Create());
   CUlvoFilterView& view = *frame.GetActiveView();
   EXPECT_EQ(active.ActiveFocusDepth, 44);

@@ -197,14 +197,14 @@ TEST(EditorWindows, PumpTakesWaitingMessagesWithoutWaiting) {
     if (msg.id == WM_APP + 1) seen.push_back(msg.wParam);
     return true;  // nothing to dispatch to
   };
-  EXPECT_TRUE(PumpWaitingMessages(platform, record));
+  EXPECT_TRUE(PumpWaitingMessages(platform.queue(), record));
   EXPECT_EQ(seen, std::vector<uintptr_t>{5});
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(PumpWaitingMessages(platform, record));
+  EXPECT_TRUE(PumpWaitingMessages(platform.queue(), record));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 
   PostQuitMessage(4);
-  EXPECT_FALSE(PumpWaitingMessages(platform, record));
+  EXPECT_FALSE(PumpWaitingMessages(platform.queue(), record));
   MSG quit{};
   ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 4u);
@@ -212,9 +212,10 @@ TEST(EditorWindows, PumpTakesWaitingMessagesWithoutWaiting) {
 
 TEST(EditorWindows, StringsComeFromTheResources) {
   win32::Win32Platform platform;
-  EXPECT_EQ(platform.StringResource(IDS_ULVO_CONFIRM_DISCARD), "変更を破棄して戻りますか？");
-  EXPECT_EQ(platform.StringResource(IDS_ULVO_PROGRESS_CAPTION), "UlvoFilterの実行中");
-  EXPECT_EQ(platform.StringResource(1), "");
+  EXPECT_EQ(platform.resources().StringResource(IDS_ULVO_CONFIRM_DISCARD),
+            "変更を破棄して戻りますか？");
+  EXPECT_EQ(platform.resources().StringResource(IDS_ULVO_PROGRESS_CAPTION), "UlvoFilterの実行中");
+  EXPECT_EQ(platform.resources().StringResource(1), "");
   const std::string path = HostExecutablePath();
   EXPECT_NE(path.find("editor_win_tests"), std::string::npos) << path;
 }

@@ -25,8 +25,8 @@ struct FrameRun {
     options.profile = &store;
     std::ostringstream out;
     HeadlessPlatform platform(script + "\ncommand 57665\n", out, options);
-    EditorApp app(platform);
-    CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform), active);
+    EditorApp app(platform.dialogs());
+    CUlvoPiFrame frame(platform, app, std::make_unique<CUlvoPiDoc>(platform.queue()), active);
     ASSERT_TRUE(frame.Create());
     frame.GetActiveView()->SetFrame(&frame);
     if (atStart) atStart(platform, frame);

@@ -61,7 +61,7 @@ class RecordingWindow : public EditorWindow {
 std::vector<uintptr_t> PumpTimers(HeadlessPlatform& platform, RecordingWindow& window) {
   Message msg;
   int quitCode = 0;
-  while (platform.NextMessage(msg, quitCode)) platform.Dispatch(msg);
+  while (platform.queue().NextMessage(msg, quitCode)) platform.queue().Dispatch(msg);
   std::vector<uintptr_t> fired;
   for (const auto& [id, param] : window.received)
     if (id == kMsgTimer) fired.push_back(param);
@@ -73,21 +73,21 @@ TEST(HeadlessTimers, FireOnlyWhenScriptTimePassesTheirDueTime) {
   std::ostringstream log;
   HeadlessPlatform platform("sleep 1000\nsleep 199\n", log);
   RecordingWindow window;
-  const WindowId id = platform.CreateEditorWindow({WindowKind::kFrame, &window, 0, 101});
+  const WindowId id = platform.windows().CreateEditorWindow({WindowKind::kFrame, &window, 0, 101});
   ASSERT_NE(id, 0u);
-  ASSERT_TRUE(platform.SetTimer(id, 3, 1200));
-  ASSERT_TRUE(platform.SetTimer(id, 1, 1000));
+  ASSERT_TRUE(platform.queue().SetTimer(id, 3, 1200));
+  ASSERT_TRUE(platform.queue().SetTimer(id, 1, 1000));
   EXPECT_EQ(PumpTimers(platform, window), std::vector<uintptr_t>{1});
 
   // A long sleep delivers a due timer once; a killed timer never fires.
   HeadlessPlatform later("sleep 1\nsleep 5000\n", log);
   RecordingWindow other;
-  const WindowId otherId = later.CreateEditorWindow({WindowKind::kFrame, &other, 0, 101});
-  ASSERT_TRUE(later.SetTimer(otherId, 3, 1200));
-  ASSERT_TRUE(later.SetTimer(otherId, 4, 10));
-  later.KillTimer(otherId, 4);
+  const WindowId otherId = later.windows().CreateEditorWindow({WindowKind::kFrame, &other, 0, 101});
+  ASSERT_TRUE(later.queue().SetTimer(otherId, 3, 1200));
+  ASSERT_TRUE(later.queue().SetTimer(otherId, 4, 10));
+  later.queue().KillTimer(otherId, 4);
   EXPECT_EQ(PumpTimers(later, other), std::vector<uintptr_t>{3});
-  EXPECT_FALSE(later.SetTimer(0x9999, 1, 10));  // no such window
+  EXPECT_FALSE(later.queue().SetTimer(0x9999, 1, 10));  // no such window
 }
 
 TEST(ModalLoop, DispatchesTheEndMessageBeforeEndingAndFiltersFirst) {
@@ -95,15 +95,15 @@ TEST(ModalLoop, DispatchesTheEndMessageBeforeEndingAndFiltersFirst) {
   HeadlessPlatform platform("post frame 0x10\npost frame 0x404 5\npost frame 0x405 1 2\nsleep 1\n",
                             log);
   RecordingWindow window;
-  const WindowId id = platform.CreateEditorWindow({WindowKind::kFrame, &window, 0, 101});
+  const WindowId id = platform.windows().CreateEditorWindow({WindowKind::kFrame, &window, 0, 101});
   ModalLoop loop(
-      platform, [](const Message& msg) { return msg.id == kMsgClose; }, kMsgEndEditor);
+      platform.queue(), [](const Message& msg) { return msg.id == kMsgClose; }, kMsgEndEditor);
   EXPECT_EQ(loop.Run(), -1);
   const std::vector<std::pair<uint32_t, uintptr_t>> expected = {{0x404, 5}, {0x405, 1}};
   EXPECT_EQ(window.received, expected);  // the close was filtered out
-  EXPECT_EQ(platform.remainingSteps(), 1u);
+  EXPECT_EQ(platform.player().remainingSteps(), 1u);
   EXPECT_FALSE(loop.running());
-  EXPECT_TRUE(platform.windowExists(id));
+  EXPECT_TRUE(platform.windows().windowExists(id));
 }
 
 // Long work pumps what is waiting and goes on: the script's steps count as
@@ -113,24 +113,24 @@ TEST(ModalLoop, PumpHandsOutWhatIsWaitingWithoutEndingTheScript) {
   std::ostringstream log;
   HeadlessPlatform platform("post frame 0x404 7\nsleep 1\npost frame 0x10\n", log);
   RecordingWindow window;
-  platform.CreateEditorWindow({WindowKind::kFrame, &window, 0, 101});
-  platform.Post(window.window(), 0x404, 3, 0);
+  platform.windows().CreateEditorWindow({WindowKind::kFrame, &window, 0, 101});
+  platform.queue().Post(window.window(), 0x404, 3, 0);
   const auto dropClose = [](const Message& msg) { return msg.id == kMsgClose; };
-  EXPECT_TRUE(PumpWaitingMessages(platform, dropClose));
+  EXPECT_TRUE(PumpWaitingMessages(platform.queue(), dropClose));
   const std::vector<std::pair<uint32_t, uintptr_t>> expected = {{0x404, 3}, {0x404, 7}};
   EXPECT_EQ(window.received, expected);
-  EXPECT_EQ(platform.remainingSteps(), 0u);
+  EXPECT_EQ(platform.player().remainingSteps(), 0u);
   EXPECT_EQ(log.str().find("script ended"), std::string::npos);
-  EXPECT_TRUE(PumpWaitingMessages(platform, dropClose));  // nothing more, no waiting
+  EXPECT_TRUE(PumpWaitingMessages(platform.queue(), dropClose));  // nothing more, no waiting
 
   HeadlessPlatform quitting("post frame 0x404 1\nquit\npost frame 0x404 2\n", log);
   RecordingWindow other;
-  quitting.CreateEditorWindow({WindowKind::kFrame, &other, 0, 101});
-  EXPECT_FALSE(PumpWaitingMessages(quitting, {}));
+  quitting.windows().CreateEditorWindow({WindowKind::kFrame, &other, 0, 101});
+  EXPECT_FALSE(PumpWaitingMessages(quitting.queue(), {}));
   EXPECT_EQ(other.received.size(), 1u);
   Message msg;
   int code = -1;
-  EXPECT_FALSE(quitting.NextMessage(msg, code));  // the quit, posted again
+  EXPECT_FALSE(quitting.queue().NextMessage(msg, code));  // the quit, posted again
   EXPECT_EQ(msg.id, kMsgQuit);
 }
 
@@ -183,8 +183,9 @@ TEST(HeadlessScript, RandomScriptsAlwaysEndCleanly) {
     HeadlessPlatform platform(script, log);
     SmallJob work(8, 3, 4, 7);
     RunEditorOn(platform, work.job, DepthBuffer{});
-    ASSERT_TRUE(platform.hostEnabled()) << script;
-    ASSERT_FALSE(platform.windowExists(platform.frameWindow()) && platform.frameWindow() != 0);
+    ASSERT_TRUE(platform.windows().hostEnabled()) << script;
+    ASSERT_FALSE(platform.windows().windowExists(platform.windows().frameWindow()) &&
+                 platform.windows().frameWindow() != 0);
     ASSERT_TRUE(work.job.accepted == 0 || work.job.accepted == 1);
     if (work.job.accepted == 1) {
       ASSERT_EQ(work.out, work.in) << script;

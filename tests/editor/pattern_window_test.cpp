@@ -14,7 +14,8 @@ namespace {
 void Pump(HeadlessPlatform& platform) {
   Message msg;
   int quit = 0;
-  while (platform.pendingMessages() > 0 && platform.NextMessage(msg, quit)) platform.Dispatch(msg);
+  while (platform.queue().pendingMessages() > 0 && platform.queue().NextMessage(msg, quit))
+    platform.queue().Dispatch(msg);
 }
 
 TEST(PatternWindow, OpensASecondAfterStartWhenKeptOpen) {
@@ -56,11 +57,12 @@ TEST(PatternWindow, ItsButtonsAskTheView) {
   run.Go("command 32789", {}, [&](HeadlessPlatform& platform, CUlvoPiFrame& frame) {
     PatternWindow& window = frame.GetActiveView()->patternWindow();
     ASSERT_TRUE(window.open());
-    platform.Send(window.window(), kMsgCommand, 1023, 0);                   // the view's menu
-    platform.Send(window.window(), kMsgCommand, ID_ULVO_POPUP_ZOOM_IN, 0);  // picked from it
+    platform.windows().Send(window.window(), kMsgCommand, 1023, 0);  // the view's menu
+    platform.windows().Send(window.window(), kMsgCommand, ID_ULVO_POPUP_ZOOM_IN,
+                            0);  // picked from it
     // Cancel closes it without saving its place (finishing has saved the old one).
-    platform.MoveWindowTo(window.window(), Rect{10, 10, 200, 200}, false);
-    platform.Send(window.window(), kMsgCommand, 2, 0);
+    platform.windows().MoveWindowTo(window.window(), Rect{10, 10, 200, 200}, false);
+    platform.windows().Send(window.window(), kMsgCommand, 2, 0);
     Pump(platform);
     EXPECT_FALSE(window.open());
     EXPECT_EQ(frame.GetActiveView()->zoomPercent(), 120);

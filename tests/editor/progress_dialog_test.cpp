@@ -41,7 +41,7 @@ TEST(ProgressLabel, PercentOfTheRangeWrappingAbove100) {
 
 struct Fixture {
   explicit Fixture(const std::string& script) : platform(script, log) {
-    owner = platform.CreateEditorWindow({WindowKind::kFrame, &ownerWindow, 0, 101});
+    owner = platform.windows().CreateEditorWindow({WindowKind::kFrame, &ownerWindow, 0, 101});
   }
   std::ostringstream log;
   HeadlessPlatform platform;
@@ -55,37 +55,37 @@ TEST(ProgressDialog, OpensAtZeroShowsThePercentageAndClosesAt100) {
       f.platform, [&] { return f.owner; }, "UlvoFilter");
   EXPECT_TRUE(dialog.Report(-5));  // ignored, nothing opens
   EXPECT_TRUE(dialog.Report(40));  // not open yet: nothing happens either
-  EXPECT_EQ(f.platform.FindDialog(ProgressDialog::kResource), 0u);
-  EXPECT_TRUE(f.platform.WindowEnabled(f.owner));
+  EXPECT_EQ(f.platform.windows().FindDialog(ProgressDialog::kResource), 0u);
+  EXPECT_TRUE(f.platform.windows().WindowEnabled(f.owner));
 
   EXPECT_TRUE(dialog.Report(0));
-  const WindowId window = f.platform.FindDialog(ProgressDialog::kResource);
+  const WindowId window = f.platform.windows().FindDialog(ProgressDialog::kResource);
   ASSERT_NE(window, 0u);
   EXPECT_TRUE(dialog.shown());
-  EXPECT_FALSE(f.platform.WindowEnabled(f.owner));
+  EXPECT_FALSE(f.platform.windows().WindowEnabled(f.owner));
   EXPECT_NE(f.log.str().find("ui: caption of dialog 106 \"UlvoFilterの実行中\""),
             std::string::npos);
-  EXPECT_EQ(f.platform.dialogProgress(window, ProgressDialog::kBar).high, 100);
+  EXPECT_EQ(f.platform.controls().dialogProgress(window, ProgressDialog::kBar).high, 100);
 
   EXPECT_TRUE(dialog.Report(37));
   EXPECT_TRUE(dialog.Report(37));
   EXPECT_TRUE(dialog.Report(-1));
-  EXPECT_EQ(f.platform.dialogProgress(window, ProgressDialog::kBar).position, 37);
-  EXPECT_EQ(f.platform.DialogItemText(window, ProgressDialog::kLabel), "37%");
+  EXPECT_EQ(f.platform.controls().dialogProgress(window, ProgressDialog::kBar).position, 37);
+  EXPECT_EQ(f.platform.controls().DialogItemText(window, ProgressDialog::kLabel), "37%");
   EXPECT_EQ(Count(f.log.str(), "item 1004 \"37%\""), 1u);  // set only when it changes
 
   // Cancel makes the next report say stop, once; OK (Enter) does nothing.
-  f.platform.Post(window, kMsgCommand, 2, 0);
+  f.platform.queue().Post(window, kMsgCommand, 2, 0);
   EXPECT_FALSE(dialog.Report(38));
   EXPECT_TRUE(dialog.Report(39));
-  f.platform.Post(window, kMsgCommand, 1, 0);
+  f.platform.queue().Post(window, kMsgCommand, 1, 0);
   EXPECT_TRUE(dialog.Report(40));
   EXPECT_TRUE(dialog.shown());
 
   EXPECT_TRUE(dialog.Report(100));
   EXPECT_FALSE(dialog.shown());
-  EXPECT_FALSE(f.platform.windowExists(window));
-  EXPECT_TRUE(f.platform.WindowEnabled(f.owner));
+  EXPECT_FALSE(f.platform.windows().windowExists(window));
+  EXPECT_TRUE(f.platform.windows().WindowEnabled(f.owner));
   EXPECT_EQ(Count(f.log.str(), "ui: editor disabled\n"), 1u);
   EXPECT_EQ(Count(f.log.str(), "ui: editor enabled\n"), 1u);
 }
@@ -98,7 +98,7 @@ TEST(ProgressDialog, ScriptedCancelAndTheAbortQuestion) {
       f.platform, [&] { return f.owner; }, "UlvoFilter");
   EXPECT_TRUE(dialog.Report(0));
   EXPECT_FALSE(dialog.Report(10));
-  EXPECT_EQ(f.platform.remainingSteps(), 2u);  // the answers wait for a question
+  EXPECT_EQ(f.platform.player().remainingSteps(), 2u);  // the answers wait for a question
   EXPECT_TRUE(dialog.ConfirmCancel());
   EXPECT_FALSE(dialog.ConfirmCancel());
   const std::string question =
@@ -107,7 +107,7 @@ TEST(ProgressDialog, ScriptedCancelAndTheAbortQuestion) {
   EXPECT_NE(f.log.str().find(question + "no"), std::string::npos);
   EXPECT_TRUE(dialog.Report(11));
   EXPECT_TRUE(dialog.Report(100));
-  EXPECT_TRUE(f.platform.WindowEnabled(f.owner));
+  EXPECT_TRUE(f.platform.windows().WindowEnabled(f.owner));
 }
 
 // A quit during the render stops it without asking; an owner disabled by
@@ -118,24 +118,24 @@ TEST(ProgressDialog, QuitStopsWithoutAskingAndTheOwnerIsLeftAsFound) {
     ProgressDialog dialog(
         f.platform, [&] { return f.owner; }, "UlvoFilter");
     dialog.Report(0);
-    f.platform.PostQuit(0);  // the host shuts the thread down
+    f.platform.queue().PostQuit(0);  // the host shuts the thread down
     EXPECT_FALSE(dialog.Report(5));
     EXPECT_TRUE(dialog.ConfirmCancel());
     EXPECT_EQ(f.log.str().find("ui: dialog \""), std::string::npos);
     Message msg;
     int code = 0;
-    EXPECT_FALSE(f.platform.NextMessage(msg, code));  // the quit stays for the loop
+    EXPECT_FALSE(f.platform.queue().NextMessage(msg, code));  // the quit stays for the loop
   }
-  EXPECT_EQ(f.platform.FindDialog(ProgressDialog::kResource), 0u);
-  EXPECT_TRUE(f.platform.WindowEnabled(f.owner));
+  EXPECT_EQ(f.platform.windows().FindDialog(ProgressDialog::kResource), 0u);
+  EXPECT_TRUE(f.platform.windows().WindowEnabled(f.owner));
 
-  f.platform.EnableHostWindow(f.owner, false);
+  f.platform.windows().EnableHostWindow(f.owner, false);
   ProgressDialog dialog(
       f.platform, [&] { return f.owner; }, "UlvoFilter");
   dialog.Report(0);
   EXPECT_TRUE(dialog.shown());
   dialog.Report(100);
-  EXPECT_FALSE(f.platform.WindowEnabled(f.owner));
+  EXPECT_FALSE(f.platform.windows().WindowEnabled(f.owner));
 }
 
 }  // namespace

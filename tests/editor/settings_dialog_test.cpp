@@ -106,7 +106,7 @@ struct SettingsRun : FrameRun {
     FrameRun::Go(script, {}, [&](HeadlessPlatform& platform, CUlvoPiFrame& frame) {
       settings = frame.GetActiveView()->settings();
       focus = active.ActiveFocusDepth;
-      field = platform.ControlText(platform.FindControl(1020));
+      field = platform.controls().ControlText(platform.controls().FindControl(1020));
     });
   }
   PluginSettings settings;

@@ -72,16 +72,18 @@ struct ToneRun : FrameRun {
         [&](HeadlessPlatform& platform, CUlvoPiFrame& frame) {
           startHardness = frame.hardnessIndex();
           startBrightness = frame.brightnessIndex();
-          const WindowId field = platform.FindControl(IDC_ULVO_FOCUS);
-          readOnly = platform.readOnly(field);
-          fieldAtStart = platform.ControlText(field);
-          hardnessItems = platform.listItems(platform.FindControl(IDC_ULVO_HARDNESS)).size();
-          statusPane = platform.statusText(0);
-          noticePane = platform.statusText(1);
+          const WindowId field = platform.controls().FindControl(IDC_ULVO_FOCUS);
+          readOnly = platform.controls().readOnly(field);
+          fieldAtStart = platform.controls().ControlText(field);
+          hardnessItems = platform.controls()
+                              .listItems(platform.controls().FindControl(IDC_ULVO_HARDNESS))
+                              .size();
+          statusPane = platform.controls().statusText(0);
+          noticePane = platform.controls().statusText(1);
         },
         [&](HeadlessPlatform& platform, CUlvoPiFrame& frame) {
-          field_ = platform.ControlText(platform.FindControl(IDC_ULVO_FOCUS));
-          toolbarShown = platform.BarShown(frame.toolbar());
+          field_ = platform.controls().ControlText(platform.controls().FindControl(IDC_ULVO_FOCUS));
+          toolbarShown = platform.controls().BarShown(frame.toolbar());
         });
   }
   int startHardness = -1, startBrightness = -1;

@@ -70,7 +70,7 @@ struct ViewRun {
         },
         [&](HeadlessPlatform& platform, CUlvoPiFrame& frame) {
           CUlvoFilterView& view = *frame.GetActiveView();
-          remainingSteps = platform.remainingSteps();
+          remainingSteps = platform.player().remainingSteps();
           focusPick = view.focusPick();
           maxBlur = view.settings().MaxDMapSize;
           patternWidth = view.pattern().loaded() ? view.pattern().width() : 0;

@@ -42,9 +42,9 @@ class ScrolledView : public ::testing::Test {
   }
   void SetUp() override {
     platform = std::make_unique<HeadlessPlatform>("", log, options);
-    app = std::make_unique<EditorApp>(*platform);
-    frame = std::make_unique<CUlvoPiFrame>(*platform, *app, std::make_unique<CUlvoPiDoc>(*platform),
-                                           active);
+    app = std::make_unique<EditorApp>(platform->dialogs());
+    frame = std::make_unique<CUlvoPiFrame>(*platform, *app,
+                                           std::make_unique<CUlvoPiDoc>(platform->queue()), active);
     ASSERT_TRUE(frame->Create());
     view = frame->GetActiveView();
     view->SetJob(&job, &depth);
@@ -53,7 +53,7 @@ class ScrolledView : public ::testing::Test {
   void TearDown() override { frame->Destroy(); }
 
   intptr_t Send(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    return platform->Send(platform->viewWindow(), msg, wParam, lParam);
+    return platform->windows().Send(platform->windows().viewWindow(), msg, wParam, lParam);
   }
   static uintptr_t Wheel(int turn, uintptr_t keys = 0) {
     return (static_cast<uintptr_t>(static_cast<uint16_t>(turn)) << 16) | keys;
@@ -72,24 +72,24 @@ class ScrolledView : public ::testing::Test {
 };
 
 TEST_F(ScrolledView, ScrollBarsFollowTheImageAndTheirRequests) {
-  const ScrollBarState& v = platform->scrollBar(ScrollAxis::kVertical);
+  const ScrollBarState& v = platform->windows().scrollBar(ScrollAxis::kVertical);
   EXPECT_TRUE(v.shown());
   EXPECT_EQ(v.maximum, 599);
   EXPECT_EQ(v.page, 300);
   Send(kMsgVScroll, static_cast<uintptr_t>(ScrollRequest::kPageDown), 0);
   EXPECT_EQ(v.position, 90);
   Send(kMsgHScroll, static_cast<uintptr_t>(ScrollRequest::kThumbTrack), 70000);
-  EXPECT_EQ(platform->scrollBar(ScrollAxis::kHorizontal).position, 400);  // held in range
+  EXPECT_EQ(platform->windows().scrollBar(ScrollAxis::kHorizontal).position, 400);  // held in range
 
   // The wheel: a notch toward the user scrolls down a line, with Shift sideways.
   Send(kMsgMouseWheel, Wheel(-kWheelNotch), PackPoint(10, 10));
   EXPECT_EQ(v.position, 140);
   Send(kMsgMouseWheel, Wheel(kWheelNotch, kMkShift), PackPoint(10, 10));
-  EXPECT_EQ(platform->scrollBar(ScrollAxis::kHorizontal).position, 350);
+  EXPECT_EQ(platform->windows().scrollBar(ScrollAxis::kHorizontal).position, 350);
 
   // A larger window shows more and scrolls less.
   Send(kMsgSize, 0, PackPoint(800, 500));
-  EXPECT_FALSE(platform->scrollBar(ScrollAxis::kHorizontal).shown());
+  EXPECT_FALSE(platform->windows().scrollBar(ScrollAxis::kHorizontal).shown());
   EXPECT_EQ(v.position, 100);
 }
 
@@ -99,7 +99,7 @@ TEST_F(ScrolledView, ZoomCommandsAndCtrlWheelKeepTheirAnchor) {
   EXPECT_EQ(view->zoomPercent(), 120);
   // The middle row of the view (image row 250 from the top) stays in the middle.
   EXPECT_EQ(view->model().scroll().y, 250 * 120 / 100 - 150);
-  EXPECT_EQ(platform->scrollBar(ScrollAxis::kVertical).maximum, 719);
+  EXPECT_EQ(platform->windows().scrollBar(ScrollAxis::kVertical).maximum, 719);
 
   // Ctrl+wheel zooms about the pointer: the top-left corner stays put.
   const Point before = view->model().scroll();

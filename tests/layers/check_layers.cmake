@@ -1,6 +1,8 @@
 # Fails when a source folder includes a header of a folder it may not use
-# (the layers only reach downwards), or when a file outside the Windows
-# folders and "_win" files includes a Windows system header. Run as: cmake -DROOT=<repository> -P check_layers.cmake
+# (the layers only reach downwards), when a file outside the Windows
+# folders and "_win" files includes a Windows system header, or when the
+# headless editor's script player and its fake window system reach each
+# other other than through their two interfaces. Run as: cmake -DROOT=<repository> -P check_layers.cmake
 #
 # A folder's entry lists the folders it may include besides itself.
 cmake_minimum_required(VERSION 3.25)
@@ -15,6 +17,14 @@ set(allowed_settings "win32")
 set(allowed_host "job")
 set(allowed_editor "engine;imageio;job;render;resources;settings;win32")
 set(allowed_module "editor;host;job")
+
+# The script player (headless/script*) sees the headless windows only through
+# PlayerScreen; the fake window system (headless/headless_windows, _controls,
+# _queue, _screen) hears of the script only through InputSource.
+set(player_files "^src/editor/headless/script[^/]*$")
+set(player_headers "src/editor/(headless/script[^/]*|script/[^/]*)\\.h")
+set(window_system_files "^src/editor/headless/headless_(windows|controls|queue|screen)\\.(h|cpp)$")
+set(window_system_headers "src/editor/headless/headless_(windows|controls|queue|screen|platform)\\.h")
 
 file(GLOB folders LIST_DIRECTORIES true RELATIVE ${ROOT}/src ${ROOT}/src/*)
 set(faults "")
@@ -36,6 +46,13 @@ foreach(folder IN LISTS folders)
     endif()
     file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"src/")
     foreach(line IN LISTS includes)
+      string(REGEX REPLACE ".*\"(src/[^\"]+)\".*" "\\1" header "${line}")
+      if(shown MATCHES "${player_files}" AND header MATCHES "^${window_system_headers}$")
+        string(APPEND faults "${shown}: the script player includes ${header} (it reaches the windows through PlayerScreen)\n")
+      endif()
+      if(shown MATCHES "${window_system_files}" AND header MATCHES "^${player_headers}$")
+        string(APPEND faults "${shown}: the fake window system includes ${header} (it reaches the script through InputSource)\n")
+      endif()
       string(REGEX REPLACE ".*\"src/([^/\"]+)/.*" "\\1" target "${line}")
       if(target STREQUAL folder OR target IN_LIST allowed_${folder})
         continue()

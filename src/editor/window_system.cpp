@@ -1,8 +1,8 @@
-#include "src/editor/editor_platform.h"
+#include "src/editor/window_system.h"
 
 namespace ulvo {
 
-WindowId EditorPlatform::CreateEditorWindow(const WindowDescription& description) {
+WindowId WindowSystem::CreateEditorWindow(const WindowDescription& description) {
   if (description.object == nullptr) return 0;
   EditorWindow& object = *description.object;
   switch (description.kind) {
