@@ -1,25 +1,26 @@
 #include "src/editor/depth_notice_text.h"
 
+#include "src/resources/editor_ids.h"
+
 namespace ulvo {
 
-std::string DepthNoticeText(DepthNotice notice) {
-  const std::string evenly = "：画像全体を均一にぼかします";
+int DepthNoticeTextId(DepthNotice notice) {
   switch (notice) {
+    case DepthNotice::kHandOffMissing:
+      return IDS_ULVO_NOTICE_MISSING;
+    case DepthNotice::kHandOffOtherSize:
+      return IDS_ULVO_NOTICE_OTHER_SIZE;
+    case DepthNotice::kHandOffOtherRun:
+      return IDS_ULVO_NOTICE_OTHER_RUN;
+    case DepthNotice::kHandOffChanged:
+      return IDS_ULVO_NOTICE_CHANGED;
+    case DepthNotice::kHandOffDamaged:
+      return IDS_ULVO_NOTICE_DAMAGED;
     case DepthNotice::kNone:
     case DepthNotice::kNoDepth:
-      return "距離データなし" + evenly;
-    case DepthNotice::kHandOffMissing:
-      return "距離データ(alpha.dat)が見つかりません" + evenly;
-    case DepthNotice::kHandOffOtherSize:
-      return "距離データ(alpha.dat)は大きさの違う画像のものです" + evenly;
-    case DepthNotice::kHandOffOtherRun:
-      return "距離データ(alpha.dat)は別のセッションのものです" + evenly;
-    case DepthNotice::kHandOffChanged:
-      return "距離データ(alpha.dat)は転送の後で書き換えられました" + evenly;
-    case DepthNotice::kHandOffDamaged:
-      return "距離データ(alpha.dat)が壊れています" + evenly;
+      break;
   }
-  return "距離データなし" + evenly;
+  return IDS_ULVO_NOTICE_NO_DEPTH;
 }
 
 }  // namespace ulvo

@@ -3,14 +3,12 @@
 // user should know that before rendering, and why.
 #pragma once
 
-#include <string>
-
 #include "src/job/depth_notice.h"
 
 namespace ulvo {
 
-// The text for a run without depth (UTF-8); kNone says that nothing is known
-// beyond the missing map. Empty only for runs that have their depth.
-std::string DepthNoticeText(DepthNotice notice);
+// The string table entry for a run without depth; kNone says nothing is
+// known beyond the missing map.
+int DepthNoticeTextId(DepthNotice notice);
 
 }  // namespace ulvo

@@ -27,15 +27,29 @@ bool ParseDialogInteger(const std::string& text, int32_t& value) {
   return true;
 }
 
-std::string FormatRangeMessage(const std::string& pattern, int32_t low, int32_t high) {
-  std::string message = pattern;
-  const auto fill = [&](const std::string& mark, int32_t number) {
-    const size_t at = message.find(mark);
-    if (at != std::string::npos) message.replace(at, mark.size(), std::to_string(number));
-  };
-  fill("%1", low);
-  fill("%2", high);
+std::string FillTextMarks(const std::string& pattern, std::initializer_list<std::string> values) {
+  // Read from the pattern only, so that a value holding a mark stays as it is.
+  const std::vector<std::string> fills(values);
+  std::vector<bool> used(fills.size(), false);
+  std::string message;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    const size_t number = i + 1 < pattern.size() && pattern[i] == '%' && pattern[i + 1] >= '1' &&
+                                  pattern[i + 1] <= '9'
+                              ? static_cast<size_t>(pattern[i + 1] - '1')
+                              : fills.size();
+    if (number < fills.size() && !used[number]) {
+      used[number] = true;
+      message += fills[number];
+      ++i;
+    } else {
+      message += pattern[i];
+    }
+  }
   return message;
+}
+
+std::string FormatRangeMessage(const std::string& pattern, int32_t low, int32_t high) {
+  return FillTextMarks(pattern, {std::to_string(low), std::to_string(high)});
 }
 
 DataExchange::DataExchange(DialogControls& controls, bool save, ValidationTexts texts,

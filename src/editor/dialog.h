@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,10 @@ class DataExchange {
 // An integer as the framework reads one from a field: optional blanks, an
 // optional sign and digits, optional blanks, nothing else, within 32 bits.
 bool ParseDialogInteger(const std::string& text, int32_t& value);
+
+// A string table text with its marks %1, %2, ... filled in, the first of
+// each mark taking the value of its number.
+std::string FillTextMarks(const std::string& pattern, std::initializer_list<std::string> values);
 
 // "%1 から %2 までの..." with the bounds filled in.
 std::string FormatRangeMessage(const std::string& pattern, int32_t low, int32_t high);

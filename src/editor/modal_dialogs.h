@@ -9,6 +9,7 @@
 #include "src/editor/dialog.h"
 #include "src/editor/script/automation_script.h"
 #include "src/editor/window_messages.h"
+#include "src/settings/ui_language.h"
 
 namespace ulvo {
 
@@ -49,6 +50,9 @@ class ModalDialogs {
   // Opens a file or an address as the shell's "open" verb does, shown
   // normally; false when the shell could not.
   virtual bool ShellOpen(WindowId owner, const std::string& target) = 0;
+
+  // The language its templates and the editor's own messages come in.
+  virtual UiLanguage language() const = 0;
 };
 
 }  // namespace ulvo

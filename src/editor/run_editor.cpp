@@ -67,6 +67,7 @@ EditorResult RunEditorOn(EditorPlatform& platform, FilterJob& job, const DepthBu
 EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth, DepthNotice notice) {
   std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
   if (platform == nullptr) return EditorResult::kClosed;
+  UseChosenLanguage(platform->resources());
   return RunEditorOn(*platform, job, depth, notice);
 }
 
@@ -74,31 +75,42 @@ EditorResult RunEditor(FilterJob& job, const DepthBuffer& depth, DepthNotice not
 
 namespace ulvo {
 
-void ShowAboutBox() {
+namespace {
+
+// The build's platform for one dialog of the entry point, in the user's language.
+std::unique_ptr<EditorPlatform> PlatformForMessage() {
   std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
+  if (platform != nullptr) UseChosenLanguage(platform->resources());
+  return platform;
+}
+
+}  // namespace
+
+void ShowAboutBox() {
+  std::unique_ptr<EditorPlatform> platform = PlatformForMessage();
   if (platform != nullptr) platform->dialogs().ShowDialog(0, IDD_ULVO_ABOUT);
 }
 
-namespace {
-constexpr char kDepthCaption[] = "UlvoFilter距離データ";
-}  // namespace
-
 void ShowDepthTransferred(const std::string& elsewhere) {
-  std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
+  std::unique_ptr<EditorPlatform> platform = PlatformForMessage();
   if (platform == nullptr) return;
   if (elsewhere.empty()) {
     platform->dialogs().ShowDialog(0, IDD_ULVO_DEPTH_TRANSFERRED);
     return;
   }
+  EditorResources& texts = platform->resources();
   platform->dialogs().ShowMessageBox(
-      0, "距離データがUlvoFilterへ転送されました\n保存先: " + elsewhere, kDepthCaption,
-      MessageBoxButtons::kOk, MessageBoxIcon::kInformation);
+      0, FillTextMarks(texts.StringResource(IDS_ULVO_DEPTH_ELSEWHERE), {elsewhere}),
+      texts.StringResource(IDS_ULVO_DEPTH_CAPTION), MessageBoxButtons::kOk,
+      MessageBoxIcon::kInformation);
 }
 
 void ShowDepthNotSaved() {
-  std::unique_ptr<EditorPlatform> platform = CreateEditorPlatform();
+  std::unique_ptr<EditorPlatform> platform = PlatformForMessage();
   if (platform == nullptr) return;
-  platform->dialogs().ShowMessageBox(0, "距離データを保存できませんでした", kDepthCaption,
+  EditorResources& texts = platform->resources();
+  platform->dialogs().ShowMessageBox(0, texts.StringResource(IDS_ULVO_DEPTH_NOT_SAVED),
+                                     texts.StringResource(IDS_ULVO_DEPTH_CAPTION),
                                      MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
 }
 

@@ -118,7 +118,8 @@ void CUlvoPiFrame::CreateBars() {
   statusBar_ = platform_.controls().CreateControl(status);
   ShowPatternName(ShortPatternName(platform_.resources().Profile().StringOr("OldPatName", "")));
   if (statusBar_ != 0 && noDepth) {
-    platform_.controls().SetStatusText(window(), 1, DepthNoticeText(active_.depthNotice));
+    platform_.controls().SetStatusText(
+        window(), 1, platform_.resources().StringResource(DepthNoticeTextId(active_.depthNotice)));
   }
 }
 

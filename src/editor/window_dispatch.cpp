@@ -6,8 +6,9 @@ namespace ulvo {
 
 void TellOutOfMemory(ModalDialogs& dialogs) noexcept {
   try {
-    dialogs.ShowMessageBox(0, kOutOfMemoryText, "UlvoFilter", MessageBoxButtons::kOk,
-                           MessageBoxIcon::kWarning);
+    const bool english = dialogs.language() == UiLanguage::kEnglish;
+    dialogs.ShowMessageBox(0, english ? kOutOfMemoryTextEnglish : kOutOfMemoryText, "UlvoFilter",
+                           MessageBoxButtons::kOk, MessageBoxIcon::kWarning);
   } catch (...) {
     // Not even the message fits: the step still ends without harm.
   }

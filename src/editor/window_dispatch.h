@@ -14,8 +14,11 @@
 
 namespace ulvo {
 
-// What the user reads when a step of the editor ran out of memory.
+// What the user reads when a step of the editor ran out of memory. Not in
+// the string table: nothing needs loading when memory has run out.
 inline constexpr char kOutOfMemoryText[] = "メモリが不足しているため、操作を完了できませんでした。";
+inline constexpr char kOutOfMemoryTextEnglish[] =
+    "There is not enough memory to complete the operation.";
 
 std::optional<intptr_t> DeliverMessage(ModalDialogs& dialogs, EditorWindow& window, uint32_t msg,
                                        uintptr_t wParam, intptr_t lParam) noexcept;
@@ -26,7 +29,8 @@ void DeliverPaint(EditorWindow& window, Canvas& canvas) noexcept;
 
 void DeliverWindowDestroyed(ModalDialogs& dialogs, EditorWindow& window) noexcept;
 
-// Shows kOutOfMemoryText in a message box, if even that can be done.
+// Shows kOutOfMemoryText (in the dialogs' language) in a message box, if
+// even that can be done.
 void TellOutOfMemory(ModalDialogs& dialogs) noexcept;
 
 }  // namespace ulvo

@@ -24,9 +24,26 @@
 // The framework's validation messages of dialog fields.
 #define IDS_ULVO_PARSE_INT 61712
 #define IDS_ULVO_PARSE_INT_RANGE 61715
+// Texts of the editor's own beyond the framework's:
+// the depth hand-off's messages and captions, the status bar's notices of a
+// run without depth, the entries of the language list.
+#define IDS_ULVO_DEPTH_CAPTION 2002
+#define IDS_ULVO_DEPTH_ELSEWHERE 2003
+#define IDS_ULVO_DEPTH_NOT_SAVED 2004
+#define IDS_ULVO_NOTICE_NO_DEPTH 2010
+#define IDS_ULVO_NOTICE_MISSING 2011
+#define IDS_ULVO_NOTICE_OTHER_SIZE 2012
+#define IDS_ULVO_NOTICE_OTHER_RUN 2013
+#define IDS_ULVO_NOTICE_CHANGED 2014
+#define IDS_ULVO_NOTICE_DAMAGED 2015
+#define IDS_ULVO_LANGUAGE_AUTOMATIC 2020
+#define IDS_ULVO_LANGUAGE_JAPANESE 2021
+#define IDS_ULVO_LANGUAGE_ENGLISH 2022
+#define IDS_ULVO_LANGUAGE_CHANGED 2023
 
-// The settings dialog.
+// The settings dialog, and its list of the editor's languages.
 #define IDD_ULVO_SETTINGS 135
+#define IDC_ULVO_LANGUAGE 1027
 // Dialog texts and frames that nothing addresses.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -85,6 +85,12 @@ class SettingsEnvironment : public ::testing::Environment {
     // The native module's per-user folder (for the hand-off file) too.
     const std::string state = folder_ + "/state";
     setenv("XDG_STATE_HOME", state.c_str(), 1);
+    // The user the tests play reads Japanese, as under Wine (the Windows
+    // kinds' environment sets the same locale); a test of the English editor
+    // says so in the settings or changes this for its own runs.
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    setenv("LANG", "ja_JP.UTF-8", 1);
   }
   void TearDown() override {
     std::error_code ec;

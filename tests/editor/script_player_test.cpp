@@ -147,6 +147,7 @@ class SilentDialogs : public ModalDialogs {
   DialogResult RunDialog(WindowId, DialogHandler&) override { return DialogResult::kCancel; }
   std::optional<std::string> AskOpenFile(WindowId, const OpenFileRequest&) override { return {}; }
   bool ShellOpen(WindowId, const std::string&) override { return false; }
+  UiLanguage language() const override { return UiLanguage::kJapanese; }
 };
 
 class RecordingWindow : public EditorWindow {

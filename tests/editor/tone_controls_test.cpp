@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "src/editor/depth_notice_text.h"
+#include "src/editor/headless/headless_strings.h"
 #include "src/resources/editor_ids.h"
 #include "tests/editor/frame_run.h"
 
@@ -165,7 +166,8 @@ TEST(FrameToneControls, WithoutDepthTheStatusBarSaysWhy) {
     ToneRun run(false, false);
     run.active.depthNotice = notice;
     run.Go("status");
-    EXPECT_EQ(run.noticePane, DepthNoticeText(notice));
+    EXPECT_EQ(run.noticePane,
+              HeadlessStringResource(DepthNoticeTextId(notice), UiLanguage::kJapanese));
     EXPECT_NE(run.noticePane.find("画像全体を均一にぼかします"), std::string::npos);
     EXPECT_NE(run.log.find("ui: status 1 \"" + run.noticePane + "\""), std::string::npos)
         << run.log;

@@ -1,6 +1,8 @@
 // How a test sets up the headless platform.
 #pragma once
 
+#include <string>
+
 #include "src/editor/geometry.h"
 #include "src/settings/profile_store.h"
 
@@ -13,6 +15,9 @@ struct HeadlessOptions {
   ProfileStore* profile = nullptr;
   // The view's client size once the frame has laid it out.
   Size viewSize{640, 480};
+  // The user's interface language the platform reports; a run by a host
+  // takes it from the locale's environment instead.
+  std::string userLanguage = "ja-JP";
 };
 
 }  // namespace ulvo

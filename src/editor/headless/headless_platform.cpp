@@ -11,10 +11,10 @@ namespace ulvo {
 HeadlessPlatform::HeadlessPlatform(std::string_view script, std::ostream& log,
                                    HeadlessOptions options)
     : log_(log),
-      resources_(options.profile),
+      resources_(options.profile, options.userLanguage),
       screen_(windows_, controls_, queue_),
       player_(script, screen_, log_),
-      dialogs_(player_, log_),
+      dialogs_(player_, resources_, log_),
       windows_(log_, dialogs_, options),
       queue_(windows_, player_),
       controls_(windows_, queue_, log_) {}
@@ -39,6 +39,7 @@ std::unique_ptr<HeadlessPlatform> HeadlessPlatform::FromEnvironment(std::ostream
   }
   // The module's own settings, as on Windows under the module's file name.
   platform->resources_.SetOwnStore(OpenUserProfileStore(FileBaseName(ModuleFilePath())));
+  platform->resources_.TakeUserLanguageFromEnvironment();
   return platform;
 }
 

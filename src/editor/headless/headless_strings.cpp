@@ -1,37 +1,42 @@
 #include "src/editor/headless/headless_strings.h"
 
-#include "src/resources/editor_ids.h"
+#include <string_view>
+
+#include "src/resources/resource_texts.h"
 
 namespace ulvo {
+namespace {
 
-std::string HeadlessStringResource(int id) {
-  switch (id) {
-    case IDR_ULVO_MAINFRAME:
-      return "UlvoFilter V2.8 Pulgin";
-    case IDS_ULVO_PROGRESS_CAPTION:
-      return "UlvoFilterの実行中";
-    case IDS_ULVO_CONFIRM_DISCARD:
-      return "変更を破棄して戻りますか？";
-    case IDS_ULVO_CONFIRM_ABORT:
-      return "本当にフィルタ作業を中止しますか？";
-    case IDS_ULVO_PARSE_INT:
-      return "整数を入力してください。";
-    case IDS_ULVO_PARSE_INT_RANGE:
-      return "%1 から %2 までの整数を入力してください。";
-    default:
-      return {};
-  }
+uint16_t ResourceLanguage(UiLanguage language) {
+  return language == UiLanguage::kEnglish ? kResourceEnglish : kResourceJapanese;
 }
 
-DialogTexts HeadlessDialogTexts(int dialogId) {
-  switch (dialogId) {
-    case IDD_ULVO_ABOUT:
-      return {"UlvoFiltのﾊﾞｰｼﾞｮﾝ情報", ""};
-    case IDD_ULVO_DEPTH_TRANSFERRED:
-      return {"UlvoFilter距離データ", "距離データがUlvoFilterへ転送されました"};
-    default:
-      return {"dialog " + std::to_string(dialogId), ""};
+}  // namespace
+
+std::string HeadlessStringResource(int id, UiLanguage language) {
+  const uint16_t wanted = ResourceLanguage(language);
+  for (const ResourceString& entry : ResourceStrings()) {
+    if (entry.language == wanted && entry.id == id) return entry.text;
   }
+  return {};
+}
+
+DialogTexts HeadlessDialogTexts(int dialogId, UiLanguage language) {
+  const uint16_t wanted = ResourceLanguage(language);
+  DialogTexts texts{"dialog " + std::to_string(dialogId), ""};
+  for (const ResourceDialog& dialog : ResourceDialogs()) {
+    if (dialog.language == wanted && dialog.id == dialogId) texts.title = dialog.caption;
+  }
+  for (const ResourceControl& control : ResourceControls()) {
+    const std::string_view kind = control.kind;
+    if (control.language != wanted || control.dialog != dialogId || *control.text == '\0' ||
+        (kind != "static" && kind != "control:static")) {
+      continue;
+    }
+    if (!texts.text.empty()) texts.text += ' ';
+    texts.text += control.text;
+  }
+  return texts;
 }
 
 }  // namespace ulvo

@@ -68,7 +68,7 @@ DialogButton ScriptedDialogs::ShowMessageBox(WindowId /*owner*/, const std::stri
 }
 
 void ScriptedDialogs::ShowDialog(WindowId /*owner*/, int dialogId) {
-  const DialogTexts texts = HeadlessDialogTexts(dialogId);
+  const DialogTexts texts = HeadlessDialogTexts(dialogId, resources_.language());
   // Escape closes a dialog as its OK button does, so cancel is an answer too.
   Answer(texts.title, texts.text, true, false);
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "src/editor/editor_resources.h"
 #include "src/editor/headless/script_player.h"
 #include "src/editor/headless/ui_log.h"
 #include "src/editor/modal_dialogs.h"
@@ -15,7 +16,8 @@ namespace ulvo {
 
 class ScriptedDialogs : public ModalDialogs {
  public:
-  ScriptedDialogs(ScriptPlayer& player, UiLog log) : player_(player), log_(log) {}
+  ScriptedDialogs(ScriptPlayer& player, const EditorResources& resources, UiLog log)
+      : player_(player), resources_(resources), log_(log) {}
 
   DialogButton ShowMessageBox(WindowId owner, const std::string& text, const std::string& caption,
                               MessageBoxButtons buttons, MessageBoxIcon icon) override;
@@ -27,6 +29,7 @@ class ScriptedDialogs : public ModalDialogs {
   std::optional<std::string> AskOpenFile(WindowId owner, const OpenFileRequest& request) override;
   // Only logged.
   bool ShellOpen(WindowId owner, const std::string& target) override;
+  UiLanguage language() const override { return resources_.language(); }
 
  private:
   // The script's answer if it fits the buttons, else the default button
@@ -35,6 +38,7 @@ class ScriptedDialogs : public ModalDialogs {
                       bool yesNo);
 
   ScriptPlayer& player_;
+  const EditorResources& resources_;
   UiLog log_;
 };
 

@@ -22,6 +22,7 @@ class Win32Dialogs : public ModalDialogs {
   DialogResult RunDialog(WindowId owner, DialogHandler& dialog) override;
   std::optional<std::string> AskOpenFile(WindowId owner, const OpenFileRequest& request) override;
   bool ShellOpen(WindowId owner, const std::string& target) override;
+  UiLanguage language() const override { return resources_.language(); }
 
  private:
   const Win32Resources& resources_;

@@ -106,14 +106,19 @@ DialogButton Win32Dialogs::ShowMessageBox(WindowId owner, const std::string& tex
 
 void Win32Dialogs::ShowDialog(WindowId owner, int dialogId) {
   HWND parent = OwnerWindow(owner);
-  DialogBoxParamW(resources_.instance(), MAKEINTRESOURCEW(dialogId), parent, PlainDialogProc, 0);
+  const DLGTEMPLATE* dialog = resources_.DialogTemplate(dialogId);
+  if (dialog != nullptr) {
+    DialogBoxIndirectParamW(resources_.instance(), dialog, parent, PlainDialogProc, 0);
+  }
 }
 
 DialogResult Win32Dialogs::RunDialog(WindowId owner, DialogHandler& dialog) {
   HWND parent = OwnerWindow(owner);
+  const DLGTEMPLATE* resource = resources_.DialogTemplate(dialog.resource());
+  if (resource == nullptr) return DialogResult::kFailed;
   const INT_PTR result =
-      DialogBoxParamW(resources_.instance(), MAKEINTRESOURCEW(dialog.resource()), parent,
-                      PortableDialogProc, reinterpret_cast<LPARAM>(&dialog));
+      DialogBoxIndirectParamW(resources_.instance(), resource, parent, PortableDialogProc,
+                              reinterpret_cast<LPARAM>(&dialog));
   if (result == IDOK) return DialogResult::kOk;
   return result == IDCANCEL ? DialogResult::kCancel : DialogResult::kFailed;
 }

@@ -35,7 +35,7 @@ Win32Windows::~Win32Windows() {
 
 WindowId Win32Windows::CreateFrameWindow(EditorWindow& frame, int menuId) {
   if (!classes_.registered()) return 0;
-  UniqueMenu menu(LoadMenuW(resources_.instance(), MAKEINTRESOURCEW(menuId)));
+  UniqueMenu menu(resources_.Menu(menuId));
   std::wstring title = Widen(resources_.StringResource(menuId));
   if (title.empty()) title = L"UlvoFilter";
   WindowClasses::Binding& binding = classes_.NewBinding(frame);
@@ -183,7 +183,7 @@ void Win32Windows::ActivateWindow(WindowId window) {
 }
 
 void Win32Windows::ShowPopupMenu(WindowId owner, int menu, int index, Point screen) {
-  UniqueMenu loaded(LoadMenuW(resources_.instance(), MAKEINTRESOURCEW(menu)));
+  UniqueMenu loaded(resources_.Menu(menu));
   HMENU popup = loaded ? GetSubMenu(loaded.get(), index) : nullptr;
   if (popup == nullptr) return;
   TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, ToHwnd(owner),
