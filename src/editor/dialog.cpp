@@ -119,4 +119,13 @@ void DataExchange::Radio(const std::vector<int>& group, int32_t& index) {
   }
 }
 
+void DataExchange::List(int id, int32_t& index) {
+  if (failed_) return;
+  if (save_) {
+    index = controls_.ListSelection(id);
+  } else {
+    controls_.SetListSelection(id, index);
+  }
+}
+
 }  // namespace ulvo

@@ -22,6 +22,10 @@ class DialogControls {
   virtual void SetChecked(int id, bool checked) = 0;
   // Gives a field the keyboard focus with its text selected.
   virtual void Focus(int id) = 0;
+  // A drop-down list: its entries, and the chosen one (-1: none).
+  virtual void SetListItems(int id, const std::vector<std::string>& items) = 0;
+  virtual int ListSelection(int id) = 0;
+  virtual void SetListSelection(int id, int index) = 0;
 };
 
 class DialogHandler {
@@ -63,6 +67,8 @@ class DataExchange {
   void Check(int id, int32_t& flag);
   // The index of the checked button of the group, -1 when none is.
   void Radio(const std::vector<int>& group, int32_t& index);
+  // The chosen entry of a drop-down list, -1 when none is.
+  void List(int id, int32_t& index);
 
   bool failed() const { return failed_; }
 

@@ -19,13 +19,14 @@ constexpr int kMaxBlur = 1017;
 constexpr int kDepthPrecision = 1016;
 constexpr int kFocusDepth = 1019;
 constexpr int kEnterExec = 1023;
+constexpr int kLanguage = 1027;
 const std::vector<int> kPreviewGroup = {1007, 1008, 1009, 1004, 1005};
 const std::vector<int> kFullGroup = {1010, 1011, 1012, 1002, 1003};
 
 }  // namespace
 
 SettingsDialogValues SettingsDialogOpening(const PluginSettings& s, uint8_t focusDepth,
-                                           int32_t blurLimit) {
+                                           int32_t blurLimit, LanguageChoice language) {
   SettingsDialogValues v;
   v.previewIndex = s.PrevSkip - 1;
   v.fullIndex = s.FullSkip - 1;
@@ -42,7 +43,19 @@ SettingsDialogValues SettingsDialogOpening(const PluginSettings& s, uint8_t focu
   v.focusDepth = focusDepth;
   v.enterExec = s.EnterExec;
   v.blurLimit = blurLimit;
+  v.language = static_cast<int32_t>(language);
   return v;
+}
+
+LanguageChoice ChosenLanguage(const SettingsDialogValues& values) {
+  switch (values.language) {
+    case static_cast<int32_t>(LanguageChoice::kJapanese):
+      return LanguageChoice::kJapanese;
+    case static_cast<int32_t>(LanguageChoice::kEnglish):
+      return LanguageChoice::kEnglish;
+    default:
+      return LanguageChoice::kAutomatic;
+  }
 }
 
 void ApplySettingsDialog(const SettingsDialogValues& v, PluginSettings& s, uint8_t& focusDepth) {
@@ -67,8 +80,12 @@ int32_t SettingsBlurLimit(int32_t patternWidth, int32_t patternHeight) {
 }
 
 SettingsDialog::SettingsDialog(SettingsDialogValues values, ValidationTexts texts,
-                               std::function<void(const std::string&)> complain)
-    : values_(std::move(values)), texts_(std::move(texts)), complain_(std::move(complain)) {}
+                               std::function<void(const std::string&)> complain,
+                               std::vector<std::string> languageNames)
+    : values_(std::move(values)),
+      texts_(std::move(texts)),
+      complain_(std::move(complain)),
+      languageNames_(std::move(languageNames)) {}
 
 std::vector<std::vector<int>> SettingsDialog::radioGroups() const {
   return {kPreviewGroup, kFullGroup};
@@ -89,9 +106,11 @@ void SettingsDialog::Exchange(DataExchange& dx, SettingsDialogValues& v) const {
   dx.Integer(kDepthPrecision, v.depthPrecision, 1, 128);
   dx.Integer(kFocusDepth, v.focusDepth, 0, 255);
   dx.Check(kEnterExec, v.enterExec);
+  dx.List(kLanguage, v.language);
 }
 
 void SettingsDialog::OnInit(DialogControls& controls) {
+  controls.SetListItems(kLanguage, languageNames_);
   DataExchange dx(controls, false, texts_, complain_);
   SettingsDialogValues shown = values_;
   Exchange(dx, shown);

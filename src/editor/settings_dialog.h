@@ -9,6 +9,7 @@
 
 #include "src/editor/dialog.h"
 #include "src/settings/plugin_settings.h"
+#include "src/settings/ui_language.h"
 
 namespace ulvo {
 
@@ -29,11 +30,15 @@ struct SettingsDialogValues {
   int32_t depthPrecision = 0;
   int32_t focusDepth = 0;
   int32_t enterExec = 0;
+  int32_t language = 0;  // the chosen entry of the language list: LanguageChoice's order
 };
 
 // What the dialog opens with; the save box always starts unticked.
 SettingsDialogValues SettingsDialogOpening(const PluginSettings& settings, uint8_t focusDepth,
-                                           int32_t blurLimit);
+                                           int32_t blurLimit,
+                                           LanguageChoice language = LanguageChoice::kAutomatic);
+// The language the list holds chosen (automatic when none is).
+LanguageChoice ChosenLanguage(const SettingsDialogValues& values);
 // Takes confirmed values back: into the settings and the working focus
 // depth (its low 8 bits). A precision group with no button checked keeps
 // its skip factor.
@@ -49,8 +54,11 @@ class SettingsDialog : public DialogHandler {
  public:
   static constexpr int kResource = 135;
 
+  // `languageNames`: the entries of the language list, in LanguageChoice's
+  // order (automatic, Japanese, English).
   SettingsDialog(SettingsDialogValues values, ValidationTexts texts,
-                 std::function<void(const std::string&)> complain);
+                 std::function<void(const std::string&)> complain,
+                 std::vector<std::string> languageNames = {});
 
   int resource() const override { return kResource; }
   std::vector<std::vector<int>> radioGroups() const override;
@@ -66,6 +74,7 @@ class SettingsDialog : public DialogHandler {
   SettingsDialogValues values_;
   ValidationTexts texts_;
   std::function<void(const std::string&)> complain_;
+  std::vector<std::string> languageNames_;
 };
 
 }  // namespace ulvo

@@ -93,13 +93,30 @@ void CUlvoFilterView::OpenSettings() {
   };
   // The maximum blur is bounded by the pattern's size; without a pattern by
   // the widest blur the engine takes.
+  EditorResources& resources = platform_.resources();
+  const LanguageChoice storedLanguage = ReadLanguageChoice(resources.Profile());
   SettingsDialog dialog(
       SettingsDialogOpening(settings_, active_.ActiveFocusDepth,
-                            SettingsBlurLimit(pattern_.width(), pattern_.height())),
-      ValidationTexts{platform_.resources().StringResource(IDS_ULVO_PARSE_INT),
-                      platform_.resources().StringResource(IDS_ULVO_PARSE_INT_RANGE)},
-      tell);
+                            SettingsBlurLimit(pattern_.width(), pattern_.height()), storedLanguage),
+      ValidationTexts{resources.StringResource(IDS_ULVO_PARSE_INT),
+                      resources.StringResource(IDS_ULVO_PARSE_INT_RANGE)},
+      tell,
+      {resources.StringResource(IDS_ULVO_LANGUAGE_AUTOMATIC),
+       resources.StringResource(IDS_ULVO_LANGUAGE_JAPANESE),
+       resources.StringResource(IDS_ULVO_LANGUAGE_ENGLISH)});
   if (platform_.dialogs().RunDialog(window(), dialog) != DialogResult::kOk) return;
+  // The language is stored as soon as the user changes it (a stored value
+  // the editor does not know stays until then); the windows already open
+  // keep theirs.
+  const LanguageChoice language = ChosenLanguage(dialog.values());
+  if (language != storedLanguage) {
+    WriteLanguageChoice(resources.Profile(), language);
+    if (ResolveLanguage(language, resources.UserInterfaceLanguage()) != resources.language()) {
+      platform_.dialogs().ShowMessageBox(0, resources.StringResource(IDS_ULVO_LANGUAGE_CHANGED),
+                                         caption, MessageBoxButtons::kOk,
+                                         MessageBoxIcon::kInformation);
+    }
+  }
   ApplySettingsDialog(dialog.values(), settings_, active_.ActiveFocusDepth);
   if (frame_ != nullptr) frame_->RefreshFocusField();
   if (dialog.values().save != 0) {

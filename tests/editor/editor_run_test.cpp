@@ -34,6 +34,7 @@ struct EditorSession {
   std::string Go(const std::string& script, HeadlessOptions options = {}) {
     std::ostringstream log;
     HeadlessPlatform platform(script, log, options);
+    if (chooseLanguage) UseChosenLanguage(platform.resources());
     RunEditorOn(platform, job, depth);
     hostEnabled = platform.windows().hostEnabled();
     remainingSteps = platform.player().remainingSteps();
@@ -44,6 +45,7 @@ struct EditorSession {
   FilterJob job;
   DepthBuffer depth;
   std::vector<uint8_t> in, out;
+  bool chooseLanguage = false;  // as a run by a host does: stored choice, user's language
   bool hostEnabled = false;
   size_t remainingSteps = 0;
   bool windowsLeft = true;
@@ -171,9 +173,10 @@ TEST(EditorRun, KeysFinishAndCancel) {
 TEST(EditorRun, AboutCommandShowsTheAboutBoxAndKeepsTheEditorOpen) {
   EditorSession run;
   const std::string log = run.Go("command 57664\nanswer ok\ncommand 57665\n");
-  EXPECT_NE(log.find("ui: dialog \"UlvoFiltのﾊﾞｰｼﾞｮﾝ情報\" \"Aperture patterns are read with libtiff. "
-                     "Depth-of-field rendering: UlvoFilter 2.8 engine.\" -> ok"),
-            std::string::npos)
+  EXPECT_NE(
+      log.find("ui: dialog \"UlvoFiltのﾊﾞｰｼﾞｮﾝ情報\" \"Aperture patterns are read with libtiff. "
+               "Depth-of-field rendering: UlvoFilter 2.8 engine.\" -> ok"),
+      std::string::npos)
       << log;
   EXPECT_EQ(run.job.accepted, 1);
 }
@@ -270,6 +273,47 @@ TEST(EditorRun, ScreenshotWritesTheDisplayedImage) {
   EXPECT_EQ(bytes[54], run.in[0]);
   EXPECT_EQ(bytes[56], run.in[2]);
   std::remove(file.c_str());
+}
+
+// The editor speaks the user's interface language until the settings say
+// otherwise; a new choice is stored when it changes and holds from the next
+// editor on, which the user is told.
+TEST(EditorRun, TheLanguageFollowsTheUserUnlessTheSettingsChooseOne) {
+  MemoryProfileStore store;
+  HeadlessOptions english;
+  english.profile = &store;
+  english.userLanguage = "en-US";
+  EditorSession run;
+  run.chooseLanguage = true;
+  std::string log = run.Go(
+      "command 57664\nanswer ok\ncommand 32790\nchoose 1027 1\nanswer ok\n"
+      "answer ok\ncommand 57665\n",
+      english);
+  EXPECT_NE(log.find("ui: dialog \"About UlvoFilter\""), std::string::npos) << log;
+  EXPECT_NE(log.find("ui: choose 1027 \"日本語\""), std::string::npos) << log;
+  EXPECT_NE(log.find("\"The new language applies the next time the filter window opens.\" -> ok"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(std::get<std::string>(store.values["Language"]), "ja");
+
+  // The next editor is Japanese; choosing what is stored tells nothing.
+  log = run.Go("command 57664\nanswer ok\ncommand 32790\nanswer ok\ncommand 57665\n", english);
+  EXPECT_NE(log.find("ui: dialog \"UlvoFiltのﾊﾞｰｼﾞｮﾝ情報\""), std::string::npos) << log;
+  EXPECT_EQ(log.find("次にフィルタの画面を開いたとき"), std::string::npos) << log;
+
+  // Back to automatic: stored at once, in effect next time (English again).
+  log = run.Go("command 32790\nchoose 1027 0\nanswer ok\nanswer ok\ncommand 57665\n", english);
+  EXPECT_NE(log.find("言語の変更は、次にフィルタの画面を開いたときに有効になります。"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(std::get<std::string>(store.values["Language"]), "auto");
+
+  // A value the editor does not know means automatic and is left alone
+  // unless the user picks a language.
+  store.values["Language"] = std::string("fr");
+  log = run.Go("command 32790\nanswer ok\ncommand 57664\nanswer ok\ncommand 57665\n", english);
+  EXPECT_NE(log.find("ui: dialog \"About UlvoFilter\""), std::string::npos) << log;
+  EXPECT_EQ(std::get<std::string>(store.values["Language"]), "fr");
 }
 
 }  // namespace

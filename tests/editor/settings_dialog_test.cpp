@@ -61,8 +61,13 @@ class FakeControls : public DialogControls {
   bool Checked(int id) override { return checks[id]; }
   void SetChecked(int id, bool checked) override { checks[id] = checked; }
   void Focus(int id) override { focus = id; }
+  void SetListItems(int id, const std::vector<std::string>& items) override { lists[id] = items; }
+  int ListSelection(int id) override { return selections.count(id) ? selections[id] : -1; }
+  void SetListSelection(int id, int index) override { selections[id] = index; }
   std::map<int, std::string> texts;
   std::map<int, bool> checks;
+  std::map<int, std::vector<std::string>> lists;
+  std::map<int, int> selections;
   int focus = 0;
 };
 
@@ -153,6 +158,26 @@ TEST(SettingsDialogRun, TheSaveBoxWritesEverythingAndCancelNothing) {
   EXPECT_EQ(cancelled.settings.Ndepth, 10);
   EXPECT_EQ(cancelled.store.values.count("KeepPattern"), 0u);
   EXPECT_NE(cancelled.log.find("dialog 135 -> cancel"), std::string::npos);
+}
+
+// The language list shows the stored choice and hands back the one chosen.
+TEST(SettingsDialog, TheLanguageListHoldsTheChoice) {
+  PluginSettings s;
+  SettingsDialog dialog(SettingsDialogOpening(s, 0, 63, LanguageChoice::kEnglish), {"", ""},
+                        [](const std::string&) {}, {"自動", "日本語", "English"});
+  FakeControls controls;
+  dialog.OnInit(controls);
+  EXPECT_EQ(controls.lists[1027], (std::vector<std::string>{"自動", "日本語", "English"}));
+  EXPECT_EQ(controls.selections[1027], 2);
+  controls.selections[1027] = 1;
+  ASSERT_TRUE(dialog.OnOk(controls));
+  EXPECT_EQ(ChosenLanguage(dialog.values()), LanguageChoice::kJapanese);
+  // No entry chosen (or one the list does not have) is automatic.
+  for (const int none : {-1, 3}) {
+    controls.selections[1027] = none;
+    ASSERT_TRUE(dialog.OnOk(controls));
+    EXPECT_EQ(ChosenLanguage(dialog.values()), LanguageChoice::kAutomatic);
+  }
 }
 
 }  // namespace

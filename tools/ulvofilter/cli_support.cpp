@@ -55,7 +55,8 @@ std::string Wrap(const std::string& text, size_t width, const std::string& first
     const std::string word = text.substr(pos, end - pos);
     pos = end;
     if (!lineEmpty && column + 1 + word.size() > width) {
-      out += "\n" + std::string(indent, ' ');
+      out += '\n';
+      out.append(indent, ' ');
       column = indent;
       lineEmpty = true;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -29,12 +30,34 @@ class ScriptedControls : public DialogControls {
     checks_[id] = checked;
   }
   void Focus(int id) override { focus = id; }
+  void SetListItems(int id, const std::vector<std::string>& items) override {
+    lists_[id] = items;
+    selections_[id] = -1;
+  }
+  int ListSelection(int id) override {
+    const auto found = selections_.find(id);
+    return found != selections_.end() ? found->second : -1;
+  }
+  void SetListSelection(int id, int index) override {
+    const auto list = lists_.find(id);
+    const bool valid =
+        list != lists_.end() && index >= 0 && static_cast<size_t>(index) < list->second.size();
+    selections_[id] = valid ? index : -1;
+  }
+  // The entry a `choose` step picked, or nothing when the list has no such entry.
+  std::optional<std::string> Choose(int id, int index) {
+    SetListSelection(id, index);
+    if (ListSelection(id) < 0) return std::nullopt;
+    return lists_[id][static_cast<size_t>(index)];
+  }
   int focus = 0;
 
  private:
   std::vector<std::vector<int>> groups_;
   std::map<int, std::string> texts_;
   std::map<int, bool> checks_;
+  std::map<int, std::vector<std::string>> lists_;
+  std::map<int, int> selections_;
 };
 
 }  // namespace
@@ -86,6 +109,13 @@ DialogResult ScriptedDialogs::RunDialog(WindowId /*owner*/, DialogHandler& dialo
       case ScriptOp::kType:
         controls.SetText(step.control, step.text);
         log_("type " + control + " \"" + step.text + "\"");
+        break;
+      case ScriptOp::kChoose:
+        if (const std::optional<std::string> entry = controls.Choose(step.control, step.index)) {
+          log_("choose " + control + " \"" + *entry + "\"");
+        } else {
+          log_("choose " + control + ": no entry " + std::to_string(step.index));
+        }
         break;
       case ScriptOp::kCheck:
         controls.SetChecked(step.control, step.index != 0);

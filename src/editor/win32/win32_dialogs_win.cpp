@@ -43,6 +43,20 @@ class DialogWindowControls : public DialogControls {
       SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
     }
   }
+  void SetListItems(int id, const std::vector<std::string>& items) override {
+    SendDlgItemMessageW(dialog_, id, CB_RESETCONTENT, 0, 0);
+    for (const std::string& item : items) {
+      const std::wstring wide = Widen(item);
+      SendDlgItemMessageW(dialog_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+  }
+  int ListSelection(int id) override {
+    const LRESULT index = SendDlgItemMessageW(dialog_, id, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int>(index);
+  }
+  void SetListSelection(int id, int index) override {
+    SendDlgItemMessageW(dialog_, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
 
  private:
   HWND dialog_;
