@@ -72,6 +72,9 @@ class ControlSet {
   virtual bool BarShown(WindowId bar) = 0;
   // Shows a text in a pane of the frame's status bar.
   virtual void SetStatusText(WindowId frame, int pane, const std::string& text) = 0;
+  // Shows the prompt of the menu item or toolbar button pointed at in the
+  // status bar's second pane; an empty prompt puts the pane's own text back.
+  virtual void ShowPrompt(WindowId frame, const std::string& prompt) = 0;
 
   // Items of a modeless dialog by their ids.
   virtual void SetDialogItemText(WindowId dialog, int item, const std::string& text) = 0;

@@ -174,6 +174,10 @@ std::optional<intptr_t> CUlvoFilterView::OnMessage(uint32_t msg, uintptr_t wPara
     case kMsgTimer:
       OnTimer(wParam);
       return 0;
+    case kMsgMenuSelect:
+      // The right-click menu's items prompt in the frame's status bar.
+      if (frame_ != nullptr) frame_->OnMenuSelect(wParam, lParam);
+      return 0;
     case kMsgLButtonUp:
       OnLeftButtonUp(wParam, PointOf(lParam));
       return std::nullopt;  // default processing follows

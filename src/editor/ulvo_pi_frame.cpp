@@ -1,5 +1,6 @@
 #include "src/editor/ulvo_pi_frame.h"
 
+#include "src/editor/command_text.h"
 #include "src/editor/depth_notice_text.h"
 #include "src/editor/tone_controls.h"
 #include "src/resources/editor_ids.h"
@@ -50,6 +51,7 @@ bool CUlvoPiFrame::Create() {
     return false;
   }
   CreateBars();
+  ShowBarChecks();
   view_->OnInitialUpdate(window());
   platform_.windows().ShowFrameWindow(window());
   return true;
@@ -152,7 +154,29 @@ bool CUlvoPiFrame::OnCommand(uint32_t id) {
     return false;
   }
   if (bar != 0) platform_.controls().ShowBar(bar, !platform_.controls().BarShown(bar));
+  ShowBarChecks();
   return true;
+}
+
+void CUlvoPiFrame::ShowBarChecks() {
+  platform_.windows().CheckMenuItem(window(), ID_ULVO_VIEW_TOOLBAR,
+                                    toolbar_ != 0 && platform_.controls().BarShown(toolbar_));
+  platform_.windows().CheckMenuItem(window(), ID_ULVO_VIEW_STATUS_BAR,
+                                    statusBar_ != 0 && platform_.controls().BarShown(statusBar_));
+}
+
+void CUlvoPiFrame::OnMenuSelect(uintptr_t wParam, intptr_t lParam) {
+  if (statusBar_ == 0) return;
+  const uint32_t id = LowWord(wParam);
+  const uint32_t flags = HighWord(wParam);
+  // A closed menu, a popup's title or a separator has no prompt: the pane
+  // shows its own text again.
+  std::string prompt;
+  if (!(flags == kMenuClosed && lParam == 0) &&
+      (flags & (kMenuFlagPopup | kMenuFlagSeparator)) == 0) {
+    prompt = CommandPrompt(platform_.resources().StringResource(static_cast<int>(id)));
+  }
+  platform_.controls().ShowPrompt(window(), prompt);
 }
 
 void CUlvoPiFrame::Destroy() {
@@ -206,6 +230,9 @@ std::optional<intptr_t> CUlvoPiFrame::OnMessage(uint32_t msg, uintptr_t wParam, 
       if ((code == 0 || (code == 1 && lParam == 0)) && RouteCommand(id)) return 0;
       return std::nullopt;
     }
+    case kMsgMenuSelect:
+      OnMenuSelect(wParam, lParam);
+      return 0;
     case kMsgClose:
       // Close box, Alt+F4, system menu: the document refuses, the editor stays.
       if (doc_->CanCloseFrame()) Destroy();

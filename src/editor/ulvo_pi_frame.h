@@ -50,11 +50,16 @@ class CUlvoPiFrame : public EditorWindow, public CommandTarget {
   void RefreshFocusField();
   // Shows a pattern's short name in the status bar.
   void ShowPatternName(const std::string& shortName);
+  // A menu item is pointed at (the menu bar's or the right-click menu's):
+  // its prompt shows in the status bar until the menu closes.
+  void OnMenuSelect(uintptr_t wParam, intptr_t lParam);
 
   int hardnessIndex() const { return hardnessIndex_; }
   int brightnessIndex() const { return brightnessIndex_; }
   WindowId toolbar() const { return toolbar_; }
   WindowId statusBar() const { return statusBar_; }
+  // The View menu's items of the two bars carry a check while their bar shows.
+  void ShowBarChecks();
 
   std::optional<intptr_t> OnMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
   void OnWindowDestroyed() override;

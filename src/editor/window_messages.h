@@ -28,6 +28,12 @@ inline constexpr uint32_t kMsgSysKeyUp = 0x0105;
 inline constexpr uint32_t kMsgCommand = 0x0111;
 inline constexpr uint32_t kMsgSysCommand = 0x0112;
 inline constexpr uint32_t kMsgTimer = 0x0113;
+// A menu item is pointed at: first parameter the item's command (or a
+// popup's index) and its flags, which are all set once the menu closes.
+inline constexpr uint32_t kMsgMenuSelect = 0x011F;
+inline constexpr uint32_t kMenuFlagPopup = 0x0010;
+inline constexpr uint32_t kMenuFlagSeparator = 0x0800;
+inline constexpr uint32_t kMenuClosed = 0xFFFF;
 // Scroll bar requests: first parameter's low word the request (ScrollRequest);
 // the platforms hand the thumb position, at full 32-bit width, in the second.
 inline constexpr uint32_t kMsgHScroll = 0x0114;

@@ -53,6 +53,8 @@ class WindowSystem {
   virtual void DestroyEditorWindow(WindowId window) = 0;
   // Greys the Close item of the window's system menu.
   virtual void DisableCloseMenuItem(WindowId frame) = 0;
+  // Shows or clears the check mark of an item of the frame's menu.
+  virtual void CheckMenuItem(WindowId frame, int id, bool checked) = 0;
   virtual void Invalidate(WindowId window, bool erase) = 0;
   // Shows the window's scroll bars as described (hidden where all fits).
   virtual void SetScrollBars(WindowId window, const ScrollBarState& horizontal,

@@ -186,5 +186,31 @@ TEST(FrameToneControls, StatusBarShowsThePatternAndBarsCanBeSwitched) {
   EXPECT_NE(run.log.find("ui: bar 59392 hidden"), std::string::npos) << run.log;
 }
 
+// Pointing at a menu item shows its prompt in the second pane until the
+// menu closes; the right-click menu's items too. The View menu's bar items
+// carry a check while their bar shows.
+TEST(FrameToneControls, MenuItemsPromptAndTheBarItemsShowTheirState) {
+  ToneRun run(false, false);
+  run.Go(
+      "post frame 0x11F 32772 1\npost frame 0x11F 0x00100002 1\npost view 0x11F 32800 1\n"
+      "post frame 0x11F 0xFFFF0000 0\ncommand 59393\ncommand 59393\n");
+  const std::string prompts[] = {"ui: prompt \"全体にUlvoFilterを実行する\"", "ui: prompt ended",
+                                 "ui: prompt \"絞りパターンを読み込む\"", "ui: prompt ended"};
+  size_t at = 0;
+  for (const std::string& line : prompts) {
+    at = run.log.find(line, at);
+    ASSERT_NE(at, std::string::npos) << line << "\n" << run.log;
+    ++at;
+  }
+  for (const char* check :
+       {"ui: menu check 59392 on", "ui: menu check 59393 on", "ui: menu check 59393 off"}) {
+    EXPECT_NE(run.log.find(check), std::string::npos) << check << "\n" << run.log;
+  }
+  EXPECT_LT(run.log.find("ui: menu check 59393 off"), run.log.rfind("ui: menu check 59393 on"));
+  // The notice of the run without depth is the pane's own text throughout.
+  EXPECT_EQ(run.noticePane,
+            HeadlessStringResource(IDS_ULVO_NOTICE_NO_DEPTH, UiLanguage::kJapanese));
+}
+
 }  // namespace
 }  // namespace ulvo

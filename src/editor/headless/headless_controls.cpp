@@ -79,6 +79,11 @@ void HeadlessControls::SetStatusText(WindowId frame, int pane, const std::string
   log_("status " + std::to_string(pane) + " \"" + text + "\"");
 }
 
+void HeadlessControls::ShowPrompt(WindowId frame, const std::string& prompt) {
+  if (frame == 0 || frame != windows_.frameWindow()) return;
+  log_(prompt.empty() ? std::string("prompt ended") : "prompt \"" + prompt + "\"");
+}
+
 void HeadlessControls::LogStatusBar() const {
   for (int pane = 0; pane < 2; ++pane) {
     log_("status " + std::to_string(pane) + " \"" + statusTexts_[pane] + "\"");

@@ -111,6 +111,11 @@ void HeadlessWindows::DisableCloseMenuItem(WindowId frame) {
   if (frame == frame_ && frame_ != 0) closeItemDisabled_ = true;
 }
 
+void HeadlessWindows::CheckMenuItem(WindowId frame, int id, bool checked) {
+  if (frame != frame_ || frame_ == 0) return;
+  log_("menu check " + std::to_string(id) + (checked ? " on" : " off"));
+}
+
 void HeadlessWindows::Invalidate(WindowId /*window*/, bool /*erase*/) {}
 
 void HeadlessWindows::SetScrollBars(WindowId window, const ScrollBarState& horizontal,

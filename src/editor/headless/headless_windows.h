@@ -35,6 +35,8 @@ class HeadlessWindows : public WindowSystem {
   void ShowFrameWindow(WindowId frame) override;
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
+  // Logged as `menu check ID on|off`.
+  void CheckMenuItem(WindowId frame, int id, bool checked) override;
   void Invalidate(WindowId window, bool erase) override;
   void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
                      const ScrollBarState& vertical) override;

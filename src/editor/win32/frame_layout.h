@@ -42,6 +42,11 @@ class FrameLayout {
   // A window is being destroyed; when it is the frame, its bars go with it.
   void WindowDestroyed(HWND window);
 
+  // A pane's own text, kept for when a prompt has been shown over it.
+  void SetStatusText(int pane, std::wstring text);
+  // A command's prompt in the second pane; empty: the pane's own text again.
+  void ShowPrompt(const std::wstring& prompt);
+
  private:
   LRESULT ToolbarCustomDraw(NMCUSTOMDRAW& draw);
   bool OnBarNotify(NMHDR& header);
@@ -53,6 +58,7 @@ class FrameLayout {
   HWND toolbar_ = nullptr;
   std::vector<UniqueGdiObject> fonts_;  // of the toolbar's lists, while they live
   std::wstring tipText_;                // the tooltip being shown
+  std::wstring paneTexts_[2];           // the status panes' own texts
 };
 
 }  // namespace ulvo::win32

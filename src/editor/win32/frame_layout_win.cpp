@@ -67,15 +67,29 @@ bool FrameLayout::OnBarNotify(NMHDR& header) {
     tip.lpszText = tipText_.data();
     return true;
   }
-  if (header.code == static_cast<UINT>(TBN_HOTITEMCHANGE) && header.hwndFrom == toolbar_ &&
-      statusBar_ != nullptr) {
+  if (header.code == static_cast<UINT>(TBN_HOTITEMCHANGE) && header.hwndFrom == toolbar_) {
     const auto& hot = reinterpret_cast<const NMTBHOTITEM&>(header);
     std::wstring prompt;
     if ((hot.dwFlags & HICF_LEAVING) == 0)
       prompt = Widen(CommandPrompt(resources_.StringResource(hot.idNew)));
-    SendMessageW(statusBar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(prompt.c_str()));
+    ShowPrompt(prompt);
   }
   return false;
+}
+
+void FrameLayout::SetStatusText(int pane, std::wstring text) {
+  if (pane < 0 || pane > 1) return;
+  paneTexts_[pane] = std::move(text);
+  if (statusBar_ == nullptr) return;
+  // The first pane stands out, as the pattern name it shows should.
+  const WPARAM where = static_cast<WPARAM>(pane) | (pane == 0 ? SBT_POPOUT : 0);
+  SendMessageW(statusBar_, SB_SETTEXTW, where, reinterpret_cast<LPARAM>(paneTexts_[pane].c_str()));
+}
+
+void FrameLayout::ShowPrompt(const std::wstring& prompt) {
+  if (statusBar_ == nullptr) return;
+  const std::wstring& text = prompt.empty() ? paneTexts_[1] : prompt;
+  SendMessageW(statusBar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 }  // namespace ulvo::win32

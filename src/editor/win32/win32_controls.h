@@ -28,6 +28,7 @@ class Win32Controls : public ControlSet {
   void ShowBar(WindowId bar, bool show) override;
   bool BarShown(WindowId bar) override;
   void SetStatusText(WindowId frame, int pane, const std::string& text) override;
+  void ShowPrompt(WindowId frame, const std::string& prompt) override;
   void SetDialogItemText(WindowId dialog, int item, const std::string& text) override;
   std::string DialogItemText(WindowId dialog, int item) override;
   void SetDialogProgress(WindowId dialog, int item, const ProgressBarState& state) override;

@@ -194,12 +194,13 @@ bool Win32Controls::BarShown(WindowId bar) {
 }
 
 void Win32Controls::SetStatusText(WindowId frame, int pane, const std::string& text) {
-  HWND statusBar = layout_.statusBar();
-  if (statusBar == nullptr || ToHwnd(frame) != layout_.frame()) return;
-  const std::wstring wide = Widen(text);
-  // The first pane stands out, as the pattern name it shows should.
-  const WPARAM where = static_cast<WPARAM>(pane) | (pane == 0 ? SBT_POPOUT : 0);
-  SendMessageW(statusBar, SB_SETTEXTW, where, reinterpret_cast<LPARAM>(wide.c_str()));
+  if (ToHwnd(frame) != layout_.frame()) return;
+  layout_.SetStatusText(pane, Widen(text));
+}
+
+void Win32Controls::ShowPrompt(WindowId frame, const std::string& prompt) {
+  if (ToHwnd(frame) != layout_.frame()) return;
+  layout_.ShowPrompt(Widen(prompt));
 }
 
 void Win32Controls::SetDialogItemText(WindowId dialog, int item, const std::string& text) {

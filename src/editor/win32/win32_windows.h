@@ -30,6 +30,7 @@ class Win32Windows : public WindowSystem {
   void ShowFrameWindow(WindowId frame) override;
   void DestroyEditorWindow(WindowId window) override;
   void DisableCloseMenuItem(WindowId frame) override;
+  void CheckMenuItem(WindowId frame, int id, bool checked) override;
   void Invalidate(WindowId window, bool erase) override;
   void SetScrollBars(WindowId window, const ScrollBarState& horizontal,
                      const ScrollBarState& vertical) override;

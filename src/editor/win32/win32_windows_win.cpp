@@ -138,6 +138,14 @@ void Win32Windows::DisableCloseMenuItem(WindowId frame) {
   if (systemMenu != nullptr) EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
 }
 
+void Win32Windows::CheckMenuItem(WindowId frame, int id, bool checked) {
+  HMENU menu = GetMenu(ToHwnd(frame));
+  if (menu != nullptr) {
+    ::CheckMenuItem(menu, static_cast<UINT>(id),
+                    MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  }
+}
+
 void Win32Windows::Invalidate(WindowId window, bool erase) {
   if (window != 0) InvalidateRect(ToHwnd(window), nullptr, erase ? TRUE : FALSE);
 }
