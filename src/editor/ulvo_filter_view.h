@@ -87,7 +87,8 @@ class CUlvoFilterView : public EditorWindow, public CommandTarget {
   // Draws the pattern straight onto the view, centred at a client point:
   // ANDed with Shift, copied with Ctrl; the next paint removes it.
   void StampPattern(Point client, uintptr_t keys);
-  void OpenHelp(bool online);
+  // The local help page in the editor's language.
+  void OpenHelp();
   // A pixel (column, bottom-up row) of the job's image; needs a job.
   bool InsideImage(Point pixel) const;
   // The job's picture, the loaded pattern and the current values as a

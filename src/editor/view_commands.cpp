@@ -14,9 +14,6 @@
 namespace ulvo {
 namespace {
 
-// The project's online help page.
-constexpr const char* kOnlineHelpAddress = "https://ulvosoft.example/ulvofilter/help/";
-
 // What the pattern loader has to say, in a message box.
 class BoxMessages : public UserMessages {
  public:
@@ -75,12 +72,12 @@ bool CUlvoFilterView::OnCommand(uint32_t id) {
     case ID_ULVO_TB_PATTERN_WINDOW:
       patternWindow_.Toggle(MainWindow());
       return true;
+    // The online help command, no longer in the menu, opens the local page
+    // too until the project has a site.
     case ID_ULVO_HELP_HTML:
     case ID_ULVO_POPUP_HELP:
-      OpenHelp(false);
-      return true;
     case ID_ULVO_HELP_WEB:
-      OpenHelp(true);
+      OpenHelp();
       return true;
     // Zoom from the menus and the toolbar keeps the middle of the view.
     case ID_ULVO_ZOOM_IN:
@@ -325,10 +322,10 @@ void CUlvoFilterView::RunFull() {
   if (settings_.QuickEnd != 0) Finish();
 }
 
-void CUlvoFilterView::OpenHelp(bool online) {
+void CUlvoFilterView::OpenHelp() {
+  EditorResources& resources = platform_.resources();
   const std::string target =
-      online ? std::string(kOnlineHelpAddress)
-             : LocalHelpPage(HostFolder(platform_.resources().HostExecutablePath()));
+      LocalHelpPage(HostFolder(resources.HostExecutablePath()), resources.language());
   // A page that cannot be opened is not reported.
   platform_.dialogs().ShellOpen(window(), target);
 }

@@ -41,8 +41,10 @@ std::string DefaultPatternFolder(const std::string& hostFolder) {
   return BelowHostFolder(hostFolder, "\\Plug-Ins\\Filters\\UlvoFilter\\pattern");
 }
 
-std::string LocalHelpPage(const std::string& hostFolder) {
-  return BelowHostFolder(hostFolder, "\\Plug-Ins\\Filters\\UlvoFilter\\help\\index.html");
+std::string LocalHelpPage(const std::string& hostFolder, UiLanguage language) {
+  return BelowHostFolder(hostFolder, language == UiLanguage::kEnglish
+                                         ? "\\Plug-Ins\\Filters\\UlvoFilter\\help\\index-en.html"
+                                         : "\\Plug-Ins\\Filters\\UlvoFilter\\help\\index.html");
 }
 
 PluginSettings DefaultPluginSettings(const std::string& hostFolder) {

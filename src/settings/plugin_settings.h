@@ -9,6 +9,7 @@
 #include <string>
 
 #include "src/settings/profile_store.h"
+#include "src/settings/ui_language.h"
 
 namespace ulvo {
 
@@ -38,8 +39,9 @@ std::string HostFolder(const std::string& hostExecutablePath);
 // "<host folder>\Plug-Ins\Filters\UlvoFilter\pattern", with the host path's
 // own separator (a backslash on Windows).
 std::string DefaultPatternFolder(const std::string& hostFolder);
-// The local help page below the host folder.
-std::string LocalHelpPage(const std::string& hostFolder);
+// The local help page below the host folder, in the editor's language
+// (index.html Japanese, index-en.html English).
+std::string LocalHelpPage(const std::string& hostFolder, UiLanguage language);
 
 // The defaults, with the pattern folder below the host's plug-in folder.
 PluginSettings DefaultPluginSettings(const std::string& hostFolder);

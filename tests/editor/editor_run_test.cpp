@@ -316,5 +316,21 @@ TEST(EditorRun, TheLanguageFollowsTheUserUnlessTheSettingsChooseOne) {
   EXPECT_EQ(std::get<std::string>(store.values["Language"]), "fr");
 }
 
+// Every help command opens the local page in the editor's language; the
+// online one, gone from the menu, too, until there is a site.
+TEST(EditorRun, HelpOpensTheLocalPageInTheEditorsLanguage) {
+  for (const bool english : {false, true}) {
+    HeadlessOptions options;
+    options.userLanguage = english ? "en-GB" : "ja-JP";
+    EditorSession run;
+    run.chooseLanguage = true;
+    const std::string log =
+        run.Go("command 32791\ncommand 32792\ncommand 32811\ncommand 57665\n", options);
+    const std::string page = english ? "index-en.html\"" : "index.html\"";
+    EXPECT_EQ(Count(log, "ui: shell open \""), 3u) << log;
+    EXPECT_EQ(Count(log, "UlvoFilter/help/" + page), 3u) << log;
+  }
+}
+
 }  // namespace
 }  // namespace ulvo

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "src/editor/win32/gdi_canvas.h"
@@ -48,6 +49,16 @@ WindowId Win32Windows::CreateFrameWindow(EditorWindow& frame, int menuId) {
     return 0;
   }
   menu.release();  // the window owns its menu now
+  // The frame's icon in the title bar and the task switcher; icons loaded
+  // shared belong to the system and are never destroyed.
+  for (const auto& [which, metric] :
+       {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+    const int side = GetSystemMetrics(metric);
+    HANDLE icon = LoadImageW(resources_.instance(), MAKEINTRESOURCEW(menuId), IMAGE_ICON, side,
+                             side, LR_SHARED);
+    if (icon != nullptr)
+      SendMessageW(window.get(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
   layout_.SetFrame(window.release());
   return ToId(layout_.frame());
 }
