@@ -53,6 +53,9 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
 BOOL CALLBACK CollectStaticText(HWND window, LPARAM context) {
   auto* text = reinterpret_cast<std::wstring*>(context);
   if (!HasClass(window, L"Static")) return TRUE;
+  // A picture's "text" is the resource it shows, not words.
+  const LONG type = GetWindowLongW(window, GWL_STYLE) & SS_TYPEMASK;
+  if (type == SS_BITMAP || type == SS_ICON || type == SS_ENHMETAFILE) return TRUE;
   const std::wstring part = WindowText(window);
   if (part.empty()) return TRUE;
   if (!text->empty()) *text += L' ';
