@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "src/engine/engine_options.h"
+#include "src/engine/exact_convert.h"
 
 namespace ulvo {
 
@@ -78,8 +79,10 @@ void AddKernelRowOccluded(const uint32_t* kernel, const uint32_t* weight_kernel,
 // Light of a colour kernel value that falls on a target dimmed by factor f
 // (0..1): the value, shifted to band units, scaled and truncated. Both
 // scatter paths dim through this.
+// Equal to (uint64) ((double) (value << shift) * f): value << shift holds
+// at most 32 significant bits, so value × 2^shift is that double exactly.
 inline uint64_t DimmedLight(uint32_t value, int shift, float f) {
-  return static_cast<uint64_t>(static_cast<double>(static_cast<uint64_t>(value) << shift) * f);
+  return TruncatedUnsigned(ExactDouble(value) * kPowersOfTwo[shift] * static_cast<double>(f));
 }
 
 }  // namespace ulvo
