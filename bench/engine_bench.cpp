@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -15,30 +14,10 @@
 #include "src/engine/kernel_set.h"
 #include "src/engine/pattern_trim.h"
 #include "src/engine/scatter.h"
+#include "tests/support/apertures.h"
 
 namespace ulvo {
 namespace {
-
-// A packed size × size disc; with three planes each plane a little smaller,
-// as in a pattern with colour fringes.
-PatternCopy Disc(int size, int planes) {
-  PatternCopy p;
-  p.planes = planes;
-  p.width = size;
-  p.height = size;
-  p.bytes = std::make_unique<uint8_t[]>(static_cast<size_t>(size) * size * planes);
-  const double c = (size - 1) / 2.0;
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      for (int q = 0; q < planes; ++q) {
-        const double r = size / 2.0 - q;
-        const bool inside = std::hypot(x - c, y - c) <= r;
-        p.bytes[(static_cast<size_t>(y) * size + x) * planes + q] = inside ? 255 : 0;
-      }
-    }
-  }
-  return p;
-}
 
 KernelSet BuildLarge(const PatternCopy& pattern, const KernelTone& tone, int width) {
   LevelGeometry geometry;
@@ -65,7 +44,7 @@ std::vector<uint8_t> Noise(size_t n, uint32_t seed) {
 void BM_KernelBuild(benchmark::State& state) {
   const int width = static_cast<int>(state.range(0));
   const int planes = static_cast<int>(state.range(1));
-  const PatternCopy pattern = Disc(64, planes);
+  const PatternCopy pattern = FringedDiscCopy(64, planes);
   const KernelTone tone = PrepareKernelTone(pattern, 1.0, 1.0);
   for (auto _ : state) {
     KernelSet set = BuildLarge(pattern, tone, width);
@@ -86,7 +65,7 @@ void BM_ScatterRow(benchmark::State& state) {
   const int kw = static_cast<int>(state.range(0));
   const int planes = static_cast<int>(state.range(1));
   const bool with_depth = state.range(2) != 0;
-  const PatternCopy pattern = Disc(64, planes);
+  const PatternCopy pattern = FringedDiscCopy(64, planes);
   const KernelTone tone = PrepareKernelTone(pattern, 1.0, 1.0);
   const KernelSet set = BuildLarge(pattern, tone, kw);
 
@@ -148,7 +127,7 @@ void BM_FusedScatterRow(benchmark::State& state) {
   const int kw = static_cast<int>(state.range(0));
   const int planes = static_cast<int>(state.range(1));
   const bool simd = state.range(2) != 0;
-  const PatternCopy pattern = Disc(64, planes);
+  const PatternCopy pattern = FringedDiscCopy(64, planes);
   const KernelTone tone = PrepareKernelTone(pattern, 1.0, 1.0);
   const KernelSet set = BuildLarge(pattern, tone, kw);
 
@@ -204,7 +183,7 @@ void BM_DenseScatterRow(benchmark::State& state) {
   const int kw = static_cast<int>(state.range(0));
   const int planes = static_cast<int>(state.range(1));
   const bool simd = state.range(2) != 0;
-  const PatternCopy pattern = Disc(64, planes);
+  const PatternCopy pattern = FringedDiscCopy(64, planes);
   const KernelTone tone = PrepareKernelTone(pattern, 1.0, 1.0);
   KernelSet set = BuildLarge(pattern, tone, kw);
   ClearOutsideSpans(&set);

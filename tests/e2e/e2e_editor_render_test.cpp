@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/e2e/editor_render_fixture.h"
+#include "tests/support/test_images.h"
 
 namespace ulvo::e2e {
 namespace {
@@ -62,7 +63,7 @@ TEST_F(EditorRender, CancelledRenderLeavesTheSourceAndAnsweredNoFinishes) {
   report = Run(LoadPattern() + "command 32772\nanswer cancel\nanswer no\n");
   ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
   QuietMessages messages;
-  ASSERT_TRUE(LoadPatternBitmap(dir_.File("hexagon.tif"), pattern_, messages));
+  ASSERT_TRUE(LoadPatternBitmap(dir_.file("hexagon.tif"), pattern_, messages));
   ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, Settings(0)), report);
 }
 

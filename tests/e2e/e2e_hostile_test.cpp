@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/test_images.h"
 
 namespace ulvo::e2e {
 namespace {
@@ -43,13 +45,13 @@ class HostileInput : public ::testing::Test {
     EXPECT_EQ(report.process.err.find("runtime error"), std::string::npos) << report.Dump();
   }
 
-  ScratchDir dir_;
+  TempDir dir_{kKeepFolders};
 };
 
 TEST_F(HostileInput, BadDepthFilesAreIgnoredByTheColourRun) {
   // A donor run in a folder of its own marks the data slot; the colour run
   // then reads whatever "alpha.dat" lies in its own working directory.
-  std::filesystem::create_directory(dir_.File("donor"));
+  std::filesystem::create_directory(dir_.file("donor"));
   SaveImage(dir_, "donor/grey.png", MakeImage(20, 10, 1));
   const Image colour = MakeImage(20, 10, 3);
   SaveImage(dir_, "rgb.png", colour);
@@ -75,7 +77,7 @@ TEST_F(HostileInput, BadDepthFilesAreIgnoredByTheColourRun) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteBytes(dir_.File("alpha.dat"), c.bytes);
+    WriteFileBytes(dir_.file("alpha.dat"), c.bytes);
     const HostReport report =
         RunHost(TargetFromEnvironment(), dir_,
                 {"--image", "grey.png", "--cwd", "donor", "--script", "donor.txt", "--image",
@@ -85,7 +87,7 @@ TEST_F(HostileInput, BadDepthFilesAreIgnoredByTheColourRun) {
     const Image out = LoadImage(dir_, "out.png");
     EXPECT_TRUE(out.pixels == colour.pixels);
     // The hostile file is read, never rewritten, by a colour run.
-    EXPECT_EQ(ReadBytes(dir_.File("alpha.dat")), c.bytes);
+    EXPECT_EQ(ReadFileBytes(dir_.file("alpha.dat")), c.bytes);
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "src/settings/file_profile_store.h"
 #include "tests/e2e/editor_render_fixture.h"
+#include "tests/support/test_images.h"
 
 namespace ulvo::e2e {
 namespace {

@@ -45,7 +45,7 @@ class LargeImages : public EditorRender {
     // 65 pixels across: the full run's blur is fitted to 64.
     SaveImage(dir_, "hexagon.tif", DrawAperture(ApertureShape::kHexagon, 65));
     QuietMessages messages;
-    ASSERT_TRUE(LoadPatternBitmap(dir_.File("hexagon.tif"), pattern_, messages));
+    ASSERT_TRUE(LoadPatternBitmap(dir_.file("hexagon.tif"), pattern_, messages));
   }
 
   HostReport RunLarge(const Image& image) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/e2e/editor_render_fixture.h"
+#include "tests/support/test_images.h"
 
 namespace ulvo::e2e {
 namespace {
@@ -122,7 +123,7 @@ TEST_F(OtherHosts, ReadOnlyCurrentFolderUsesThePerUserFolder) {
   const std::string handOff = ReportedHandOff(report);
   ASSERT_FALSE(handOff.empty()) << report.Dump();
   EXPECT_TRUE(std::filesystem::is_regular_file(handOff)) << handOff;
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("alpha.dat")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("alpha.dat")));
   const DepthPlane plane = PlaneOf(grey);
   ExpectSame(LoadImage(dir_, "out.png"), ToolRender(colour, Settings(0), &plane), report);
   std::error_code ec;

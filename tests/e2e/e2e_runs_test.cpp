@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/test_images.h"
 #include "tools/ulvofilter/aperture_shapes.h"
 
 namespace ulvo::e2e {
@@ -25,7 +27,6 @@ class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!target().valid()) GTEST_SKIP() << "ULVO_E2E_HOST and ULVO_E2E_MODULE are not set";
-    ASSERT_FALSE(dir_.path().empty());
   }
 
   static const Target& target() { return TargetFromEnvironment(); }
@@ -58,7 +59,7 @@ class EndToEnd : public ::testing::Test {
     EXPECT_TRUE(actual.pixels == expected.pixels);
   }
 
-  ScratchDir dir_;
+  TempDir dir_{kKeepFolders};
 };
 
 TEST_F(EndToEnd, DonorRunWritesDepthFileBottomRowFirstAndTellsTheUser) {
@@ -70,7 +71,7 @@ TEST_F(EndToEnd, DonorRunWritesDepthFileBottomRowFirstAndTellsTheUser) {
   EXPECT_EQ(report.Results(), std::vector<int>{0});
   EXPECT_TRUE(report.Contains(kDepthDialog)) << report.Dump();
 
-  const std::vector<uint8_t> file = ReadBytes(dir_.File("alpha.dat"));
+  const std::vector<uint8_t> file = ReadFileBytes(dir_.file("alpha.dat"));
   ASSERT_EQ(file.size(), 16u + 5000u);
   EXPECT_EQ(LittleEndian32(file, 0), 5000);
   EXPECT_EQ(LittleEndian32(file, 4), 100);
@@ -151,7 +152,7 @@ TEST_F(EndToEnd, AboutBoxAndScreenshot) {
     EXPECT_GT(shot.height, 0);
   } else {
     // The headless editor writes its display image.
-    EXPECT_FALSE(ReadBytes(dir_.File("shot.png")).empty());
+    EXPECT_FALSE(ReadFileBytes(dir_.file("shot.png")).empty());
   }
 }
 
@@ -280,7 +281,7 @@ TEST_F(EndToEnd, UnselectedPixelsKeepTheSource) {
       Run({"--image", "rgb.png", "--mask", "mask.png", "--out", "out.png", "--script",
            WriteScript(dir_, "render.txt",
                        "wait-editor\ncommand 32778\nopen-file " +
-                           target().HostPath(dir_.File("disc.tif")) + "\ncommand 32772\n")});
+                           target().HostPath(dir_.file("disc.tif")) + "\ncommand 32772\n")});
   ExpectCleanRuns(report, 1);
   ASSERT_EQ(report.Results(), std::vector<int>{0});
   // The selection starts at column 30: the module asks for its bounding box.

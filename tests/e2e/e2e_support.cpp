@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/test_images.h"
+
 namespace ulvo::e2e {
 namespace fs = std::filesystem;
 
@@ -119,19 +121,6 @@ bool SettingsSandbox::SetRegistryValue(const std::string& name, const std::strin
                  "/t", type, "/d", data, "/f"});
 }
 
-ScratchDir::ScratchDir() {
-  std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / "ulvo-e2e-XXXXXX").string();
-  if (ec) pattern = "ulvo-e2e-XXXXXX";
-  if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-  if (path_.empty() || std::getenv("ULVO_E2E_KEEP")) return;
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
-
 std::vector<int> HostReport::Results() const {
   std::vector<int> results;
   for (const std::string& line : LinesStartingWith("result: ")) {
@@ -157,14 +146,14 @@ std::string HostReport::Dump() const {
          "\n--- stdout\n" + process.out + "\n--- stderr\n" + process.err;
 }
 
-HostReport RunHost(const Target& target, const ScratchDir& dir,
-                   const std::vector<std::string>& args, int timeoutSeconds) {
+HostReport RunHost(const Target& target, const TempDir& dir, const std::vector<std::string>& args,
+                   int timeoutSeconds) {
   std::vector<std::string> argv = target.hostCommand;
   argv.push_back("--module");
   argv.push_back(target.HostPath(target.module));
   argv.insert(argv.end(), args.begin(), args.end());
   HostReport report;
-  report.process = RunProcess(argv, dir.path(), timeoutSeconds);
+  report.process = RunProcess(argv, dir.path().string(), timeoutSeconds);
   std::istringstream text(report.process.out);
   for (std::string line; std::getline(text, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -173,60 +162,27 @@ HostReport RunHost(const Target& target, const ScratchDir& dir,
   return report;
 }
 
-std::string WriteScript(const ScratchDir& dir, const std::string& name, const std::string& text) {
-  std::ofstream(dir.File(name), std::ios::binary) << text;
+std::string WriteScript(const TempDir& dir, const std::string& name, const std::string& text) {
+  std::ofstream(dir.file(name), std::ios::binary) << text;
   return name;
 }
 
-Image MakeImage(int width, int height, int channels, int seed) {
-  Image image;
-  image.width = width;
-  image.height = height;
-  image.channels = channels;
-  image.pixels.resize(static_cast<size_t>(width) * height * channels);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      for (int c = 0; c < channels; ++c) {
-        image.row(y)[x * channels + c] = static_cast<uint8_t>(x * 7 + y * 13 + c * 71 + seed);
-      }
-    }
-  }
-  return image;
-}
-
 Image MakeSplitMask(int width, int height, int split) {
-  Image mask;
-  mask.width = width;
-  mask.height = height;
-  mask.channels = 1;
-  mask.pixels.resize(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) mask.row(y)[x] = x < split ? 0 : 255;
-  }
-  return mask;
+  return FilledImage(width, height, 1, [split](int x, int, int) {
+    return static_cast<uint8_t>(x < split ? 0 : 255);
+  });
 }
 
-void SaveImage(const ScratchDir& dir, const std::string& name, const Image& image) {
+void SaveImage(const TempDir& dir, const std::string& name, const Image& image) {
   std::string error;
-  ASSERT_TRUE(WriteImageFile(dir.File(name), image, error)) << error;
+  ASSERT_TRUE(WriteImageFile(dir.file(name), image, error)) << error;
 }
 
-Image LoadImage(const ScratchDir& dir, const std::string& name) {
+Image LoadImage(const TempDir& dir, const std::string& name) {
   Image image;
   std::string error;
-  EXPECT_TRUE(ReadImageFile(dir.File(name), image, error)) << error;
+  EXPECT_TRUE(ReadImageFile(dir.file(name), image, error)) << error;
   return image;
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
 }
 
 int32_t LittleEndian32(const std::vector<uint8_t>& bytes, size_t offset) {

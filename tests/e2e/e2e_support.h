@@ -1,6 +1,6 @@
 // What the end-to-end tests share: the host and module under test (from the
-// environment), a scratch folder per test, generated images and helpers to
-// read the host's report.
+// environment), the settings they run with, images saved into a test's
+// folder and helpers to read the host's report.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 
 #include "src/imageio/image_file.h"
 #include "tests/e2e/host_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace ulvo::e2e {
 
@@ -46,19 +47,8 @@ class SettingsSandbox {
                                const std::string& data);
 };
 
-// A fresh folder, removed again unless ULVO_E2E_KEEP is set.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+// Set it to keep each test's folder (TempDir{kKeepFolders}) for a look.
+inline constexpr char kKeepFolders[] = "ULVO_E2E_KEEP";
 
 // What one host process printed, split into lines without line ends.
 struct HostReport {
@@ -74,21 +64,17 @@ struct HostReport {
 };
 
 // Runs the host in `dir` with `--module MODULE` followed by `args`.
-HostReport RunHost(const Target& target, const ScratchDir& dir,
-                   const std::vector<std::string>& args, int timeoutSeconds = 120);
+HostReport RunHost(const Target& target, const TempDir& dir, const std::vector<std::string>& args,
+                   int timeoutSeconds = 120);
 
 // Writes a script file into the folder and returns its name.
-std::string WriteScript(const ScratchDir& dir, const std::string& name, const std::string& text);
+std::string WriteScript(const TempDir& dir, const std::string& name, const std::string& text);
 
-// Test pictures with distinct values in every pixel and channel.
-Image MakeImage(int width, int height, int channels, int seed = 0);
 // Mask: 0 left of `split`, 255 from it on.
 Image MakeSplitMask(int width, int height, int split);
-void SaveImage(const ScratchDir& dir, const std::string& name, const Image& image);
-Image LoadImage(const ScratchDir& dir, const std::string& name);
+void SaveImage(const TempDir& dir, const std::string& name, const Image& image);
+Image LoadImage(const TempDir& dir, const std::string& name);
 
-std::vector<uint8_t> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 int32_t LittleEndian32(const std::vector<uint8_t>& bytes, size_t offset);
 
 }  // namespace ulvo::e2e

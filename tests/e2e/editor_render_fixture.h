@@ -31,14 +31,13 @@ class EditorRender : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!target().valid()) GTEST_SKIP() << "ULVO_E2E_HOST and ULVO_E2E_MODULE are not set";
-    ASSERT_FALSE(dir_.path().empty());
     // A returning user's settings; no stored pattern comes back at start-up
     // (an earlier test's file is gone).
     Preset({});
     const Image hexagon = DrawAperture(ApertureShape::kHexagon, 23);
     SaveImage(dir_, "hexagon.tif", hexagon);
     QuietMessages messages;
-    ASSERT_TRUE(LoadPatternBitmap(dir_.File("hexagon.tif"), pattern_, messages));
+    ASSERT_TRUE(LoadPatternBitmap(dir_.file("hexagon.tif"), pattern_, messages));
   }
 
   static const Target& target() { return TargetFromEnvironment(); }
@@ -65,7 +64,7 @@ class EditorRender : public ::testing::Test {
 
   // The script's lines that load the test's pattern through the dialog.
   std::string LoadPattern() const {
-    return "wait-editor\ncommand 32778\nopen-file " + target().HostPath(dir_.File("hexagon.tif")) +
+    return "wait-editor\ncommand 32778\nopen-file " + target().HostPath(dir_.file("hexagon.tif")) +
            "\n";
   }
 
@@ -108,7 +107,7 @@ class EditorRender : public ::testing::Test {
                              << report.Dump();
   }
 
-  ScratchDir dir_;
+  TempDir dir_{kKeepFolders};
   PatternBitmap pattern_;
 };
 

@@ -1,33 +1,17 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/test_images.h"
 #include "tools/ulvohost/host_region.h"
 
 namespace ulvo::host {
 namespace {
-
-// Every sample encodes its position: x in the low bits, y above, plane on top.
-Image Numbered(int width, int height, int channels) {
-  Image image;
-  image.width = width;
-  image.height = height;
-  image.channels = channels;
-  image.pixels.resize(static_cast<size_t>(width) * height * channels);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      for (int c = 0; c < channels; ++c) {
-        image.row(y)[x * channels + c] = static_cast<uint8_t>(c * 64 + y * 8 + x);
-      }
-    }
-  }
-  return image;
-}
 
 uint8_t At(const HostRegion& r, int x, int y, int plane) {
   return r.bytes[static_cast<size_t>(y) * r.rowBytes + static_cast<size_t>(x) * r.planes + plane];
 }
 
 TEST(HostRegion, CopiesTheRequestWithHostRowBytesAndPlaneRange) {
-  const Image image = Numbered(6, 5, 4);
+  const Image image = NumberedImage(6, 5, 4);
   RegionRequest request;
   request.rect = pi::Rect{1, 1, 4, 6};  // 5 x 3 pixels
   request.loPlane = 1;
@@ -53,7 +37,7 @@ TEST(HostRegion, CopiesTheRequestWithHostRowBytesAndPlaneRange) {
 }
 
 TEST(HostRegion, PadsOutsideTheImageAsRequested) {
-  const Image image = Numbered(4, 3, 1);
+  const Image image = NumberedImage(4, 3, 1);
   RegionRequest request;
   request.rect = pi::Rect{-1, -2, 4, 6};  // two columns left and right, a row above and below
   request.padding = 0xAB;
@@ -83,7 +67,7 @@ TEST(HostRegion, PadsOutsideTheImageAsRequested) {
 }
 
 TEST(HostRegion, RefusesRequestsItCannotServe) {
-  const Image image = Numbered(4, 4, 3);
+  const Image image = NumberedImage(4, 4, 3);
   std::string error;
   HostRegion region;
   RegionRequest request;
@@ -107,7 +91,7 @@ TEST(HostRegion, RefusesRequestsItCannotServe) {
 }
 
 TEST(HostRegion, SubsamplesAtTheInputRate) {
-  const Image image = Numbered(5, 5, 1);
+  const Image image = NumberedImage(5, 5, 1);
   RegionRequest request;
   request.rect = pi::Rect{0, 0, 5, 5};
   request.rate = 2 * pi::kFixedOne;
@@ -120,7 +104,7 @@ TEST(HostRegion, SubsamplesAtTheInputRate) {
 }
 
 TEST(HostRegion, StoresOnlyPixelsInsideTheImageAndOnlyTheRequestedPlanes) {
-  Image image = Numbered(4, 3, 3);
+  Image image = NumberedImage(4, 3, 3);
   const Image before = image;
   RegionRequest request;
   request.rect = pi::Rect{-1, 2, 2, 6};  // overlaps the top-right corner

@@ -5,33 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/support/test_job.h"
+
 namespace ulvo {
 namespace {
-
-// A job over owned buffers whose every input byte tells where it came from.
-struct TestJob {
-  TestJob(int32_t width, int32_t height, int32_t planes, int32_t extraRowBytes = 0) {
-    job.paddedWidth = width;
-    job.width = width;
-    job.height = height;
-    job.planes = planes;
-    job.rowBytes = width * planes + extraRowBytes;
-    in.resize(static_cast<size_t>(job.rowBytes) * height);
-    out.assign(in.size(), 0xEE);
-    for (size_t k = 0; k < in.size(); ++k) in[k] = static_cast<uint8_t>(k * 7 + 3);
-    job.inData = in.data();
-    job.outData = out.data();
-  }
-  uint8_t InByte(int row, int col, int plane) const {
-    return in[static_cast<size_t>(job.rowBytes) * row + job.planes * col + plane];
-  }
-  uint8_t OutByte(int row, int col, int plane) const {
-    return out[static_cast<size_t>(job.rowBytes) * row + job.planes * col + plane];
-  }
-  FilterJob job;
-  std::vector<uint8_t> in;
-  std::vector<uint8_t> out;
-};
 
 class DisplayImagePlanes : public ::testing::TestWithParam<int> {};
 
@@ -63,6 +40,7 @@ TEST_P(DisplayImagePlanes, TakesTheLastThreeBytesOfEachPixelRowForRow) {
 TEST_P(DisplayImagePlanes, FinishWritesDisplayColoursAndKeepsDepthAndLeadingBytes) {
   const int planes = GetParam();
   TestJob t(6, 2, planes);
+  t.out.assign(t.out.size(), 0xEE);
   DisplayImage display;
   ASSERT_TRUE(display.TakeIn(t.job));
   // A render changed the display: the output must come from it, not the source.
@@ -122,6 +100,7 @@ TEST(DisplayImage, RefusesJobsItCannotReadSafely) {
 
   // Without pixels or without an output buffer finishing writes nothing.
   TestJob t(4, 4, 3);
+  t.out.assign(t.out.size(), 0xEE);
   display.CopyToOutput(t.job);
   EXPECT_EQ(t.OutByte(0, 0, 0), 0xEE);
   ASSERT_TRUE(display.TakeIn(t.job));

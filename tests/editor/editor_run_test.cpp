@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,23 +10,18 @@
 #include "src/editor/run_editor.h"
 #include "src/editor/ulvo_pi_frame.h"
 #include "src/settings/memory_profile_store.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_job.h"
+#include "tests/support/text_count.h"
 
 namespace ulvo {
 namespace {
 
 // A small 4-plane job (depth, blue, green, red) with owned buffers.
-struct EditorSession {
-  explicit EditorSession(int32_t width = 4, int32_t height = 3, int32_t planes = 4) {
-    job.width = job.paddedWidth = width;
-    job.height = height;
-    job.planes = planes;
-    job.rowBytes = width * planes;
-    in.resize(static_cast<size_t>(job.rowBytes) * height);
-    for (size_t k = 0; k < in.size(); ++k) in[k] = static_cast<uint8_t>(k * 13 + 1);
-    out.assign(in.size(), 0);
-    job.inData = in.data();
-    job.outData = out.data();
-  }
+struct EditorSession : TestJob {
+  explicit EditorSession(int32_t width = 4, int32_t height = 3, int32_t planes = 4)
+      : TestJob(width, height, planes) {}
 
   // Runs the editor on the headless platform with the script; returns the log.
   std::string Go(const std::string& script, HeadlessOptions options = {}) {
@@ -42,27 +35,17 @@ struct EditorSession {
     return log.str();
   }
 
-  FilterJob job;
   DepthBuffer depth;
-  std::vector<uint8_t> in, out;
   bool chooseLanguage = false;  // as a run by a host does: stored choice, user's language
   bool hostEnabled = false;
   size_t remainingSteps = 0;
   bool windowsLeft = true;
 };
 
-size_t Count(const std::string& haystack, const std::string& needle) {
-  size_t n = 0;
-  for (size_t at = haystack.find(needle); at != std::string::npos;
-       at = haystack.find(needle, at + 1))
-    ++n;
-  return n;
-}
-
 void ExpectHostDisabledThenEnabled(const EditorSession& run, const std::string& log) {
   EXPECT_TRUE(run.hostEnabled);
-  EXPECT_EQ(Count(log, "ui: host window disabled\n"), 1u) << log;
-  EXPECT_EQ(Count(log, "ui: host window enabled\n"), 1u) << log;
+  EXPECT_EQ(Occurrences(log, "ui: host window disabled\n"), 1u) << log;
+  EXPECT_EQ(Occurrences(log, "ui: host window enabled\n"), 1u) << log;
   EXPECT_LT(log.find("host window disabled"), log.find("host window enabled"));
   EXPECT_FALSE(run.windowsLeft);
 }
@@ -130,7 +113,7 @@ TEST(EditorRun, ScriptRunningOutEndsAsCancel) {
   EditorSession run;
   const std::string log = run.Go("wait-editor\nsleep 100\n");
   EXPECT_EQ(run.job.accepted, 0);
-  EXPECT_EQ(Count(log, "ui: script ended\n"), 1u);
+  EXPECT_EQ(Occurrences(log, "ui: script ended\n"), 1u);
   ExpectHostDisabledThenEnabled(run, log);
 }
 
@@ -258,13 +241,11 @@ TEST(EditorRun, StartUpLoadsTheStoredSettings) {
 
 TEST(EditorRun, ScreenshotWritesTheDisplayedImage) {
   EditorSession run(5, 2, 3);
-  const std::string file = ::testing::TempDir() + "editor_shot.bmp";
-  std::remove(file.c_str());
+  const TempDir dir;
+  const std::string file = dir.file("editor_shot.bmp");
   const std::string log = run.Go("screenshot " + file + "\ncommand 57665\n");
   EXPECT_NE(log.find("ui: screenshot " + file + "\n"), std::string::npos) << log;
-  std::ifstream in(file, std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                             std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> bytes = ReadFileBytes(file);
   ASSERT_EQ(bytes.size(), 54u + 16u * 2u);
   EXPECT_EQ(bytes[0], 'B');
   EXPECT_EQ(bytes[18], 5);  // width
@@ -272,7 +253,6 @@ TEST(EditorRun, ScreenshotWritesTheDisplayedImage) {
   // First pixel of the bottom row is the source's first pixel (already BGR).
   EXPECT_EQ(bytes[54], run.in[0]);
   EXPECT_EQ(bytes[56], run.in[2]);
-  std::remove(file.c_str());
 }
 
 // The editor speaks the user's interface language until the settings say
@@ -327,8 +307,8 @@ TEST(EditorRun, HelpOpensTheLocalPageInTheEditorsLanguage) {
     const std::string log =
         run.Go("command 32791\ncommand 32792\ncommand 32811\ncommand 57665\n", options);
     const std::string page = english ? "index-en.html\"" : "index.html\"";
-    EXPECT_EQ(Count(log, "ui: shell open \""), 3u) << log;
-    EXPECT_EQ(Count(log, "UlvoFilter/help/" + page), 3u) << log;
+    EXPECT_EQ(Occurrences(log, "ui: shell open \""), 3u) << log;
+    EXPECT_EQ(Occurrences(log, "UlvoFilter/help/" + page), 3u) << log;
   }
 }
 

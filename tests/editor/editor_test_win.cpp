@@ -14,6 +14,7 @@
 #include "src/editor/modal_loop.h"
 #include "src/editor/win32/win32_platform.h"
 #include "src/resources/editor_ids.h"
+#include "tests/support/test_job.h"
 
 namespace ulvo {
 namespace {
@@ -48,22 +49,6 @@ class HostWindow {
   HWND window_ = nullptr;
 };
 
-struct JobBuffers {
-  JobBuffers() {
-    job.width = job.paddedWidth = 64;
-    job.height = 48;
-    job.planes = 4;
-    job.rowBytes = 64 * 4;
-    in.resize(static_cast<size_t>(job.rowBytes) * job.height);
-    for (size_t k = 0; k < in.size(); ++k) in[k] = static_cast<uint8_t>(k * 5 + k / 256);
-    out.assign(in.size(), 0);
-    job.inData = in.data();
-    job.outData = out.data();
-  }
-  FilterJob job;
-  std::vector<uint8_t> in, out;
-};
-
 HWND WaitForEditor() {
   for (int i = 0; i < 200; ++i) {
     HWND frame = FindWindowW(L"UlvoPiFrame", nullptr);
@@ -83,7 +68,7 @@ void Pause() {
 
 // Runs the editor while `user` acts on its frame and view from another thread.
 struct EditorRun {
-  JobBuffers buffers;
+  TestJob buffers{64, 48, 4};
   HostWindow host;
   bool sawEditor = false;
   bool hostDisabledMeanwhile = false;

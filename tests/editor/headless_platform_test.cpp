@@ -14,32 +14,23 @@
 
 #include "src/editor/modal_loop.h"
 #include "src/editor/run_editor.h"
+#include "tests/support/test_job.h"
 
 namespace ulvo {
 namespace {
 
-// A job with owned buffers whose input bytes are all `fill`.
-struct SmallJob {
-  SmallJob(int32_t width, int32_t height, int32_t planes, uint8_t fill)
-      : in(static_cast<size_t>(width) * height * planes, fill), out(in.size(), 0) {
-    job.width = job.paddedWidth = width;
-    job.height = height;
-    job.planes = planes;
-    job.rowBytes = width * planes;
-    job.inData = in.data();
-    job.outData = out.data();
-  }
-  SmallJob(const SmallJob&) = delete;
-  SmallJob& operator=(const SmallJob&) = delete;
-
-  std::vector<uint8_t> in, out;
-  FilterJob job;
-};
+// A job whose input bytes are all `fill`: a render of it gives back the
+// same bytes.
+TestJob UniformJob(int32_t width, int32_t height, int32_t planes, uint8_t fill) {
+  TestJob work(width, height, planes);
+  work.in.assign(work.in.size(), fill);
+  return work;
+}
 
 TEST(HeadlessScript, BadLinesAreLoggedAndTheRunGoesOn) {
   std::ostringstream log;
   HeadlessPlatform platform("bogus 1\nanswer ok\ncommand 57665\n", log);
-  SmallJob work(2, 2, 3, 9);
+  TestJob work = UniformJob(2, 2, 3, 9);
   RunEditorOn(platform, work.job, DepthBuffer{});
   EXPECT_NE(log.str().find("ui: script line 1 ignored: bogus: unknown command"), std::string::npos);
   EXPECT_NE(log.str().find("without a dialog, ignored"), std::string::npos);
@@ -181,7 +172,7 @@ TEST(HeadlessScript, RandomScriptsAlwaysEndCleanly) {
     }
     std::ostringstream log;
     HeadlessPlatform platform(script, log);
-    SmallJob work(8, 3, 4, 7);
+    TestJob work = UniformJob(8, 3, 4, 7);
     RunEditorOn(platform, work.job, DepthBuffer{});
     ASSERT_TRUE(platform.windows().hostEnabled()) << script;
     ASSERT_FALSE(platform.windows().windowExists(platform.windows().frameWindow()) &&

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "src/editor/headless/headless_platform.h"
+#include "tests/support/text_count.h"
 
 namespace ulvo {
 namespace {
@@ -19,14 +20,6 @@ class Owner : public EditorWindow {
  public:
   std::optional<intptr_t> OnMessage(uint32_t, uintptr_t, intptr_t) override { return 0; }
 };
-
-size_t Count(const std::string& haystack, const std::string& needle) {
-  size_t n = 0;
-  for (size_t at = haystack.find(needle); at != std::string::npos;
-       at = haystack.find(needle, at + 1))
-    ++n;
-  return n;
-}
 
 TEST(ProgressLabel, PercentOfTheRangeWrappingAbove100) {
   EXPECT_EQ(ProgressLabel(37, 0, 100), "37%");
@@ -72,7 +65,7 @@ TEST(ProgressDialog, OpensAtZeroShowsThePercentageAndClosesAt100) {
   EXPECT_TRUE(dialog.Report(-1));
   EXPECT_EQ(f.platform.controls().dialogProgress(window, ProgressDialog::kBar).position, 37);
   EXPECT_EQ(f.platform.controls().DialogItemText(window, ProgressDialog::kLabel), "37%");
-  EXPECT_EQ(Count(f.log.str(), "item 1004 \"37%\""), 1u);  // set only when it changes
+  EXPECT_EQ(Occurrences(f.log.str(), "item 1004 \"37%\""), 1u);  // set only when it changes
 
   // Cancel makes the next report say stop, once; OK (Enter) does nothing.
   f.platform.queue().Post(window, kMsgCommand, 2, 0);
@@ -86,8 +79,8 @@ TEST(ProgressDialog, OpensAtZeroShowsThePercentageAndClosesAt100) {
   EXPECT_FALSE(dialog.shown());
   EXPECT_FALSE(f.platform.windows().windowExists(window));
   EXPECT_TRUE(f.platform.windows().WindowEnabled(f.owner));
-  EXPECT_EQ(Count(f.log.str(), "ui: editor disabled\n"), 1u);
-  EXPECT_EQ(Count(f.log.str(), "ui: editor enabled\n"), 1u);
+  EXPECT_EQ(Occurrences(f.log.str(), "ui: editor disabled\n"), 1u);
+  EXPECT_EQ(Occurrences(f.log.str(), "ui: editor enabled\n"), 1u);
 }
 
 // The script's Cancel reaches the dialog while the owner is disabled; the

@@ -4,22 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <vector>
+
+#include "tests/support/test_job.h"
 
 namespace ulvo {
 namespace {
 
 TEST(SelectionOverlay, WhitensWhatIsNotSelected) {
   // Two columns, two rows; the source rows are bottom-up like the display.
-  FilterJob job;
-  job.width = job.paddedWidth = 2;
-  job.height = 2;
-  job.planes = 3;
-  job.rowBytes = 6;
-  std::vector<uint8_t> source = {0,  0,  0,  255, 255, 255,  // bottom row
-                                 10, 20, 30, 40,  50,  60};  // top row
-  job.inData = source.data();
+  TestJob t(2, 2, 3);
+  const uint8_t source[] = {0,  0,  0,  255, 255, 255,  // bottom row
+                            10, 20, 30, 40,  50,  60};  // top row
+  std::copy(std::begin(source), std::end(source), t.in.begin());
+  FilterJob& job = t.job;
   // Mask rows are top-down: top row 0 and 128, bottom row 255 and 128.
   std::vector<uint8_t> mask = {0, 128, 255, 128};
   job.maskData = mask.data();
@@ -44,20 +45,14 @@ TEST(SelectionOverlay, WhitensWhatIsNotSelected) {
 }
 
 TEST(SelectionOverlay, ColumnsBeyondTheMaskRowsShowAsTheyAre) {
-  FilterJob job;
-  job.width = job.paddedWidth = 3;
-  job.height = 1;
-  job.planes = 3;
-  job.rowBytes = 9;
-  std::vector<uint8_t> source = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-  job.inData = source.data();
+  TestJob t(3, 1, 3);
   std::vector<uint8_t> mask = {0, 0};  // two columns only
-  job.maskData = mask.data();
-  job.maskRowBytes = 2;
+  t.job.maskData = mask.data();
+  t.job.maskRowBytes = 2;
   DisplayImage display;
-  ASSERT_TRUE(display.TakeIn(job));
+  ASSERT_TRUE(display.TakeIn(t.job));
   std::vector<uint8_t> overlay(display.byteSize());
-  ComposeSelectionOverlay(display, job, overlay.data());
+  ComposeSelectionOverlay(display, t.job, overlay.data());
   EXPECT_EQ(overlay[3], 255);
   EXPECT_EQ(overlay[6], display.pixels()[6]);
 }

@@ -13,49 +13,29 @@
 #include "src/editor/display_image.h"
 #include "src/render/job_render.h"
 #include "tests/editor/frame_run.h"
-#include "tests/imageio/temp_dir.h"
-#include "tests/imageio/tiff_writer.h"
+#include "tests/support/apertures.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_job.h"
 
 namespace ulvo {
 namespace {
 
 // A white ellipse filling a width × height colour pattern.
 std::string WriteDisc(const TempDir& dir, const std::string& name, int width, int height) {
-  TestTiff tiff;
-  tiff.width = width;
-  tiff.height = height;
-  tiff.samples = 3;
-  tiff.photometric = PHOTOMETRIC_RGB;
-  tiff.data.assign(tiff.rowBytes() * height, 0);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const double dx = (2.0 * x + 1 - width) / width;
-      const double dy = (2.0 * y + 1 - height) / height;
-      if (dx * dx + dy * dy <= 1.0) std::fill_n(&tiff.data[(y * width + x) * 3], 3, 255);
-    }
-  }
   const std::string path = dir.file(name);
-  EXPECT_TRUE(WriteTestTiff(path, tiff));
+  EXPECT_TRUE(WriteDiscTiff(path, width, height));
   return path;
 }
 
 // An editor on a 160 × 140 picture (big enough for the progress window)
 // whose bytes mostly differ, with a disc stored as the last pattern. The
 // script is followed by finishing.
-struct ViewRun {
+struct ViewRun : TestJob {
   static constexpr int kWidth = 160;
   static constexpr int kHeight = 140;
 
-  explicit ViewRun(int planes = 4, int patternWidth = 9, int patternHeight = 9) {
-    job.width = job.paddedWidth = kWidth;
-    job.height = kHeight;
-    job.planes = planes;
-    job.rowBytes = kWidth * planes;
-    in.resize(static_cast<size_t>(job.rowBytes) * kHeight);
-    for (size_t k = 0; k < in.size(); ++k) in[k] = static_cast<uint8_t>(k * 13 + 1);
-    out.assign(in.size(), 0);
-    job.inData = in.data();
-    job.outData = out.data();
+  explicit ViewRun(int planes = 4, int patternWidth = 9, int patternHeight = 9)
+      : TestJob(kWidth, kHeight, planes) {
     disc = WriteDisc(dir, "disc.tif", patternWidth, patternHeight);
     run.store.values["OldPatName"] = disc;
     run.store.values["KeepPattern"] = 0;
@@ -105,9 +85,7 @@ struct ViewRun {
 
   TempDir dir;
   std::string disc;
-  FilterJob job;
   DepthBuffer depth;
-  std::vector<uint8_t> in, out;
   FrameRun run;
   size_t remainingSteps = 0;
   bool focusPick = false;

@@ -10,8 +10,8 @@
 
 #include "src/resources/editor_ids.h"
 #include "tests/editor/frame_run.h"
-#include "tests/imageio/temp_dir.h"
-#include "tests/imageio/tiff_writer.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_tiff.h"
 
 namespace ulvo {
 namespace {

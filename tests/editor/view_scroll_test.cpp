@@ -11,6 +11,7 @@
 #include "src/editor/headless/headless_platform.h"
 #include "src/editor/ulvo_pi_frame.h"
 #include "src/resources/editor_ids.h"
+#include "tests/support/test_job.h"
 
 namespace ulvo {
 namespace {
@@ -31,15 +32,7 @@ class RecordingCanvas : public Canvas {
 // An editor whose view shows an 800 × 600 image in a 400 × 300 client area.
 class ScrolledView : public ::testing::Test {
  protected:
-  ScrolledView() {
-    job.width = job.paddedWidth = 800;
-    job.height = 600;
-    job.planes = 3;
-    job.rowBytes = 800 * 3;
-    pixels.assign(static_cast<size_t>(job.rowBytes) * job.height, 90);
-    job.inData = job.outData = pixels.data();
-    options.viewSize = {400, 300};
-  }
+  ScrolledView() { options.viewSize = {400, 300}; }
   void SetUp() override {
     platform = std::make_unique<HeadlessPlatform>("", log, options);
     app = std::make_unique<EditorApp>(platform->dialogs());
@@ -47,7 +40,7 @@ class ScrolledView : public ::testing::Test {
                                            std::make_unique<CUlvoPiDoc>(platform->queue()), active);
     ASSERT_TRUE(frame->Create());
     view = frame->GetActiveView();
-    view->SetJob(&job, &depth);
+    view->SetJob(&picture.job, &depth);
     view->TakeOverJob();
   }
   void TearDown() override { frame->Destroy(); }
@@ -59,9 +52,8 @@ class ScrolledView : public ::testing::Test {
     return (static_cast<uintptr_t>(static_cast<uint16_t>(turn)) << 16) | keys;
   }
 
-  FilterJob job;
+  TestJob picture{800, 600, 3};
   DepthBuffer depth;
-  std::vector<uint8_t> pixels;
   HeadlessOptions options;
   std::ostringstream log;
   ActiveValues active;
@@ -140,7 +132,7 @@ TEST_F(ScrolledView, FocusPickNeedsADepthAndShowsTheFocusCursor) {
   frame->RouteCommand(ID_ULVO_TB_FOCUS_PICK);  // the same command ends it
   EXPECT_FALSE(view->focusPick());
   depth = DepthBuffer{};
-  job.planes = 4;
+  picture.job.planes = 4;
   frame->RouteCommand(ID_ULVO_TB_FOCUS_PICK);
   EXPECT_TRUE(view->focusPick());
 }

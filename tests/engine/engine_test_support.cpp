@@ -4,32 +4,6 @@
 
 namespace ulvo::testing {
 
-std::vector<uint8_t> DiscPattern(int size, double diameter, uint8_t value) {
-  std::vector<uint8_t> p(static_cast<size_t>(size) * size * 3, 0);
-  const double centre = size / 2;
-  const double r = diameter / 2;
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      const double dx = x - centre, dy = y - centre;
-      if (dx * dx + dy * dy <= r * r) {
-        for (int c = 0; c < 3; ++c) p[(static_cast<size_t>(y) * size + x) * 3 + c] = value;
-      }
-    }
-  }
-  return p;
-}
-
-std::vector<uint8_t> TintedDiscPattern(int size, double diameter) {
-  std::vector<uint8_t> p = DiscPattern(size, diameter);
-  for (size_t i = 0; i < p.size(); i += 3) {
-    if (p[i] == 0) continue;
-    p[i + 0] = 255;
-    p[i + 1] = 180;
-    p[i + 2] = static_cast<uint8_t>(100 + (i / 3) % 50);
-  }
-  return p;
-}
-
 std::vector<uint8_t> NoiseImage(int width, int height, uint32_t seed) {
   std::mt19937 random(seed);
   std::vector<uint8_t> image(static_cast<size_t>(width) * height * 3);

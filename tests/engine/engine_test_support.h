@@ -1,6 +1,6 @@
-// Scenes and helpers shared by the engine tests: generated images, depth
-// maps and aperture patterns, a recording progress reporter and a one-call
-// engine render.
+// Scenes and helpers shared by the engine tests: generated images and depth
+// maps, a recording progress reporter and a one-call engine render. Their
+// aperture patterns come from tests/support/apertures.h.
 #pragma once
 
 #include <cstdint>
@@ -8,15 +8,9 @@
 
 #include "src/engine/defocus_engine.h"
 #include "tests/engine/reference_render.h"
+#include "tests/support/apertures.h"
 
 namespace ulvo::testing {
-
-// A size × size pattern, 3 bytes a pixel, holding a disc of the given
-// diameter centred in it; value is the byte of every plane inside the disc.
-std::vector<uint8_t> DiscPattern(int size, double diameter, uint8_t value = 255);
-
-// The same disc with its three planes at different strengths.
-std::vector<uint8_t> TintedDiscPattern(int size, double diameter);
 
 // Deterministic noise, 3 bytes a pixel.
 std::vector<uint8_t> NoiseImage(int width, int height, uint32_t seed);

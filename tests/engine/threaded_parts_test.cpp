@@ -14,6 +14,7 @@
 #include "src/engine/outline_kernels.h"
 #include "src/engine/stripe_plan.h"
 #include "src/engine/worker_runner.h"
+#include "tests/support/apertures.h"
 
 namespace ulvo::testing {
 namespace {
@@ -129,25 +130,6 @@ TEST(WorkerRunner, EveryJobOnceAndTicksUntilAllEnd) {
   }
 }
 
-PatternCopy Disc(int size, int planes) {
-  PatternCopy p;
-  p.planes = planes;
-  p.width = p.height = size;
-  p.bytes = std::make_unique<uint8_t[]>(static_cast<size_t>(size) * size * planes);
-  const double c = (size - 1) / 2.0;
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      for (int q = 0; q < planes; ++q) {
-        const double r = size / 2.0 - q;
-        const bool inside = (x - c) * (x - c) + (y - c) * (y - c) <= r * r;
-        p.bytes[(static_cast<size_t>(y) * size + x) * planes + q] =
-            inside ? static_cast<uint8_t>(255 - 40 * q) : 0;
-      }
-    }
-  }
-  return p;
-}
-
 // Copies filled under a mask hold exactly the values of a full build; the
 // others stay 0, except those every set needs (255 and the weight copy).
 TEST(KernelSet, OnlyTheNeededCopiesAreBuiltWithTheSameValues) {
@@ -164,7 +146,7 @@ TEST(KernelSet, OnlyTheNeededCopiesAreBuiltWithTheSameValues) {
         Case{3, 6.0, 2.5, 3, 1}, Case{1, 1.0, 1.0, 5, 1}}) {
     SCOPED_TRACE(::testing::Message()
                  << c.planes << " planes, hardness " << c.hardness << ", level " << c.level);
-    const PatternCopy pattern = Disc(21, c.planes);
+    const PatternCopy pattern = FringedDiscCopy(21, c.planes);
     const KernelTone tone = PrepareKernelTone(pattern, c.hardness, c.brightness, 20);
     LevelGeometry geometry;
     geometry.width = geometry.height = c.size;

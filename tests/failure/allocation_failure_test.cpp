@@ -21,9 +21,10 @@
 #include "src/imageio/user_messages.h"
 #include "src/settings/file_profile_store.h"
 #include "tests/failure/failing_new.h"
-#include "tests/host/fake_host.h"
-#include "tests/imageio/temp_dir.h"
-#include "tests/imageio/tiff_writer.h"
+#include "tests/support/apertures.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_tiff.h"
 
 namespace ulvo {
 namespace {
@@ -143,15 +144,10 @@ class HostRun {
 class AllocationFailure : public ::testing::Test {
  protected:
   void SetUp() override {
-    // A 9 x 9 disc; the full run's widest blur follows its size.
+    // A 9 x 9 grey disc; the full run's widest blur follows its size.
     TestTiff disc;
     disc.width = disc.height = 9;
-    for (int y = 0; y < 9; ++y) {
-      for (int x = 0; x < 9; ++x) {
-        const int dx = x - 4, dy = y - 4;
-        disc.data.push_back(dx * dx + dy * dy <= 16 ? 255 : 0);
-      }
-    }
+    disc.data = EllipsePattern(9, 9, 1, false);
     ASSERT_TRUE(WriteTestTiff(dir_.file("disc.tif"), disc));
   }
 

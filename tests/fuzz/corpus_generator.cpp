@@ -4,7 +4,6 @@
 // checks. The output is checked in; run this again after changing it.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,8 @@
 #include "src/imageio/image_file.h"
 #include "src/resources/editor_ids.h"
 #include "tests/fuzz/filter_calls.h"
-#include "tests/imageio/tiff_writer.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/test_tiff.h"
 #include "tools/ulvofilter/handoff_depth.h"
 
 namespace {
@@ -23,9 +23,7 @@ using ulvo::fuzz::FilterCall;
 
 void WriteBytes(const fs::path& path, const Bytes& bytes) {
   fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
+  ulvo::WriteFileBytes(path, bytes);
 }
 
 void WriteText(const fs::path& path, const std::string& text) {

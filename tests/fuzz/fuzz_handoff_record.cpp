@@ -16,7 +16,9 @@
 #include "src/host/depth_file.h"
 #include "src/host/handoff_record.h"
 #include "src/host/selectors.h"
-#include "tests/imageio/temp_dir.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/fake_services.h"
+#include "tests/support/temp_dir.h"
 
 namespace ulvo::fuzz {
 namespace {
@@ -28,32 +30,6 @@ const ProcessIdentity kSelf{77, "boot:fuzz"};
 void Require(bool condition) {
   if (!condition) std::abort();
 }
-
-class NoteServices final : public HostServices {
- public:
-  explicit NoteServices(std::filesystem::path folder) : folder_(std::move(folder)) {}
-  EditorResult RunEditor(FilterJob&, const DepthBuffer& depth, DepthNotice notice) override {
-    loaded = depth.present();
-    seenNotice = notice;
-    return EditorResult::kClosed;
-  }
-  void ShowAboutBox() override {}
-  void ShowDepthTransferred(const std::filesystem::path&) override {}
-  void ShowDepthNotSaved() override {}
-  std::string HostExecutablePath() override { return "/opt/editor/bin/editor"; }
-  void Print(const char*) override {}
-  std::filesystem::path DepthFilePath() override { return folder_ / kDepthFileName; }
-  std::filesystem::path FallbackDepthFilePath() override { return {}; }
-  std::filesystem::path HandOffRecordFolder() override { return folder_; }
-  ProcessIdentity CurrentProcess() override { return kSelf; }
-  bool ProcessRunning(const ProcessIdentity& process) override { return process == kSelf; }
-
-  bool loaded = false;
-  DepthNotice seenNotice = DepthNotice::kNone;
-
- private:
-  std::filesystem::path folder_;
-};
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
@@ -72,22 +48,13 @@ std::filesystem::path WriteDepthFileFor(const std::filesystem::path& folder) {
 
 // The colour run of a freshly loaded module: start, then continue with
 // buffers for what it asked, in a host whose data slot is zero.
-void PlayColourRun(NoteServices& services) {
+void PlayColourRun(FakeServices& services) {
   EntryState state;
-  pi::FilterRecord record{};
-  record.imageMode = pi::kModeRGB;
-  record.inLayerPlanes = 3;
-  record.filterRect = {0, 0, kHeight, kWidth};
-  intptr_t slot = 0;
-  int16_t result = 0;
-  RunSelector(state, services, pi::kSelectorStart, &record, &slot, &result);
-  Require(result == 0);
-  std::vector<uint8_t> in(static_cast<size_t>(kWidth) * kHeight * 3, 50), out = in;
-  record.inData = in.data();
-  record.outData = out.data();
-  record.inRowBytes = record.outRowBytes = kWidth * 3;
-  RunSelector(state, services, pi::kSelectorContinue, &record, &slot, &result);
-  RunSelector(state, services, pi::kSelectorFinish, &record, &slot, &result);
+  FakeHost host(pi::kModeRGB, 3, kWidth, kHeight);
+  Require(host.Call(state, services, pi::kSelectorStart) == 0);
+  host.Deliver(3, [](int, int, int) { return uint8_t{50}; });
+  host.Call(state, services, pi::kSelectorContinue);
+  host.Call(state, services, pi::kSelectorFinish);
 }
 
 }  // namespace
@@ -122,9 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require((status == RecordRead::kFound) == parsed.has_value());
   if (parsed) Require(read == *parsed);
 
-  NoteServices services(folder.path());
+  // The module's world: its hand-off file and notes in the folder, this
+  // process the only one running.
+  FakeServices services(folder.path() / kDepthFileName);
+  services.hostPath = "/opt/editor/bin/editor";
+  services.recordFolder = folder.path();
+  services.process = kSelf;
   PlayColourRun(services);
-  if (services.loaded) {
+  if (services.seenDepthSize != 0) {
     // Only a note that holds up in every part hands a map over.
     std::error_code error;
     Require(parsed && parsed->process == kSelf && parsed->width == kWidth &&

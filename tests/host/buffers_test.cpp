@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <vector>
 
 #include "src/host/job_buffers.h"
 #include "src/host/rect_ops.h"
+#include "tests/support/test_job.h"
 
 namespace ulvo {
 namespace {
@@ -33,99 +33,72 @@ TEST(RectOps, RefuseNullAndTruncateBoundsToSixteenBits) {
   EXPECT_EQ(rect.right, static_cast<int16_t>(70000 - 65536));
 }
 
-// A job over a buffer whose rows have `slack` extra bytes after the pixels.
-struct Picture {
-  FilterJob job;
-  std::vector<uint8_t> bytes;
-
-  Picture(int32_t width, int32_t height, int32_t planes, int32_t slack = 0) {
-    job.width = job.paddedWidth = width;
-    job.height = height;
-    job.planes = planes;
-    job.rowBytes = width * planes + slack;
-    bytes.resize(static_cast<size_t>(job.rowBytes) * height);
-    std::iota(bytes.begin(), bytes.end(), uint8_t{1});
-    job.inData = bytes.data();
-  }
-  uint8_t at(int32_t row, int32_t x, int32_t k) const {
-    return bytes[static_cast<size_t>(row * job.rowBytes + x * job.planes + k)];
-  }
-};
-
 TEST(FlipJobBuffer, SwapsRowsAndReversesPixelBytes) {
   for (int32_t height : {1, 2, 3}) {
     SCOPED_TRACE(height);
-    Picture picture(3, height, 3, 2);
-    const Picture original = picture;
+    // Rows of two bytes more than their pixels.
+    TestJob picture(3, height, 3, 2);
+    const TestJob original = picture;
     FlipJobBuffer(picture.job, JobBuffer::kInput);
     for (int32_t row = 0; row < height; ++row) {
       for (int32_t x = 0; x < 3; ++x) {
         for (int32_t k = 0; k < 3; ++k) {
-          EXPECT_EQ(picture.at(row, x, k), original.at(height - 1 - row, x, 2 - k));
+          EXPECT_EQ(picture.InByte(row, x, k), original.InByte(height - 1 - row, x, 2 - k));
         }
       }
       // The slack after the pixels stays as it was.
       for (int32_t s = 9; s < 11; ++s) {
-        EXPECT_EQ(picture.bytes[row * 11 + s], original.bytes[row * 11 + s]);
+        EXPECT_EQ(picture.in[row * 11 + s], original.in[row * 11 + s]);
       }
     }
     FlipJobBuffer(picture.job, JobBuffer::kInput);
-    EXPECT_EQ(picture.bytes, original.bytes);
+    EXPECT_EQ(picture.in, original.in);
   }
 }
 
 TEST(FlipJobBuffer, WorksOnTheOutputAndLeavesBytesBeyondPaddedWidth) {
-  Picture picture(4, 3, 4);
+  TestJob picture(4, 3, 4);
   picture.job.paddedWidth = 3;
   picture.job.outData = picture.job.inData;
   picture.job.inData = nullptr;
-  const Picture original = picture;
+  const TestJob original = picture;
   FlipJobBuffer(picture.job, JobBuffer::kOutput);
-  EXPECT_EQ(picture.at(0, 0, 0), original.at(2, 0, 3));
-  EXPECT_EQ(picture.at(1, 2, 1), original.at(1, 2, 2));
+  EXPECT_EQ(picture.InByte(0, 0, 0), original.InByte(2, 0, 3));
+  EXPECT_EQ(picture.InByte(1, 2, 1), original.InByte(1, 2, 2));
   for (int32_t row = 0; row < 3; ++row) {
-    for (int32_t k = 0; k < 4; ++k) EXPECT_EQ(picture.at(row, 3, k), original.at(row, 3, k));
+    for (int32_t k = 0; k < 4; ++k)
+      EXPECT_EQ(picture.InByte(row, 3, k), original.InByte(row, 3, k));
   }
 }
 
 TEST(BlendWithMask, MixesUnselectedPixelsBackToTheSource) {
-  FilterJob job;
-  job.width = job.paddedWidth = 4;
-  job.height = 2;
-  job.planes = 3;
-  job.rowBytes = 12;
-  std::vector<uint8_t> in(24, 100), out(24, 200);
+  TestJob t(4, 2, 3);
+  t.in.assign(t.in.size(), 100);
+  t.out.assign(t.out.size(), 200);
   // Mask rows are top-down; buffer rows bottom-up.
   std::vector<uint8_t> mask = {0, 128, 255, 1, /* bottom row */ 255, 255, 255, 255};
-  job.inData = in.data();
-  job.outData = out.data();
-  job.maskData = mask.data();
-  job.maskRowBytes = 4;
-  BlendWithMask(job);
+  t.job.maskData = mask.data();
+  t.job.maskRowBytes = 4;
+  BlendWithMask(t.job);
   const uint8_t expectTop[] = {100, 150, 200, (1 * 200 + 254 * 100) / 255};
   for (int32_t x = 0; x < 4; ++x) {
     for (int32_t k = 0; k < 3; ++k) {
-      EXPECT_EQ(out[12 + x * 3 + k], expectTop[x]) << x;  // image top row = buffer row 1
-      EXPECT_EQ(out[x * 3 + k], 200);
+      EXPECT_EQ(t.OutByte(1, x, k), expectTop[x]) << x;  // image top row = buffer row 1
+      EXPECT_EQ(t.OutByte(0, x, k), 200);
     }
   }
 }
 
 TEST(BlendWithMask, SkippedWithoutMask) {
-  FilterJob job;
-  job.width = job.paddedWidth = 2;
-  job.height = 1;
-  job.planes = 3;
-  job.rowBytes = 6;
-  std::vector<uint8_t> in(6, 10), out(6, 20), mask(2, 0);
-  job.inData = in.data();
-  job.outData = out.data();
-  job.maskRowBytes = 2;
-  BlendWithMask(job);  // no mask data
-  job.maskData = mask.data();
-  job.maskRowBytes = 0;
-  BlendWithMask(job);
-  EXPECT_EQ(out, std::vector<uint8_t>(6, 20));
+  TestJob t(2, 1, 3);
+  t.out.assign(t.out.size(), 20);
+  std::vector<uint8_t> mask(2, 0);
+  t.job.maskRowBytes = 2;
+  BlendWithMask(t.job);  // no mask data
+  t.job.maskData = mask.data();
+  t.job.maskRowBytes = 0;
+  BlendWithMask(t.job);
+  EXPECT_EQ(t.out, std::vector<uint8_t>(6, 20));
 }
 
 TEST(CopyUnfilteredMargins, CopiesOnlyWhatLiesOutsideTheJob) {

@@ -3,26 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "src/host/depth_handoff.h"
-#include "tests/imageio/temp_dir.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_job.h"
 
 namespace ulvo {
 namespace {
-
-std::vector<uint8_t> ReadAll(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
 
 std::vector<uint8_t> Header(int32_t size, int32_t rowBytes, int32_t width, int32_t height) {
   std::vector<uint8_t> bytes(16);
@@ -42,43 +31,29 @@ int32_t HeaderField(const std::vector<uint8_t>& bytes, int index) {
 }
 
 // A donor job in display order: row i of the buffer holds bytes equal to i + 1.
-struct DonorJob {
-  FilterJob job;
-  std::vector<uint8_t> pixels;
-  std::vector<uint8_t> block;
-  DepthBuffer depth;
-
-  DonorJob(int32_t width, int32_t paddedWidth, int32_t rowBytes, int32_t height) {
+struct DonorJob : TestJob {
+  DonorJob(int32_t width, int32_t paddedWidth, int32_t rowBytes, int32_t height)
+      : TestJob(paddedWidth, height, 1, rowBytes - paddedWidth), block(in.size() + 4) {
     job.width = width;
-    job.paddedWidth = paddedWidth;
-    job.height = height;
-    job.planes = 1;
-    job.rowBytes = rowBytes;
-    pixels.resize(static_cast<size_t>(rowBytes) * height);
-    for (int32_t i = 0; i < height; ++i) {
-      std::memset(pixels.data() + i * rowBytes, i + 1, static_cast<size_t>(rowBytes));
-    }
-    job.inData = pixels.data();
-    block.resize(pixels.size() + 4);
+    for (size_t k = 0; k < in.size(); ++k) in[k] = static_cast<uint8_t>(k / rowBytes + 1);
     depth = {block.data(), rowBytes * height, rowBytes};
   }
+
+  std::vector<uint8_t> block;
+  DepthBuffer depth;
 };
 
 // A colour job of the given width and height with a depth block of the usual capacity.
-struct ColourJob {
-  FilterJob job;
+struct ColourJob : TestJob {
+  ColourJob(int32_t width, int32_t paddedWidth, int32_t height)
+      : TestJob(paddedWidth, height, 3),
+        block(static_cast<size_t>(4 * ((width + 12) * height / 4) + 4), 0xEE) {
+    job.width = width;
+    depth = {block.data(), static_cast<int32_t>(block.size()), 0};
+  }
+
   std::vector<uint8_t> block;
   DepthBuffer depth;
-
-  ColourJob(int32_t width, int32_t paddedWidth, int32_t height) {
-    job.width = width;
-    job.paddedWidth = paddedWidth;
-    job.height = height;
-    job.planes = 3;
-    const int32_t capacity = 4 * ((width + 12) * height / 4) + 4;
-    block.assign(static_cast<size_t>(capacity), 0xEE);
-    depth = {block.data(), capacity, 0};
-  }
 };
 
 TEST(DepthFile, DonorRoundTripStoresHeaderAndBottomRowFirst) {
@@ -86,7 +61,7 @@ TEST(DepthFile, DonorRoundTripStoresHeaderAndBottomRowFirst) {
   const auto path = dir / "alpha.dat";
   DonorJob donor(100, 100, 100, 50);
   ASSERT_TRUE(WriteJobDepthFile(donor.job, donor.depth, path));
-  const auto bytes = ReadAll(path);
+  const auto bytes = ReadFileBytes(path);
   ASSERT_EQ(bytes.size(), 16u + 5000u);
   EXPECT_EQ(HeaderField(bytes, 0), 5000);
   EXPECT_EQ(HeaderField(bytes, 1), 100);
@@ -108,7 +83,7 @@ TEST(DepthFile, PaddedDonorMatchesOnlyTheSameWidth) {
   const auto path = dir / "alpha.dat";
   DonorJob donor(101, 104, 104, 20);
   ASSERT_TRUE(WriteJobDepthFile(donor.job, donor.depth, path));
-  const auto bytes = ReadAll(path);
+  const auto bytes = ReadFileBytes(path);
   EXPECT_EQ(HeaderField(bytes, 2), 101);
   EXPECT_EQ(HeaderField(bytes, 1), 104);
 
@@ -176,7 +151,7 @@ TEST(DepthFile, HostileHeadersAreRefusedWithoutTouchingTheBuffer) {
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.bytes.size()) + " bytes, header " +
                  (c.bytes.size() >= 16 ? std::to_string(HeaderField(c.bytes, 0)) : "short"));
-    WriteAll(path, c.bytes);
+    WriteFileBytes(path, c.bytes);
     std::vector<uint8_t> dest(64, 0xEE);
     DepthFileInfo info;
     EXPECT_EQ(ReadDepthFile(path, -1, -1, dest.data(), dest.size(), &info), c.status);
@@ -213,18 +188,18 @@ TEST(DepthFile, FailedWriteKeepsTheEarlierFile) {
   const auto path = dir / "alpha.dat";
   const std::vector<uint8_t> rows = {9, 9, 9, 9};
   ASSERT_EQ(WriteDepthFile(path, {4, 2, 2, 2}, rows.data(), 2), DepthFileStatus::kOk);
-  const auto before = ReadAll(path);
+  const auto before = ReadFileBytes(path);
   // The temporary name is taken by a folder: the new file cannot be written.
   std::filesystem::path temp = path;
   temp += ".tmp";
   std::filesystem::create_directory(temp);
   const std::vector<uint8_t> other = {1, 1, 1, 1};
   EXPECT_EQ(WriteDepthFile(path, {4, 2, 2, 2}, other.data(), 2), DepthFileStatus::kWriteFailed);
-  EXPECT_EQ(ReadAll(path), before);
+  EXPECT_EQ(ReadFileBytes(path), before);
   std::filesystem::remove(temp);
   // And a later write replaces the existing file.
   ASSERT_EQ(WriteDepthFile(path, {4, 2, 2, 2}, other.data(), 2), DepthFileStatus::kOk);
-  EXPECT_EQ(ReadAll(path).back(), 1);
+  EXPECT_EQ(ReadFileBytes(path).back(), 1);
   EXPECT_FALSE(std::filesystem::exists(temp));
 }
 

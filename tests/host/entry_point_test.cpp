@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "src/host/filter_record.h"
-#include "tests/imageio/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 extern "C" void ENTRYPOINT(int16_t selector, void* record, intptr_t* data, int16_t* result);
 

@@ -12,9 +12,9 @@
 
 #include "src/host/handoff_record.h"
 #include "src/host/selectors.h"
-#include "tests/host/fake_host.h"
-#include "tests/host/fake_services.h"
-#include "tests/imageio/temp_dir.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/fake_services.h"
+#include "tests/support/temp_dir.h"
 
 namespace ulvo {
 namespace {

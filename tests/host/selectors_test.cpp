@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "src/host/depth_file.h"
-#include "tests/host/fake_host.h"
-#include "tests/host/fake_services.h"
-#include "tests/imageio/temp_dir.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/fake_services.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
 
 namespace ulvo {
 namespace {
@@ -552,8 +553,7 @@ TEST_F(Selectors, DonorRowsTakeOnlyThePixels) {
   grey.record.inData = wide.data();
   grey.record.inRowBytes = 16;
   EXPECT_EQ(grey.Call(state, services, kSelectorContinue), 0);
-  std::ifstream file(dir / "alpha.dat", std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), {});
+  const std::vector<uint8_t> bytes = ReadFileBytes(dir / "alpha.dat");
   ASSERT_EQ(bytes.size(), 16u + 8u);
   for (size_t k = 16; k < bytes.size(); ++k) EXPECT_EQ(bytes[k], 7) << k;
 }

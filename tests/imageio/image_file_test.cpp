@@ -1,7 +1,6 @@
 #include "src/imageio/image_file.h"
 
 #include <gtest/gtest.h>
-#include <tiffio.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,23 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/imageio/file_bytes.h"
-#include "tests/imageio/temp_dir.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_images.h"
+#include "tests/support/test_tiff.h"
 
 namespace ulvo {
 namespace {
-
-Image Gradient(int width, int height, int channels) {
-  Image image;
-  image.width = width;
-  image.height = height;
-  image.channels = channels;
-  image.pixels.resize(static_cast<size_t>(width) * height * channels);
-  for (size_t i = 0; i < image.pixels.size(); ++i) {
-    image.pixels[i] = static_cast<uint8_t>((i * 7 + i / 13) & 0xff);
-  }
-  return image;
-}
 
 TEST(ImageFile, LosslessFormatsRoundTripEveryChannelCount) {
   TempDir dir;
@@ -38,7 +27,7 @@ TEST(ImageFile, LosslessFormatsRoundTripEveryChannelCount) {
        {Case{".png", 1}, Case{".png", 2}, Case{".png", 3}, Case{".png", 4}, Case{".tif", 1},
         Case{".tif", 2}, Case{".tif", 3}, Case{".tif", 4}, Case{".tiff", 5}}) {
     SCOPED_TRACE(std::string(c.ext) + " " + std::to_string(c.channels));
-    const Image written = Gradient(37, 23, c.channels);
+    const Image written = MakeImage(37, 23, c.channels);
     const std::string path = dir.file("img" + std::to_string(c.channels) + c.ext);
     std::string error;
     ASSERT_TRUE(WriteImageFile(path, written, error)) << error;
@@ -77,7 +66,7 @@ TEST(ImageFile, JpegKeepsShapeAndApproximateValues) {
 
 TEST(ImageFile, FormatIsRecognisedByContentNotName) {
   TempDir dir;
-  const Image image = Gradient(5, 4, 3);
+  const Image image = MakeImage(5, 4, 3);
   std::string error;
   ASSERT_TRUE(WriteImageFile(dir.file("a.png"), image, error)) << error;
   std::filesystem::rename(dir.file("a.png"), dir.file("a.jpg"));
@@ -89,20 +78,15 @@ TEST(ImageFile, FormatIsRecognisedByContentNotName) {
 TEST(ImageFile, PaletteAndBilevelTiffAreExpanded) {
   TempDir dir;
   const std::string path = dir.file("pal.tif");
-  {
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    ASSERT_NE(tif, nullptr);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4u);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 1u);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 2);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
-    uint16_t r[4] = {0, 0xffff, 0, 0x8000}, g[4] = {0, 0, 0xffff, 0x8000}, b[4] = {0, 0, 0, 0xffff};
-    TIFFSetField(tif, TIFFTAG_COLORMAP, r, g, b);
-    uint8_t row[1] = {0b00011011};  // indices 0, 1, 2, 3
-    ASSERT_GE(TIFFWriteScanline(tif, row, 0, 0), 0);
-    TIFFClose(tif);
-  }
+  TestTiff palette;
+  palette.width = 4;
+  palette.bits = 2;
+  palette.photometric = PHOTOMETRIC_PALETTE;
+  palette.red = {0, 0xffff, 0, 0x8000};
+  palette.green = {0, 0, 0xffff, 0x8000};
+  palette.blue = {0, 0, 0, 0xffff};
+  palette.data = {0b00011011};  // indices 0, 1, 2, 3
+  ASSERT_TRUE(WriteTestTiff(path, palette));
   Image read;
   std::string error;
   ASSERT_TRUE(ReadImageFile(path, read, error)) << error;
@@ -112,7 +96,7 @@ TEST(ImageFile, PaletteAndBilevelTiffAreExpanded) {
 
 TEST(ImageFile, HostileFilesFailWithMessageAndLeaveOutputAlone) {
   TempDir dir;
-  const Image original = Gradient(64, 48, 3);
+  const Image original = MakeImage(64, 48, 3);
   std::string error;
   ASSERT_TRUE(WriteImageFile(dir.file("ok.png"), original, error));
   ASSERT_TRUE(WriteImageFile(dir.file("ok.jpg"), original, error));
@@ -120,19 +104,19 @@ TEST(ImageFile, HostileFilesFailWithMessageAndLeaveOutputAlone) {
 
   std::vector<std::string> bad;
   for (const char* name : {"ok.png", "ok.jpg", "ok.tif"}) {
-    std::vector<char> bytes = ReadFileBytes(dir.file(name));
+    std::vector<uint8_t> bytes = ReadFileBytes(dir.file(name));
     bytes.resize(bytes.size() / 3);
     WriteFileBytes(dir.file(std::string("cut_") + name), bytes);
     bad.push_back(dir.file(std::string("cut_") + name));
   }
-  WriteFileBytes(dir.file("garbage.bin"), std::vector<char>(100, 'x'));
+  WriteFileBytes(dir.file("garbage.bin"), std::vector<uint8_t>(100, 'x'));
   bad.push_back(dir.file("garbage.bin"));
   WriteFileBytes(dir.file("empty.png"), {});
   bad.push_back(dir.file("empty.png"));
   bad.push_back(dir.file("missing.png"));
 
   // A PNG whose header announces 100000 x 100000 pixels.
-  std::vector<char> png = ReadFileBytes(dir.file("ok.png"));
+  std::vector<uint8_t> png = ReadFileBytes(dir.file("ok.png"));
   const unsigned char huge[8] = {0, 1, 0x86, 0xa0, 0, 1, 0x86, 0xa0};
   std::copy(huge, huge + 8, png.begin() + 16);
   WriteFileBytes(dir.file("huge.png"), png);
@@ -140,7 +124,7 @@ TEST(ImageFile, HostileFilesFailWithMessageAndLeaveOutputAlone) {
 
   for (const std::string& path : bad) {
     SCOPED_TRACE(path);
-    Image out = Gradient(2, 2, 1);
+    Image out = MakeImage(2, 2, 1);
     error.clear();
     const bool ok = ReadImageFile(path, out, error);
     if (path.find("cut_ok.jpg") != std::string::npos && ok) {
@@ -159,17 +143,17 @@ TEST(ImageFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   TempDir dir;
   const std::string path = dir.file("keep.png");
   std::string error;
-  ASSERT_TRUE(WriteImageFile(path, Gradient(8, 8, 3), error));
-  const std::vector<char> before = ReadFileBytes(path);
+  ASSERT_TRUE(WriteImageFile(path, MakeImage(8, 8, 3), error));
+  const std::vector<uint8_t> before = ReadFileBytes(path);
 
-  EXPECT_FALSE(WriteImageFile(path, Gradient(8, 8, 5), error));  // PNG holds at most 4
+  EXPECT_FALSE(WriteImageFile(path, MakeImage(8, 8, 5), error));  // PNG holds at most 4
   EXPECT_NE(error.find("TIFF"), std::string::npos) << error;
-  EXPECT_FALSE(WriteImageFile(dir.file("keep.jpg"), Gradient(8, 8, 4), error));
-  EXPECT_FALSE(WriteImageFile(dir.file("keep.bmp"), Gradient(8, 8, 3), error));
-  Image inconsistent = Gradient(8, 8, 3);
+  EXPECT_FALSE(WriteImageFile(dir.file("keep.jpg"), MakeImage(8, 8, 4), error));
+  EXPECT_FALSE(WriteImageFile(dir.file("keep.bmp"), MakeImage(8, 8, 3), error));
+  Image inconsistent = MakeImage(8, 8, 3);
   inconsistent.pixels.resize(10);
   EXPECT_FALSE(WriteImageFile(path, inconsistent, error));
-  EXPECT_FALSE(WriteImageFile(dir.file("no/such/dir/x.png"), Gradient(8, 8, 3), error));
+  EXPECT_FALSE(WriteImageFile(dir.file("no/such/dir/x.png"), MakeImage(8, 8, 3), error));
 
   EXPECT_EQ(ReadFileBytes(path), before);
   std::vector<std::string> names;
@@ -179,7 +163,7 @@ TEST(ImageFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   EXPECT_EQ(names, std::vector<std::string>{"keep.png"});
 
   // A successful write replaces the file in place.
-  ASSERT_TRUE(WriteImageFile(path, Gradient(3, 2, 1), error)) << error;
+  ASSERT_TRUE(WriteImageFile(path, MakeImage(3, 2, 1), error)) << error;
   Image read;
   ASSERT_TRUE(ReadImageFile(path, read, error));
   EXPECT_EQ(read.width, 3);
@@ -189,31 +173,19 @@ TEST(ImageFile, CorruptedFilesNeverCrashTheReaders) {
   // Deterministic byte damage to valid files of each format, including the
   // headers; every read must come back (with or without an image).
   TempDir dir;
-  const Image image = Gradient(32, 24, 4);
+  const Image image = MakeImage(32, 24, 4);
   std::string error;
-  uint32_t state = 12345;
-  const auto next = [&state] {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-  };
+  ByteDamage damage(12345);
   for (const char* name : {"seed.png", "seed.tif"}) {
     ASSERT_TRUE(WriteImageFile(dir.file(name), image, error)) << error;
   }
-  Image rgb = Gradient(32, 24, 3);
+  Image rgb = MakeImage(32, 24, 3);
   ASSERT_TRUE(WriteImageFile(dir.file("seed.jpg"), rgb, error)) << error;
   for (const char* name : {"seed.png", "seed.tif", "seed.jpg"}) {
-    const std::vector<char> original = ReadFileBytes(dir.file(name));
+    const std::vector<uint8_t> original = ReadFileBytes(dir.file(name));
     for (int round = 0; round < 150; ++round) {
-      std::vector<char> damaged = original;
-      const int flips = 1 + static_cast<int>(next() % 8);
-      for (int i = 0; i < flips; ++i) {
-        // Half of the damage goes into the first 64 bytes, where the headers are.
-        const size_t span = (next() & 1) ? std::min<size_t>(64, damaged.size()) : damaged.size();
-        damaged[next() % span] = static_cast<char>(next());
-      }
-      WriteFileBytes(dir.file("damaged.bin"), damaged);
+      // Half of the damage goes into the first 64 bytes, where the headers are.
+      WriteFileBytes(dir.file("damaged.bin"), damage.Damaged(original, 8, 64));
       Image out;
       if (ReadImageFile(dir.file("damaged.bin"), out, error)) {
         EXPECT_EQ(out.pixels.size(), static_cast<size_t>(out.width) * out.height * out.channels);

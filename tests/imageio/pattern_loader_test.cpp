@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/imageio/file_bytes.h"
-#include "tests/imageio/temp_dir.h"
-#include "tests/imageio/tiff_writer.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_tiff.h"
 
 namespace ulvo {
 namespace {
@@ -185,11 +185,11 @@ TEST_F(PatternLoaderTest, BrokenFilesKeepThePreviousPatternAndSaySo) {
 
   // Truncated: header intact, most strips gone.
   const std::string whole = dir_.file("p0.tif");
-  const std::vector<char> bytes = ReadFileBytes(whole);
+  const std::vector<uint8_t> bytes = ReadFileBytes(whole);
   // The directory is at the end of a libtiff file; keep it, zero-length the data.
   const std::string cut = dir_.file("cut.tif");
   {
-    std::vector<char> damaged = bytes;
+    std::vector<uint8_t> damaged = bytes;
     ASSERT_GT(damaged.size(), 8u + 64 * 60);
     for (size_t i = 8; i < 8 + 64 * 60; ++i) damaged[i] = 0;
     damaged.resize(8 + 64 * 30);
@@ -214,8 +214,8 @@ TEST_F(PatternLoaderTest, BrokenFilesKeepThePreviousPatternAndSaySo) {
   const std::string lzw = dir_.file("lzw.tif");
   ASSERT_TRUE(WriteTestTiff(lzw, shortStrips));
   {
-    std::vector<char> data = ReadFileBytes(lzw);
-    for (size_t i = 8; i < 8 + 40 && i < data.size(); ++i) data[i] = static_cast<char>(0xff);
+    std::vector<uint8_t> data = ReadFileBytes(lzw);
+    for (size_t i = 8; i < 8 + 40 && i < data.size(); ++i) data[i] = 0xff;
     WriteFileBytes(lzw, data);
   }
   PatternLoader loader(messages_);
@@ -296,23 +296,13 @@ TEST_F(PatternLoaderTest, CorruptedPatternsNeverCrashTheLoader) {
   for (int i = 0; i < 24 * 20 * 3; ++i) seed.data.push_back(static_cast<uint8_t>(i * 5));
   const std::string path = dir_.file("seed.tif");
   ASSERT_TRUE(WriteTestTiff(path, seed));
-  const std::vector<char> original = ReadFileBytes(path);
-  uint32_t state = 777;
-  const auto next = [&state] {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-  };
+  const std::vector<uint8_t> original = ReadFileBytes(path);
+  ByteDamage damage(777);
   PatternBitmap kept;
   kept.width = 1;
   for (int round = 0; round < 200; ++round) {
-    std::vector<char> damaged = original;
-    for (int i = 0, n = 1 + static_cast<int>(next() % 6); i < n; ++i) {
-      damaged[next() % damaged.size()] = static_cast<char>(next());
-    }
     const std::string file = dir_.file("damaged.tif");
-    WriteFileBytes(file, damaged);
+    WriteFileBytes(file, damage.Damaged(original, 6));
     messages_.texts.clear();
     PatternBitmap bitmap = kept;
     if (LoadPatternBitmap(file, bitmap, messages_)) {

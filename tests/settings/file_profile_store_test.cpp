@@ -6,20 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
-#include "tests/imageio/temp_dir.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
 
 namespace ulvo {
 namespace {
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void WriteAll(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
@@ -89,7 +82,7 @@ TEST(FileProfileStore, WritesKeepOtherSectionsAndRefuseWhatCannotBeStored) {
   WriteAll(path, "[Other]\nkeep=me\n[UlvoFilter]\nNdepth=7\n");
   FileProfileStore store(path);
   EXPECT_TRUE(store.WriteInt("FullSkip", 2));
-  const std::string text = ReadAll(path);
+  const std::string text = ReadFileText(path);
   EXPECT_NE(text.find("[Other]\nkeep=me\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Ndepth=7\n"), std::string::npos) << text;
   EXPECT_NE(text.find("FullSkip=2\n"), std::string::npos) << text;
@@ -98,7 +91,7 @@ TEST(FileProfileStore, WritesKeepOtherSectionsAndRefuseWhatCannotBeStored) {
   EXPECT_FALSE(store.WriteInt("a=b", 1));
   EXPECT_FALSE(store.WriteInt("", 1));
   EXPECT_FALSE(store.ReadString("OldPatName").has_value());
-  EXPECT_EQ(ReadAll(path), text);
+  EXPECT_EQ(ReadFileText(path), text);
 }
 
 TEST(FileProfileStore, AFileThatCannotBeWrittenLeavesTheValueAsItWas) {

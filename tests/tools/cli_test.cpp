@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "src/imageio/image_file.h"
-#include "tests/imageio/temp_dir.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
 #include "tools/ulvofilter/aperture_shapes.h"
 #include "tools/ulvofilter/handoff_depth.h"
 
@@ -148,12 +149,9 @@ TEST_F(CliTest, EveryBadInputFailsWithAMessageAndWritesNothing) {
 TEST_F(CliTest, FailedRenderKeepsAnExistingOutput) {
   const std::string out = file("keep.png");
   ASSERT_EQ(Run({"render", file("scene.png"), "-o", out}), 0) << err_.str();
-  std::ifstream before_in(out, std::ios::binary);
-  const std::string before{std::istreambuf_iterator<char>(before_in), {}};
-  before_in.close();
+  const std::vector<uint8_t> before = ReadFileBytes(out);
   EXPECT_NE(Run({"render", file("rgb.png"), "--depth", file("depth47.png"), "-o", out}), 0);
-  std::ifstream after_in(out, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after_in), {}), before);
+  EXPECT_EQ(ReadFileBytes(out), before);
 }
 
 TEST_F(CliTest, MakePatternWritesALoadablePattern) {

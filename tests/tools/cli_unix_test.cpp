@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "src/imageio/image_file.h"
-#include "tests/imageio/temp_dir.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
 #include "tools/ulvofilter/cli.h"
 #include "tools/ulvofilter/handoff_depth.h"
 #include "tools/ulvofilter/man_page.h"
@@ -39,11 +40,7 @@ class CliUnixTest : public ::testing::Test {
     const CliEnvironment env{out_, err_, nullptr, true, progress};
     const int code = RunCli(static_cast<int>(argv.size()), argv.data(), env);
     std::fclose(progress);
-    {
-      // Closed before the removal: Windows refuses to remove an open file.
-      std::ifstream in(progressFile);
-      progress_.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    progress_ = ReadFileText(progressFile);
     std::filesystem::remove(progressFile);
     return code;
   }
@@ -144,8 +141,7 @@ TEST_F(CliUnixTest, ManualPageHoldsEveryOptionOfEveryHelpText) {
   }
 
   ASSERT_EQ(Run({"help-man", "-o", file("ulvofilter.1")}), 0) << err_.str();
-  std::ifstream in(file("ulvofilter.1"), std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), page);
+  EXPECT_EQ(ReadFileText(file("ulvofilter.1")), page);
   EXPECT_EQ(Run({"help-man", "-o", file("no-such-folder/ulvofilter.1")}), kExitFailure);
 }
 

@@ -5,7 +5,7 @@
 #include <climits>
 #include <fstream>
 
-#include "tests/imageio/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace ulvo {
 namespace {

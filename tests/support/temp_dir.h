@@ -1,8 +1,6 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 #pragma once
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -10,17 +8,11 @@ namespace ulvo {
 
 class TempDir {
  public:
-  TempDir() {
-    static std::atomic<int> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = std::filesystem::temp_directory_path() /
-            ("ulvo-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
+  TempDir();
+  // Kept instead of removed when the environment variable `keepVariable` is
+  // set, to look at what the test left there.
+  explicit TempDir(const char* keepVariable);
+  ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
@@ -30,6 +22,7 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+  bool keep_ = false;
 };
 
 }  // namespace ulvo
