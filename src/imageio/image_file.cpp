@@ -142,16 +142,16 @@ bool WriteImageFile(const std::string& path, const Image& image, std::string& er
     error = path + ": unknown file type (use .png, .jpg, .jpeg, .tif or .tiff)";
     return false;
   }
+  std::string reason;
   if (!CheckImageSize(static_cast<uint64_t>(std::max(image.width, 0)),
                       static_cast<uint64_t>(std::max(image.height, 0)),
-                      static_cast<uint64_t>(std::max(image.channels, 0)), error) ||
+                      static_cast<uint64_t>(std::max(image.channels, 0)), reason) ||
       image.pixels.size() != static_cast<size_t>(image.width) * image.height * image.channels) {
-    if (error.empty()) error = "inconsistent image buffer";
-    error = path + ": " + error;
+    if (reason.empty()) reason = "inconsistent image buffer";
+    error = path + ": " + reason;
     return false;
   }
   const std::string temporary = TemporaryPathFor(path);
-  std::string reason;
   std::error_code ec;
   if (!WriteFormat(format, temporary, image, reason)) {
     std::filesystem::remove(temporary, ec);

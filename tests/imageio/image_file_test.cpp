@@ -152,7 +152,9 @@ TEST(ImageFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   EXPECT_FALSE(WriteImageFile(dir.file("keep.bmp"), MakeImage(8, 8, 3), error));
   Image inconsistent = MakeImage(8, 8, 3);
   inconsistent.pixels.resize(10);
+  error = "an earlier message";
   EXPECT_FALSE(WriteImageFile(path, inconsistent, error));
+  EXPECT_EQ(error, path + ": inconsistent image buffer");
   EXPECT_FALSE(WriteImageFile(dir.file("no/such/dir/x.png"), MakeImage(8, 8, 3), error));
 
   EXPECT_EQ(ReadFileBytes(path), before);
