@@ -20,6 +20,7 @@ struct RenderValues {
   // Pixels with wide kernels are scattered only on every skip-th column and
   // row (1: every pixel).
   int16_t skip = 1;
+  int sample_bits = 8;
 };
 
 }  // namespace ulvo

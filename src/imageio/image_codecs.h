@@ -16,12 +16,14 @@ namespace ulvo {
 inline constexpr uint32_t kMaxImageDimension = 65535;
 inline constexpr uint64_t kMaxImageBytes = uint64_t{1} << 30;
 
-// Checks the size limits; on failure sets `error` and returns false.
-bool CheckImageSize(uint64_t width, uint64_t height, uint64_t channels, std::string& error);
+// Checks the size limits for samples of `bits` (8 or 16); on failure sets
+// `error` and returns false.
+bool CheckImageSize(uint64_t width, uint64_t height, uint64_t channels, int bits,
+                    std::string& error);
 
-// Allocates image.pixels for the given shape; false with a message when the
-// memory is not available.
-bool AllocateImage(Image& image, int width, int height, int channels, std::string& error);
+// Allocates image.pixels for the given shape and sample size and sets them;
+// false with a message when the memory is not available.
+bool AllocateImage(Image& image, int width, int height, int channels, int bits, std::string& error);
 
 bool ReadPng(std::FILE* file, Image& out, std::string& error);
 bool WritePng(std::FILE* file, const Image& image, std::string& error);

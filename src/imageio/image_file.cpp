@@ -78,23 +78,28 @@ bool WriteFormat(Format format, const std::string& target, const Image& image, s
 
 }  // namespace
 
-bool CheckImageSize(uint64_t width, uint64_t height, uint64_t channels, std::string& error) {
+bool CheckImageSize(uint64_t width, uint64_t height, uint64_t channels, int bits,
+                    std::string& error) {
   if (width == 0 || height == 0 || channels == 0) {
     error = "the image has no pixels";
     return false;
   }
+  const uint64_t sampleBytes = bits == 16 ? 2 : 1;
   if (width > kMaxImageDimension || height > kMaxImageDimension ||
-      width * height * channels > kMaxImageBytes) {
+      width * height * channels * sampleBytes > kMaxImageBytes) {
     error = "the image is too large (" + std::to_string(width) + " x " + std::to_string(height) +
-            " pixels, " + std::to_string(channels) + " channels)";
+            " pixels, " + std::to_string(channels) + " channels of " + std::to_string(bits) +
+            " bits)";
     return false;
   }
   return true;
 }
 
-bool AllocateImage(Image& image, int width, int height, int channels, std::string& error) {
+bool AllocateImage(Image& image, int width, int height, int channels, int bits,
+                   std::string& error) {
+  const size_t sampleBytes = bits == 16 ? 2 : 1;
   try {
-    image.pixels.assign(static_cast<size_t>(width) * height * channels, 0);
+    image.pixels.assign(static_cast<size_t>(width) * height * channels * sampleBytes, 0);
   } catch (const std::bad_alloc&) {
     error = "not enough memory for a " + std::to_string(width) + " x " + std::to_string(height) +
             " image";
@@ -103,7 +108,20 @@ bool AllocateImage(Image& image, int width, int height, int channels, std::strin
   image.width = width;
   image.height = height;
   image.channels = channels;
+  image.bits = bits;
   return true;
+}
+
+Image ReducedTo8Bits(const Image& image) {
+  if (image.bits != 16) return image;
+  Image out;
+  out.width = image.width;
+  out.height = image.height;
+  out.channels = image.channels;
+  const size_t n = image.sampleCount();
+  out.pixels.resize(n);
+  for (size_t i = 0; i < n; ++i) out.pixels[i] = image.sample8(i);
+  return out;
 }
 
 bool ReadImageFile(const std::string& path, Image& out, std::string& error) {
@@ -142,11 +160,15 @@ bool WriteImageFile(const std::string& path, const Image& image, std::string& er
     error = path + ": unknown file type (use .png, .jpg, .jpeg, .tif or .tiff)";
     return false;
   }
+  if (image.bits != 8 && image.bits != 16) {
+    error = path + ": " + std::to_string(image.bits) + "-bit samples cannot be written";
+    return false;
+  }
   std::string reason;
   if (!CheckImageSize(static_cast<uint64_t>(std::max(image.width, 0)),
                       static_cast<uint64_t>(std::max(image.height, 0)),
-                      static_cast<uint64_t>(std::max(image.channels, 0)), reason) ||
-      image.pixels.size() != static_cast<size_t>(image.width) * image.height * image.channels) {
+                      static_cast<uint64_t>(std::max(image.channels, 0)), image.bits, reason) ||
+      image.pixels.size() != image.sampleCount() * static_cast<size_t>(image.sampleBytes())) {
     if (reason.empty()) reason = "inconsistent image buffer";
     error = path + ": " + reason;
     return false;

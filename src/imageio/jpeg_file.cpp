@@ -3,6 +3,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 // jpeglib.h needs FILE and size_t declared first.
@@ -35,6 +36,7 @@ void InstallErrorManager(JpegErrorManager& manager) {
 
 struct JpegJob {
   Image image;
+  std::vector<uint8_t> row;  // a 16-bit image's row rounded to 8 bits
   std::string error;
   bool ok = false;
 };
@@ -48,12 +50,12 @@ void DecodeJpeg(jpeg_decompress_struct& cinfo, JpegJob& job) {
   cinfo.out_color_space = cinfo.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_start_decompress(&cinfo);
   const int channels = cinfo.output_components;
-  if (!CheckImageSize(cinfo.output_width, cinfo.output_height, static_cast<uint64_t>(channels),
+  if (!CheckImageSize(cinfo.output_width, cinfo.output_height, static_cast<uint64_t>(channels), 8,
                       job.error)) {
     return;
   }
   if (!AllocateImage(job.image, static_cast<int>(cinfo.output_width),
-                     static_cast<int>(cinfo.output_height), channels, job.error)) {
+                     static_cast<int>(cinfo.output_height), channels, 8, job.error)) {
     return;
   }
   while (cinfo.output_scanline < cinfo.output_height) {
@@ -76,7 +78,10 @@ void RunJpegRead(jpeg_decompress_struct& cinfo, JpegErrorManager& errors, std::F
   DecodeJpeg(cinfo, job);
 }
 
-void EncodeJpeg(jpeg_compress_struct& cinfo, const Image& image, int quality) {
+// JPEG holds 8 bits per sample: the rows of a 16-bit image are rounded to 8
+// bits one at a time into `row`, which the caller owns and has sized.
+void EncodeJpeg(jpeg_compress_struct& cinfo, const Image& image, int quality,
+                std::vector<uint8_t>& row) {
   cinfo.image_width = static_cast<JDIMENSION>(image.width);
   cinfo.image_height = static_cast<JDIMENSION>(image.height);
   cinfo.input_components = image.channels;
@@ -84,10 +89,19 @@ void EncodeJpeg(jpeg_compress_struct& cinfo, const Image& image, int quality) {
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
   jpeg_start_compress(&cinfo, TRUE);
+  const size_t rowSamples = static_cast<size_t>(image.width) * image.channels;
   while (cinfo.next_scanline < cinfo.image_height) {
-    // libjpeg takes non-const rows but only reads them.
-    JSAMPROW row = const_cast<JSAMPROW>(image.row(static_cast<int>(cinfo.next_scanline)));
-    jpeg_write_scanlines(&cinfo, &row, 1);
+    const int y = static_cast<int>(cinfo.next_scanline);
+    JSAMPROW samples = nullptr;
+    if (image.bits == 16) {
+      const size_t first = static_cast<size_t>(y) * rowSamples;
+      for (size_t i = 0; i < rowSamples; ++i) row[i] = image.sample8(first + i);
+      samples = row.data();
+    } else {
+      // libjpeg takes non-const rows but only reads them.
+      samples = const_cast<JSAMPROW>(image.row(y));
+    }
+    jpeg_write_scanlines(&cinfo, &samples, 1);
   }
   jpeg_finish_compress(&cinfo);
 }
@@ -101,7 +115,7 @@ void RunJpegWrite(jpeg_compress_struct& cinfo, JpegErrorManager& errors, std::FI
   }
   jpeg_create_compress(&cinfo);
   jpeg_stdio_dest(&cinfo, file);
-  EncodeJpeg(cinfo, image, quality);
+  EncodeJpeg(cinfo, image, quality, job.row);
   job.ok = true;
 }
 
@@ -136,6 +150,14 @@ bool WriteJpeg(std::FILE* file, const Image& image, int quality, std::string& er
   InstallErrorManager(errors);
   cinfo.err = &errors.base;
   JpegJob job;
+  if (image.bits == 16) {
+    try {
+      job.row.resize(static_cast<size_t>(image.width) * image.channels);
+    } catch (const std::bad_alloc&) {
+      error = "out of memory";
+      return false;
+    }
+  }
   RunJpegWrite(cinfo, errors, file, image, quality, job);
   jpeg_destroy_compress(&cinfo);
   if (!job.ok) error = job.error;

@@ -5,6 +5,7 @@
 // jump lands.
 #include <png.h>
 
+#include <bit>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
@@ -17,20 +18,41 @@ namespace {
 struct PngErrorState {
   std::jmp_buf jump;
   char message[256] = {};
+  // The first warning: libpng often says what is wrong in a warning just
+  // before its error ("Invalid bit depth for paletted image", then "Invalid
+  // IHDR data").
+  char warning[256] = {};
 };
 
 [[noreturn]] void OnPngError(png_structp png, png_const_charp text) {
   auto* state = static_cast<PngErrorState*>(png_get_error_ptr(png));
-  std::snprintf(state->message, sizeof state->message, "%s", text);
+  if (state->warning[0] != '\0') {
+    std::snprintf(state->message, sizeof state->message, "%s (%s)", text, state->warning);
+  } else {
+    std::snprintf(state->message, sizeof state->message, "%s", text);
+  }
   std::longjmp(state->jump, 1);
 }
 
-void OnPngWarning(png_structp, png_const_charp) {}
+// Warnings alone change nothing: the image is read as libpng gives it.
+void OnPngWarning(png_structp png, png_const_charp text) {
+  auto* state = static_cast<PngErrorState*>(png_get_error_ptr(png));
+  if (state->warning[0] == '\0') {
+    std::snprintf(state->warning, sizeof state->warning, "%s", text);
+  }
+}
 
-// Reads the header and sets up the transformations to 8-bit grey, grey+alpha,
-// RGB or RGBA. Returns false (with `error`) for images beyond the size limits.
+// PNG stores 16-bit samples most significant byte first; Image holds them in
+// the machine's order, so libpng swaps them on little-endian machines.
+void UseNativeSampleOrder(png_structp png) {
+  if constexpr (std::endian::native == std::endian::little) png_set_swap(png);
+}
+
+// Reads the header and sets up the transformations to grey, grey+alpha, RGB
+// or RGBA of 8 bits, or of 16 bits for a 16-bit file. Returns false (with
+// `error`) for images beyond the size limits.
 bool ReadPngHeader(png_structp png, png_infop info, int& width, int& height, int& channels,
-                   std::string& error) {
+                   int& bits, std::string& error) {
   png_read_info(png, info);
   const png_uint_32 w = png_get_image_width(png, info);
   const png_uint_32 h = png_get_image_height(png, info);
@@ -39,14 +61,16 @@ bool ReadPngHeader(png_structp png, png_infop info, int& width, int& height, int
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
   if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
-  if (bitDepth == 16) png_set_strip_16(png);
+  if (bitDepth == 16) UseNativeSampleOrder(png);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
   const int c = png_get_channels(png, info);
-  if (!CheckImageSize(w, h, static_cast<uint64_t>(c), error)) return false;
+  const int b = png_get_bit_depth(png, info) == 16 ? 16 : 8;
+  if (!CheckImageSize(w, h, static_cast<uint64_t>(c), b, error)) return false;
   width = static_cast<int>(w);
   height = static_cast<int>(h);
   channels = c;
+  bits = b;
   return true;
 }
 
@@ -62,8 +86,9 @@ void WritePngRows(png_structp png, png_infop info, const Image& image,
   static constexpr int kColourTypes[] = {PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA,
                                          PNG_COLOR_TYPE_RGB, PNG_COLOR_TYPE_RGB_ALPHA};
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-               static_cast<png_uint_32>(image.height), 8, kColourTypes[image.channels - 1],
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               static_cast<png_uint_32>(image.height), image.bits == 16 ? 16 : 8,
+               kColourTypes[image.channels - 1], PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   // Deflate's fastest level with every row filtered against its left
   // neighbour: several times faster than the library's default (level 6,
   // each row's filter chosen by trial) and, on photographs, files of about
@@ -71,6 +96,7 @@ void WritePngRows(png_structp png, png_infop info, const Image& image,
   png_set_compression_level(png, 1);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
   png_write_info(png, info);
+  if (image.bits == 16) UseNativeSampleOrder(png);
   rows.resize(static_cast<size_t>(image.height));
   for (int y = 0; y < image.height; ++y) {
     // libpng takes non-const row pointers but does not write through them.
@@ -98,9 +124,9 @@ void RunPngRead(png_structp png, png_infop info, std::FILE* file, PngErrorState&
   }
   png_init_io(png, file);
   png_set_user_limits(png, kMaxImageDimension, kMaxImageDimension);
-  int width = 0, height = 0, channels = 0;
-  if (!ReadPngHeader(png, info, width, height, channels, job.error)) return;
-  if (!AllocateImage(job.image, width, height, channels, job.error)) return;
+  int width = 0, height = 0, channels = 0, bits = 8;
+  if (!ReadPngHeader(png, info, width, height, channels, bits, job.error)) return;
+  if (!AllocateImage(job.image, width, height, channels, bits, job.error)) return;
   ReadPngRows(png, job.image, job.rows);
   job.ok = true;
 }

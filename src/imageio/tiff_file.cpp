@@ -1,6 +1,7 @@
-// TIFF image files for the tools: any layout tiff_pixels can decode on read;
-// deflate-compressed contiguous 8-bit samples on write, extra channels marked
-// as unspecified data (a depth plane is not an alpha channel).
+// TIFF image files for the tools: any layout tiff_pixels can decode on read,
+// 16-bit grey and RGB included; deflate-compressed contiguous samples of the
+// image's size (8 or 16 bits) on write, extra channels marked as unspecified
+// data (a depth plane is not an alpha channel).
 #include <new>
 #include <vector>
 
@@ -19,15 +20,15 @@ bool ReadTiff(const std::string& path, Image& out, std::string& error) {
   }
   const TiffLayout layout = DescribeTiff(tif.get());
   std::string reason;
-  if (!CheckDecodable(layout, reason)) {
+  if (!CheckDecodable(layout, reason, 16)) {
     error = "unsupported TIFF file: " + reason;
     return false;
   }
   Image image;
   if (!CheckImageSize(layout.width, layout.height, static_cast<uint64_t>(layout.outputChannels()),
-                      error) ||
+                      layout.outputBits(), error) ||
       !AllocateImage(image, static_cast<int>(layout.width), static_cast<int>(layout.height),
-                     layout.outputChannels(), error)) {
+                     layout.outputChannels(), layout.outputBits(), error)) {
     return false;
   }
   bool read = false;
@@ -58,7 +59,7 @@ bool WriteTiff(const std::string& path, const Image& image, std::string& error) 
   TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.width));
   TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.height));
   TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(image.channels));
-  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(8));
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(image.bits == 16 ? 16 : 8));
   TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(t, TIFFTAG_PHOTOMETRIC, colour ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
   TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);

@@ -49,6 +49,24 @@ void ConvertRow(const TiffLayout& layout, const uint8_t* scanline, int firstSamp
   }
 }
 
+// The same for 16-bit samples, which libtiff hands over in the machine's
+// byte order whatever the file's; palettes are not read at 16 bits.
+void ConvertRow16(const TiffLayout& layout, const uint8_t* scanline, int firstSample,
+                  int sampleCount, uint8_t* out) {
+  const int channels = layout.outputChannels();
+  const bool invert = layout.photometric == PHOTOMETRIC_MINISWHITE;
+  for (uint32_t x = 0; x < layout.width; ++x) {
+    uint8_t* pixel = out + static_cast<size_t>(x) * channels * 2;
+    for (int s = 0; s < sampleCount; ++s) {
+      const int sample = firstSample + s;
+      uint16_t v;
+      std::memcpy(&v, scanline + (static_cast<size_t>(x) * sampleCount + s) * 2, 2);
+      if (sample == 0 && invert) v = static_cast<uint16_t>(65535 - v);
+      std::memcpy(pixel + static_cast<size_t>(sample) * 2, &v, 2);
+    }
+  }
+}
+
 uint64_t PackedRowBytes(uint64_t samples, int bits) {
   return (samples * static_cast<uint64_t>(bits) + 7) / 8;
 }
@@ -81,14 +99,32 @@ TiffLayout DescribeTiff(TIFF* tif) {
   return layout;
 }
 
-bool CheckDecodable(const TiffLayout& layout, std::string& error) {
+bool CheckDecodable(const TiffLayout& layout, std::string& error, int maxBits) {
   const int bits = layout.bitsPerSample;
-  if (bits != 1 && bits != 2 && bits != 4 && bits != 8) {
-    error = "unsupported sample size (" + std::to_string(bits) + " bits)";
+  const std::string size = std::to_string(bits) + "-bit";
+  switch (layout.sampleFormat) {
+    case SAMPLEFORMAT_UINT:
+    case SAMPLEFORMAT_VOID:
+      break;
+    case SAMPLEFORMAT_INT:
+      error = "signed " + size + " samples are not supported (only unsigned integers are read)";
+      return false;
+    case SAMPLEFORMAT_IEEEFP:
+      error =
+          "floating-point " + size + " samples are not supported (only unsigned integers are read)";
+      return false;
+    default:
+      error = "unsupported sample format (only unsigned integers are read)";
+      return false;
+  }
+  const bool sixteen = bits == 16 && maxBits >= 16;
+  if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && !sixteen) {
+    error = "unsupported sample size (" + std::to_string(bits) + " bits" +
+            (maxBits >= 16 ? "; 1, 2, 4, 8 and 16 bits are read)" : ")");
     return false;
   }
-  if (layout.sampleFormat != SAMPLEFORMAT_UINT && layout.sampleFormat != SAMPLEFORMAT_VOID) {
-    error = "unsupported sample format (only unsigned integers are read)";
+  if (sixteen && layout.photometric == PHOTOMETRIC_PALETTE) {
+    error = "16-bit palette images are not supported (palette indices of up to 8 bits are read)";
     return false;
   }
   if (layout.samplesPerPixel < 1) {
@@ -124,7 +160,9 @@ bool CheckDecodable(const TiffLayout& layout, std::string& error) {
 
 bool ReadTiffPixels(TIFF* tif, const TiffLayout& layout, uint8_t* out, std::string& error) {
   std::vector<uint8_t> scanline(static_cast<size_t>(layout.scanlineSize));
-  const size_t rowBytes = static_cast<size_t>(layout.width) * layout.outputChannels();
+  const bool sixteen = layout.outputBits() == 16;
+  const size_t rowBytes =
+      static_cast<size_t>(layout.width) * layout.outputChannels() * (sixteen ? 2 : 1);
   const bool separate = layout.planarConfig == PLANARCONFIG_SEPARATE && layout.samplesPerPixel > 1;
   // Separate planes are read one whole plane after the other, which is the
   // order in which they are stored.
@@ -135,8 +173,13 @@ bool ReadTiffPixels(TIFF* tif, const TiffLayout& layout, uint8_t* out, std::stri
         error = "cannot decode row " + std::to_string(y);
         return false;
       }
-      ConvertRow(layout, scanline.data(), separate ? plane : 0,
-                 separate ? 1 : layout.samplesPerPixel, out + rowBytes * y);
+      const int first = separate ? plane : 0;
+      const int count = separate ? 1 : layout.samplesPerPixel;
+      if (sixteen) {
+        ConvertRow16(layout, scanline.data(), first, count, out + rowBytes * y);
+      } else {
+        ConvertRow(layout, scanline.data(), first, count, out + rowBytes * y);
+      }
     }
   }
   return true;

@@ -1,7 +1,8 @@
-// Decoding the pixels of a strip-based TIFF image into interleaved 8-bit
-// samples, whatever its bit depth (1, 2, 4, 8), planar configuration or
-// palette. Every scanline is decoded into a buffer of libtiff's own scanline
-// size and nothing is read beyond it.
+// Decoding the pixels of a strip-based TIFF image into interleaved samples:
+// 8-bit ones for bit depths 1, 2, 4 and 8 (palettes included), 16-bit ones
+// for 16-bit grey and RGB, whatever the planar configuration. Every scanline
+// is decoded into a buffer of libtiff's own scanline size and nothing is read
+// beyond it.
 #pragma once
 
 #include <tiffio.h>
@@ -33,19 +34,23 @@ struct TiffLayout {
   int outputChannels() const {
     return photometric == PHOTOMETRIC_PALETTE ? samplesPerPixel + 2 : samplesPerPixel;
   }
+  // Bits of a decoded sample: 16 for 16-bit files, 8 for all others.
+  int outputBits() const { return bitsPerSample == 16 ? 16 : 8; }
 };
 
 // Reads the tags of the current directory. Never fails; whether the pixels can
 // be decoded is CheckDecodable's question.
 TiffLayout DescribeTiff(TIFF* tif);
 
-// Whether ReadTiffPixels can decode this layout; if not, `error` says why.
-bool CheckDecodable(const TiffLayout& layout, std::string& error);
+// Whether ReadTiffPixels can decode this layout into samples of at most
+// `maxBits` (8, or 16 to take 16-bit files too); if not, `error` says why.
+bool CheckDecodable(const TiffLayout& layout, std::string& error, int maxBits = 8);
 
 // Decodes the whole image into `out`, which must hold
-// width * height * outputChannels() bytes, rows top-down. Values of fewer than
-// 8 bits are scaled to 0..255; white-is-zero grey is inverted; palette indices
-// are replaced by their colours. Returns false with libtiff's reason when a
+// width * height * outputChannels() samples of outputBits() (16-bit ones
+// native-endian, two bytes each), rows top-down. Values of fewer than 8 bits
+// are scaled to 0..255; white-is-zero grey is inverted; palette indices are
+// replaced by their colours. Returns false with libtiff's reason when a
 // row cannot be decoded; throws std::bad_alloc when its row buffer cannot be
 // had, which is no fault of the file.
 bool ReadTiffPixels(TIFF* tif, const TiffLayout& layout, uint8_t* out, std::string& error);

@@ -12,6 +12,7 @@
 #include "src/resources/editor_ids.h"
 #include "tests/fuzz/filter_calls.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/test_png.h"
 #include "tests/support/test_tiff.h"
 #include "tools/ulvofilter/handoff_depth.h"
 
@@ -127,6 +128,107 @@ void WriteImages(const fs::path& root) {
     if (!ulvo::WriteImageFile((root / "image_file" / s.name).string(), image, error)) {
       std::fprintf(stderr, "%s\n", error.c_str());
     }
+  }
+}
+
+std::vector<uint16_t> Ramp16(size_t n, int step) {
+  std::vector<uint16_t> samples(n);
+  for (size_t i = 0; i < n; ++i) samples[i] = static_cast<uint16_t>(i * step);
+  return samples;
+}
+
+// 16-bit files: grey, RGB and RGBA as the tools write them, PNG files with
+// transparency, significant bits and interlacing, TIFF files of the other
+// byte order and planar layout, and layouts the readers refuse by name
+// (signed, floating-point and 12-bit samples, a 16-bit palette PNG).
+void WriteSixteenBitImages(const fs::path& root) {
+  const fs::path folder = root / "image_file";
+  struct Shape {
+    const char* name;
+    int width, height, channels;
+  };
+  for (const Shape& s : {Shape{"grey16.png", 4, 3, 1}, Shape{"rgb16.png", 3, 3, 3},
+                         Shape{"rgba16.png", 3, 2, 4}, Shape{"rgba16.tif", 3, 2, 4}}) {
+    ulvo::Image image;
+    image.width = s.width;
+    image.height = s.height;
+    image.channels = s.channels;
+    image.bits = 16;
+    image.pixels =
+        ulvo::NativeSamples(Ramp16(static_cast<size_t>(s.width) * s.height * s.channels, 4099));
+    std::string error;
+    if (!ulvo::WriteImageFile((folder / s.name).string(), image, error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+    }
+  }
+
+  ulvo::TestPng keyed;
+  keyed.width = 4;
+  keyed.height = 2;
+  keyed.bitDepth = 16;
+  keyed.data = ulvo::BigEndianSamples(Ramp16(8, 8191));
+  keyed.hasTransparent = true;
+  keyed.transparent.gray = 8191;
+  ulvo::TestPng twelve;
+  twelve.width = 3;
+  twelve.height = 3;
+  twelve.bitDepth = 16;
+  twelve.colourType = PNG_COLOR_TYPE_RGB;
+  twelve.interlaced = true;
+  twelve.significantBits = 12;
+  twelve.data = ulvo::BigEndianSamples(Ramp16(27, 2416));
+  for (const auto& [name, png] : {std::pair{"grey16-transparent.png", keyed},
+                                  std::pair{"rgb16-sbit12-interlaced.png", twelve}}) {
+    if (!ulvo::WriteTestPng((folder / name).string(), png))
+      std::fprintf(stderr, "cannot write %s\n", name);
+  }
+  Bytes palette = ulvo::ReadFileBytes(folder / "grey16.png");
+  if (ulvo::RewritePngHeader(palette, 4, 3, 16, PNG_COLOR_TYPE_PALETTE)) {
+    WriteBytes(folder / "palette16-invalid.png", palette);
+  }
+
+  std::vector<std::pair<std::string, ulvo::TestTiff>> tiffs;
+  ulvo::TestTiff grey;
+  grey.width = 4;
+  grey.height = 3;
+  grey.bits = 16;
+  grey.bigEndian = true;
+  grey.compression = COMPRESSION_LZW;
+  grey.data = ulvo::NativeSamples(Ramp16(12, 5471));
+  tiffs.emplace_back("grey16-bigendian-lzw.tif", grey);
+  ulvo::TestTiff whiteIsZero = grey;
+  whiteIsZero.photometric = PHOTOMETRIC_MINISWHITE;
+  whiteIsZero.bigEndian = false;
+  whiteIsZero.compression = COMPRESSION_NONE;
+  tiffs.emplace_back("grey16-miniswhite.tif", whiteIsZero);
+  ulvo::TestTiff planes;
+  planes.width = 3;
+  planes.height = 2;
+  planes.samples = 4;
+  planes.bits = 16;
+  planes.photometric = PHOTOMETRIC_RGB;
+  planes.planar = PLANARCONFIG_SEPARATE;
+  planes.data = ulvo::NativeSamples(Ramp16(24, 2731));
+  tiffs.emplace_back("rgba16-separate.tif", planes);
+  ulvo::TestTiff signedGrey = grey;
+  signedGrey.sampleFormat = SAMPLEFORMAT_INT;
+  signedGrey.compression = COMPRESSION_NONE;
+  tiffs.emplace_back("grey16-signed.tif", signedGrey);
+  ulvo::TestTiff halfFloat = planes;
+  halfFloat.planar = PLANARCONFIG_CONTIG;
+  halfFloat.sampleFormat = SAMPLEFORMAT_IEEEFP;
+  tiffs.emplace_back("rgba16-float.tif", halfFloat);
+  ulvo::TestTiff twelveBits;
+  twelveBits.width = 3;
+  twelveBits.height = 2;
+  twelveBits.samples = 3;
+  twelveBits.bits = 12;
+  twelveBits.photometric = PHOTOMETRIC_RGB;
+  twelveBits.data = Ramp(28, 23);
+  tiffs.emplace_back("rgb12.tif", twelveBits);
+  for (const auto& [name, tiff] : tiffs) {
+    if (!ulvo::WriteTestTiff((folder / name).string(), tiff))
+      std::fprintf(stderr, "cannot write %s\n", name.c_str());
   }
 }
 
@@ -304,6 +406,7 @@ int main(int argc, char** argv) {
   const fs::path root(argv[1]);
   WritePatternAndImageTiffs(root);
   WriteImages(root);
+  WriteSixteenBitImages(root);
   WriteDepthFiles(root);
   WriteFilterRuns(root);
   WriteSettings(root);

@@ -181,16 +181,19 @@ TEST(ImageFile, CorruptedFilesNeverCrashTheReaders) {
   for (const char* name : {"seed.png", "seed.tif"}) {
     ASSERT_TRUE(WriteImageFile(dir.file(name), image, error)) << error;
   }
+  for (const char* name : {"seed16.png", "seed16.tif"}) {
+    ASSERT_TRUE(WriteImageFile(dir.file(name), MakeImage16(32, 24, 4), error)) << error;
+  }
   Image rgb = MakeImage(32, 24, 3);
   ASSERT_TRUE(WriteImageFile(dir.file("seed.jpg"), rgb, error)) << error;
-  for (const char* name : {"seed.png", "seed.tif", "seed.jpg"}) {
+  for (const char* name : {"seed.png", "seed.tif", "seed16.png", "seed16.tif", "seed.jpg"}) {
     const std::vector<uint8_t> original = ReadFileBytes(dir.file(name));
     for (int round = 0; round < 150; ++round) {
       // Half of the damage goes into the first 64 bytes, where the headers are.
       WriteFileBytes(dir.file("damaged.bin"), damage.Damaged(original, 8, 64));
       Image out;
       if (ReadImageFile(dir.file("damaged.bin"), out, error)) {
-        EXPECT_EQ(out.pixels.size(), static_cast<size_t>(out.width) * out.height * out.channels);
+        EXPECT_EQ(out.pixels.size(), out.sampleCount() * static_cast<size_t>(out.bits / 8));
       } else {
         EXPECT_FALSE(error.empty());
       }

@@ -279,6 +279,17 @@ TEST_F(PatternLoaderTest, HeadersThatWouldOverrunTheDestinationAreRefused) {
   EXPECT_EQ(loader.ReadPixels(d, dest.data()), 0);
   EXPECT_EQ(dest, std::vector<uint8_t>(dest.size(), 0x22));
 
+  // The file turned 16-bit: as many pixels, twice the bytes each.
+  ASSERT_TRUE(WriteTestTiff(changing, small));
+  ASSERT_EQ(loader.ReadDescription(d, changing), 1);
+  d.destRowStride = PatternRowStride(4);
+  TestTiff deeper = small;
+  deeper.bits = 16;
+  deeper.data = NativeSamples(std::vector<uint16_t>(16, 0xffff));
+  ASSERT_TRUE(WriteTestTiff(changing, deeper));
+  EXPECT_EQ(loader.ReadPixels(d, dest.data()), 0);
+  EXPECT_EQ(dest, std::vector<uint8_t>(dest.size(), 0x22));
+
   // A stride too small for a row is refused as well.
   ASSERT_TRUE(WriteTestTiff(changing, small));
   d.destRowStride = 11;

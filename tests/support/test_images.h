@@ -21,4 +21,12 @@ Image MakeImage(int width, int height, int channels, int seed = 0);
 // sample up to 8 × 8 pixels of 4 channels.
 Image NumberedImage(int width, int height, int channels);
 
+// A 16-bit image whose samples differ from their neighbours in both bytes
+// (x × 1031 + y × 4099 + channel × 16411 + seed, modulo 65536).
+Image MakeImage16(int width, int height, int channels, int seed = 0);
+
+// The 8-bit image at 16 bits, every sample × 257 (0 stays 0, 255 becomes
+// 65535); it rounds back to the same 8-bit image.
+Image Widened(const Image& image);
+
 }  // namespace ulvo

@@ -1,9 +1,17 @@
 #include "tests/support/test_tiff.h"
 
+#include <cstring>
+
 namespace ulvo {
 
+std::vector<uint8_t> NativeSamples(const std::vector<uint16_t>& samples) {
+  std::vector<uint8_t> bytes(samples.size() * 2);
+  if (!samples.empty()) std::memcpy(bytes.data(), samples.data(), bytes.size());
+  return bytes;
+}
+
 bool WriteTestTiff(const std::string& path, const TestTiff& t) {
-  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  TIFF* tif = TIFFOpen(path.c_str(), t.bigEndian ? "wb" : "w");
   if (tif == nullptr) return false;
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, t.width);
   TIFFSetField(tif, TIFFTAG_IMAGELENGTH, t.height);
@@ -12,6 +20,7 @@ bool WriteTestTiff(const std::string& path, const TestTiff& t) {
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, t.photometric);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, t.planar);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, t.compression);
+  if (t.sampleFormat != SAMPLEFORMAT_UINT) TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, t.sampleFormat);
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4u);
   if (t.samples == 2 || t.samples == 4) {
     const uint16_t kind = EXTRASAMPLE_UNASSALPHA;

@@ -18,8 +18,13 @@ struct TestTiff {
   uint16_t photometric = PHOTOMETRIC_MINISBLACK;
   uint16_t planar = PLANARCONFIG_CONTIG;
   uint16_t compression = COMPRESSION_NONE;
-  // Packed rows as TIFF stores them: all rows of plane 0, then of plane 1 ...
-  // for separate planes.
+  uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+  // Written most significant byte first ("MM") instead of in the machine's
+  // order; libtiff turns 16-bit samples round on the way in and out.
+  bool bigEndian = false;
+  // Packed rows as libtiff takes them (16-bit samples in the machine's byte
+  // order, see NativeSamples): all rows of plane 0, then of plane 1 ... for
+  // separate planes.
   std::vector<uint8_t> data;
   std::vector<uint16_t> red, green, blue;  // colour map for palette images
 
@@ -29,6 +34,9 @@ struct TestTiff {
     return static_cast<size_t>((samplesPerRow * bits + 7) / 8);
   }
 };
+
+// 16-bit samples as bytes in the machine's order.
+std::vector<uint8_t> NativeSamples(const std::vector<uint16_t>& samples);
 
 // Rows beyond `data` are written as zeros.
 bool WriteTestTiff(const std::string& path, const TestTiff& tiff);

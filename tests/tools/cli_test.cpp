@@ -13,6 +13,8 @@
 #include "src/imageio/image_file.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_images.h"
+#include "tests/support/test_tiff.h"
 #include "tools/ulvofilter/aperture_shapes.h"
 #include "tools/ulvofilter/handoff_depth.h"
 
@@ -222,6 +224,97 @@ TEST_F(CliTest, HandoffFileAndGreyDepthImageGiveTheSameResult) {
   };
   EXPECT_LE(largestChange(0), 2);
   EXPECT_GT(largestChange(31 * 48 * 3), 20);
+}
+
+// A 16-bit scene: colours with fine steps, a depth channel of its own.
+Image Scene16(int width, int height) {
+  Image scene = MakeImage16(width, height, 4);
+  for (size_t i = 3; i < scene.sampleCount(); i += 4) {
+    scene.setSample(i, static_cast<uint16_t>(i % 2 ? 200 * 257 + 77 : 50 * 257 - 91));
+  }
+  return scene;
+}
+
+TEST_F(CliTest, SixteenBitImagesGiveSixteenBitResultsExceptInJpeg) {
+  const Image scene = Scene16(48, 32);
+  std::string error;
+  ASSERT_TRUE(WriteImageFile(file("scene16.png"), scene, error)) << error;
+  ASSERT_TRUE(WriteImageFile(file("scene16.tif"), scene, error)) << error;
+
+  for (const char* input : {"scene16.png", "scene16.tif"}) {
+    SCOPED_TRACE(input);
+    ASSERT_EQ(Run({"render", file(input), "-o", file("r.png")}), 0) << err_.str();
+    ASSERT_EQ(Run({"render", file(input), "-o", file("r.tif"), "--keep-extra-channels"}), 0)
+        << err_.str();
+    Image result;
+    ASSERT_TRUE(ReadImageFile(file("r.png"), result, error)) << error;
+    EXPECT_EQ(result.bits, 16);
+    EXPECT_EQ(result.channels, 3);
+    ASSERT_TRUE(ReadImageFile(file("r.tif"), result, error)) << error;
+    EXPECT_EQ(result.bits, 16);
+    ASSERT_EQ(result.channels, 4);
+    for (size_t i = 3; i < scene.sampleCount(); i += 4) {
+      ASSERT_EQ(result.sample(i), scene.sample(i)) << "depth kept at 16 bits, " << i;
+    }
+  }
+
+  // A JPEG result is the 16-bit result rounded, and the tool says so.
+  ASSERT_EQ(Run({"render", file("scene16.png"), "-o", file("r.jpg")}), 0) << err_.str();
+  EXPECT_NE(err_.str().find("rounded to 8 bits"), std::string::npos) << err_.str();
+  Image wide;
+  ASSERT_TRUE(ReadImageFile(file("r.png"), wide, error)) << error;
+  ASSERT_TRUE(WriteImageFile(file("rounded.jpg"), ReducedTo8Bits(wide), error)) << error;
+  EXPECT_EQ(ReadFileBytes(file("r.jpg")), ReadFileBytes(file("rounded.jpg")));
+  ASSERT_EQ(Run({"render", file("scene.png"), "-o", file("r8.jpg")}), 0) << err_.str();
+  EXPECT_EQ(err_.str().find("rounded"), std::string::npos) << err_.str();
+}
+
+TEST_F(CliTest, SixteenBitDepthMapGivesTheResultOfItsRoundedMap) {
+  // A depth ramp whose 16-bit values fall between the 8-bit steps.
+  Image depth16 = MakeImage16(48, 32, 1);
+  for (size_t i = 0; i < depth16.sampleCount(); ++i) {
+    depth16.setSample(i, static_cast<uint16_t>(i * 41));
+  }
+  std::string error;
+  ASSERT_TRUE(WriteImageFile(file("depth16.png"), depth16, error)) << error;
+  ASSERT_TRUE(WriteImageFile(file("depth8.png"), ReducedTo8Bits(depth16), error)) << error;
+  ASSERT_TRUE(WriteImageFile(file("rgb8.png"), MakeImage(48, 32, 3), error)) << error;
+  ASSERT_TRUE(WriteImageFile(file("rgb16.tif"), MakeImage16(48, 32, 3), error)) << error;
+  for (const char* image : {"rgb8.png", "rgb16.tif"}) {
+    SCOPED_TRACE(image);
+    ASSERT_EQ(Run({"render", file(image), "--depth", file("depth16.png"), "--focus", "90", "-o",
+                   file("from16.tif")}),
+              0)
+        << err_.str();
+    ASSERT_EQ(Run({"render", file(image), "--depth", file("depth8.png"), "--focus", "90", "-o",
+                   file("from8.tif")}),
+              0)
+        << err_.str();
+    EXPECT_EQ(ReadFileBytes(file("from16.tif")), ReadFileBytes(file("from8.tif")));
+  }
+}
+
+TEST_F(CliTest, OddSixteenBitFilesAreRefusedByNameAndNothingIsWritten) {
+  TestTiff signedGrey;
+  signedGrey.width = 48;
+  signedGrey.height = 32;
+  signedGrey.bits = 16;
+  signedGrey.sampleFormat = SAMPLEFORMAT_INT;
+  ASSERT_TRUE(WriteTestTiff(file("signed.tif"), signedGrey));
+  TestTiff halfFloat = signedGrey;
+  halfFloat.sampleFormat = SAMPLEFORMAT_IEEEFP;
+  ASSERT_TRUE(WriteTestTiff(file("float.tif"), halfFloat));
+
+  EXPECT_EQ(Run({"render", file("signed.tif"), "-o", file("out.png")}), kExitFailure);
+  EXPECT_NE(err_.str().find("signed.tif: unsupported TIFF file: signed 16-bit samples"),
+            std::string::npos)
+      << err_.str();
+  EXPECT_EQ(Run({"render", file("rgb.png"), "--depth", file("float.tif"), "-o", file("out.png")}),
+            kExitFailure);
+  EXPECT_NE(err_.str().find("float.tif: unsupported TIFF file: floating-point 16-bit samples"),
+            std::string::npos)
+      << err_.str();
+  EXPECT_FALSE(std::filesystem::exists(file("out.png")));
 }
 
 TEST_F(CliTest, InterruptedRenderWritesNothing) {

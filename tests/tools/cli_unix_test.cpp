@@ -96,6 +96,14 @@ TEST_F(CliUnixTest, VersionAndHelpShowTheBuildsVersionAndTheExitCodes) {
 
   ASSERT_EQ(Run({"render", "--help"}), 0);
   EXPECT_NE(out_.str().find("--invert-depth"), std::string::npos);
+  // What becomes of 16-bit files.
+  const std::string render = Squeezed(out_.str());
+  for (const char* piece : {"PNG or TIFF result has 16 bits per sample",
+                            "a JPEG result holds 8 bits, so it is rounded to 8 bits",
+                            "16-bit depth map, or the depth channel of a 16-bit image, is rounded "
+                            "to 8 bits"}) {
+    EXPECT_NE(render.find(piece), std::string::npos) << piece;
+  }
 
   EXPECT_EQ(Run({"--no-such-option"}), kExitUsage);
   EXPECT_EQ(Run({"render", "--focus"}), kExitUsage);
@@ -126,6 +134,7 @@ TEST_F(CliUnixTest, ManualPageHoldsEveryOptionOfEveryHelpText) {
     }
   }
   EXPECT_GT(checked, 20u);
+  EXPECT_NE(Squeezed(page).find(TroffEscape("a JPEG result holds 8 bits")), std::string::npos);
   for (const ExitCodeMeaning& exit : ExitCodeMeanings()) {
     EXPECT_NE(
         page.find(".TP\n\\fB" + std::to_string(exit.code) + "\\fR\n" + TroffEscape(exit.meaning)),

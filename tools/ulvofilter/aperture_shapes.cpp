@@ -241,15 +241,15 @@ PatternBitmap ToPatternBitmap(const Image& image) {
   bitmap.height = image.height;
   bitmap.rowStride = PatternRowStride(static_cast<uint32_t>(image.width));
   bitmap.pixels.assign(static_cast<size_t>(bitmap.rowStride) * image.height, 0);
+  const bool grey = image.channels < 3;
   for (int y = 0; y < image.height; ++y) {
-    const uint8_t* src = image.row(y);
+    size_t src = static_cast<size_t>(y) * image.width * image.channels;
     uint8_t* dst =
         bitmap.pixels.data() + static_cast<size_t>(image.height - 1 - y) * bitmap.rowStride;
-    for (int x = 0; x < image.width; ++x, src += image.channels, dst += 3) {
-      const bool grey = image.channels < 3;
-      dst[0] = grey ? src[0] : src[2];
-      dst[1] = grey ? src[0] : src[1];
-      dst[2] = src[0];
+    for (int x = 0; x < image.width; ++x, src += static_cast<size_t>(image.channels), dst += 3) {
+      dst[0] = image.sample8(grey ? src : src + 2);
+      dst[1] = image.sample8(grey ? src : src + 1);
+      dst[2] = image.sample8(src);
     }
   }
   return bitmap;

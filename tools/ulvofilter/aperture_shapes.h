@@ -50,7 +50,7 @@ bool ApertureInColour(ApertureShape shape);
 Image DrawAperture(ApertureShape shape, int size);
 
 // The image as the pattern loader would deliver it (bottom-up BGR, rows
-// padded to 4 bytes).
+// padded to 4 bytes; 16-bit samples rounded to 8 bits).
 PatternBitmap ToPatternBitmap(const Image& image);
 
 // The pattern used when none is given: a 64-pixel disc.

@@ -25,11 +25,12 @@ Image ColourOnly(const Image& image) {
   out.width = image.width;
   out.height = image.height;
   out.channels = colour;
-  out.pixels.resize(static_cast<size_t>(image.width) * image.height * colour);
+  out.bits = image.bits;
+  const size_t sampleBytes = static_cast<size_t>(image.sampleBytes());
+  const size_t pixelIn = image.channels * sampleBytes, pixelOut = colour * sampleBytes;
+  out.pixels.resize(static_cast<size_t>(image.width) * image.height * pixelOut);
   for (size_t i = 0, n = static_cast<size_t>(image.width) * image.height; i < n; ++i) {
-    for (int c = 0; c < colour; ++c) {
-      out.pixels[i * colour + c] = image.pixels[i * image.channels + c];
-    }
+    std::copy_n(image.pixels.data() + i * pixelIn, pixelOut, out.pixels.data() + i * pixelOut);
   }
   return out;
 }

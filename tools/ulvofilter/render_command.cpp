@@ -76,12 +76,13 @@ bool LoadDepth(const RenderArgs& args, const Image& image, std::optional<DepthPl
 }
 
 void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
-  cmd.add_option("image", a.image, "image to blur (PNG, JPEG or TIFF)")->required();
+  cmd.add_option("image", a.image, "image to blur (PNG, JPEG or TIFF; 8 or 16 bits)")->required();
   cmd.add_option("-o,--output", a.output, "result file (.png, .jpg/.jpeg, .tif/.tiff)")
       ->type_name("FILE")
       ->required();
   auto* depth =
-      cmd.add_option("--depth", a.depthImage, "depth map as a grey image of the same size")
+      cmd.add_option("--depth", a.depthImage,
+                     "depth map as a grey image of the same size (16 bits are rounded to 8)")
           ->type_name("FILE");
   cmd.add_option("--depth-file", a.depthFile, "depth map as a hand-off file (alpha.dat)")
       ->type_name("FILE")
@@ -120,7 +121,8 @@ void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
       ->check(CLI::Range(0, 256))
       ->capture_default_str();
   cmd.add_flag("--keep-extra-channels", a.keepExtraChannels,
-               "also write the image's depth and other extra channels (PNG, TIFF)");
+               "also write the image's depth and other extra channels (PNG, TIFF; at the "
+               "image's sample size)");
   cmd.add_flag("--invert-depth", a.request.invertDepth,
                "the depth map has 255 near, 0 far: use 255 - d for each depth d");
   cmd.footer(
@@ -128,6 +130,12 @@ void AddRenderOptions(CLI::App& cmd, RenderArgs& a) {
            "after its colour; without one the whole image is blurred evenly with the widest "
            "kernel. Depth 0 is nearest and 255 farthest; --invert-depth reads a map the other way "
            "round (255 nearest), and --focus then counts in the inverted values (0 nearest).\n"
+           "\n"
+           "A 16-bit PNG or TIFF image is rendered at 16 bits, and a PNG or TIFF result has 16 "
+           "bits per sample too, its extra channels included; a JPEG result holds 8 bits, so it "
+           "is rounded to 8 bits. Depth values stay 8-bit (0..255, as --focus counts them): a "
+           "16-bit depth map, or the depth channel of a 16-bit image, is rounded to 8 bits, "
+           "(d * 255 + 32767) / 65535.\n"
            "\n"
            "The output's folder, and its type from the name, are checked before the image is "
            "read; the result is written under a temporary name and renamed, so a failed or "
@@ -201,9 +209,14 @@ int RunRender(const RenderArgs& args, const CliEnvironment& env) {
   if (report.status == RenderStatus::kNoLevels) {
     env.err << "ulvofilter: note: maximum blur below 2, the image is unchanged\n";
   }
-  const bool keepExtras = args.keepExtraChannels && !IsJpegName(args.output);
+  const bool jpeg = IsJpegName(args.output);
+  const bool keepExtras = args.keepExtraChannels && !jpeg;
   if (args.keepExtraChannels && !keepExtras) {
     env.err << "ulvofilter: note: JPEG files hold no extra channels; writing the colour only\n";
+  }
+  if (jpeg && image.bits == 16) {
+    env.err << "ulvofilter: note: JPEG files hold 8 bits per sample; the 16-bit result is "
+               "rounded to 8 bits\n";
   }
   if (!WriteImageFile(args.output, keepExtras ? image : ColourOnly(image), error)) {
     return Fail(env, error);

@@ -6,6 +6,7 @@
 
 #include "src/render/display_order.h"
 #include "src/render/render_regions.h"
+#include "tools/ulvofilter/display_order16.h"
 
 namespace ulvo {
 namespace {
@@ -71,10 +72,12 @@ bool DepthPlaneFromImage(const Image& grey, DepthPlane& out, std::string& error)
   plane.height = grey.height;
   plane.rowBytes = grey.width;
   plane.bottomUp.resize(static_cast<size_t>(grey.width) * grey.height);
+  // Depth values are 8-bit: a 16-bit map is rounded to them.
   for (int y = 0; y < grey.height; ++y) {
-    const uint8_t* src = grey.row(y);
+    const size_t first = static_cast<size_t>(y) * grey.width * grey.channels;
     uint8_t* dst = plane.bottomUp.data() + static_cast<size_t>(grey.height - 1 - y) * grey.width;
-    for (int x = 0; x < grey.width; ++x) dst[x] = src[x * grey.channels];
+    for (int x = 0; x < grey.width; ++x)
+      dst[x] = grey.sample8(first + static_cast<size_t>(x) * grey.channels);
   }
   out = std::move(plane);
   return true;
@@ -84,6 +87,10 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
                  const RenderRequest& request, ProgressReporter* reporter, RenderReport& report,
                  std::string& error) {
   const int W = image.width, H = image.height;
+  if (image.bits != 8 && image.bits != 16) {
+    error = std::to_string(image.bits) + "-bit images cannot be rendered (8 or 16 bits are)";
+    return false;
+  }
   if (plane != nullptr && (plane->width != W || plane->height != H)) {
     error = "the depth map is " + std::to_string(plane->width) + " x " +
             std::to_string(plane->height) + " pixels but the image is " + std::to_string(W) +
@@ -102,23 +109,35 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
   }
 
   const RenderDepthKind source = ChooseDepthSource(image, plane);
+  const bool withDepth = source == RenderDepthKind::kExtraPlane;
+  const bool sixteen = image.bits == 16;
+  // The picture in display order: 8-bit samples as the editor holds them, or
+  // 16-bit ones.
   DisplayOrderPicture picture;
-  const TopDownPixels pixels{image.pixels.data(), W, H, image.channels,
-                             image.width * image.channels};
-  if (!ToDisplayOrder(pixels, source == RenderDepthKind::kExtraPlane, picture)) {
+  DisplayOrderPicture16 picture16;
+  const bool converted =
+      sixteen ? ToDisplayOrder16(image, withDepth, picture16)
+              : ToDisplayOrder(TopDownPixels{image.pixels.data(), W, H, image.channels,
+                                             image.width * image.channels},
+                               withDepth, picture);
+  if (!converted) {
     error = "not enough memory for a " + std::to_string(W) + " x " + std::to_string(H) + " image";
     return false;
   }
-  if (request.invertDepth && source == RenderDepthKind::kExtraPlane) {
-    // The depth is the first of the picture's four planes; only the image's
-    // own columns are turned round, the padding stays at depth 0.
-    for (int y = 0; y < H; ++y) {
-      uint8_t* pixel = picture.pixels.data() + static_cast<size_t>(picture.rowBytes) * y;
-      for (int x = 0; x < W; ++x, pixel += picture.planes)
-        *pixel = static_cast<uint8_t>(255 - *pixel);
+  if (request.invertDepth && withDepth) {
+    if (sixteen) {
+      InvertDepth16(picture16);
+    } else {
+      // The depth is the first of the picture's four planes; only the
+      // image's own columns are turned round, the padding stays at depth 0.
+      for (int y = 0; y < H; ++y) {
+        uint8_t* pixel = picture.pixels.data() + static_cast<size_t>(picture.rowBytes) * y;
+        for (int x = 0; x < W; ++x, pixel += picture.planes)
+          *pixel = static_cast<uint8_t>(255 - *pixel);
+      }
     }
   }
-  RenderSource renderSource = picture.source();
+  RenderSource renderSource = sixteen ? picture16.source() : picture.source();
   // A copy of the plane when it is too narrow for the padded picture (the
   // padding columns then at depth 0) or is to be inverted (only the image's
   // own columns; a plane's bytes beyond them stay as they are). The
@@ -150,7 +169,8 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
     }
   }
 
-  const RenderValues values = EditorValues(request.values, pattern);
+  RenderValues values = EditorValues(request.values, pattern);
+  values.sample_bits = sixteen ? 16 : 8;
   report.maxBlurUsed = std::max(values.max_blur, 0);  // a tiny pattern allows no blur
   report.usedDepth = source != RenderDepthKind::kNone;
 
@@ -160,14 +180,20 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
                                     pattern.rowStride};
   EngineOptions options;
   options.threads = request.threads;
+  const RenderTarget target = sixteen ? picture16.target() : picture.target();
   const RenderOutcome outcome = RenderJobRegion(renderSource, renderPattern, values, displayRegion,
-                                                picture.target(), reporter, options);
+                                                target, reporter, options);
   report.status = outcome.status;
 
   switch (report.status) {
     case RenderStatus::kDone:
     case RenderStatus::kNoLevels:
-      DisplayToTopDown(picture, image.pixels.data(), image.channels, image.width * image.channels);
+      if (sixteen) {
+        DisplayToTopDown16(picture16, image);
+      } else {
+        DisplayToTopDown(picture, image.pixels.data(), image.channels,
+                         image.width * image.channels);
+      }
       return true;
     case RenderStatus::kCancelled:
       error = "cancelled";
