@@ -17,11 +17,12 @@ namespace {
 
 struct PngErrorState {
   std::jmp_buf jump;
-  char message[256] = {};
+  // Room for libpng's error text and the warning after it.
+  char message[512] = {};
   // The first warning: libpng often says what is wrong in a warning just
   // before its error ("Invalid bit depth for paletted image", then "Invalid
   // IHDR data").
-  char warning[256] = {};
+  char warning[192] = {};
 };
 
 [[noreturn]] void OnPngError(png_structp png, png_const_charp text) {

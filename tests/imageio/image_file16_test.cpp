@@ -204,8 +204,9 @@ TEST(ImageFile16, TiffSamplesReadTheSameFromEitherByteOrderAndPlanarLayout) {
   EXPECT_EQ(format, SAMPLEFORMAT_UINT);
   ASSERT_EQ(extraCount, 1);
   EXPECT_EQ(extraKinds[0], EXTRASAMPLE_UNSPECIFIED);
+  // Deflate strips are read from their start: rows 0 and 1 come first.
   std::vector<uint16_t> row(6 * 4);
-  ASSERT_EQ(TIFFReadScanline(tif, row.data(), 2, 0), 1);
+  for (uint32_t y = 0; y <= 2; ++y) ASSERT_EQ(TIFFReadScanline(tif, row.data(), y, 0), 1) << y;
   TIFFClose(tif);
   for (size_t i = 0; i < row.size(); ++i) EXPECT_EQ(row[i], written.sample(2 * 6 * 4 + i)) << i;
 }
