@@ -18,10 +18,15 @@ namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
 using D64 = hn::ScalableTag<uint64_t>;
-using D32 = hn::Rebind<uint32_t, D64>;         // kernel values, one a 64-bit lane
-using D32x2 = hn::Repartition<uint32_t, D64>;  // the 64-bit lanes as 32-bit halves
+using D32 = hn::Rebind<uint32_t, D64>;  // kernel values, one a 64-bit lane
+#if HWY_TARGET == HWY_SCALAR
+// One lane: the 32-bit value itself is the even half.
+using DShare = D32;
+#else
+using DShare = hn::Repartition<uint32_t, D64>;  // the 64-bit lanes as 32-bit halves
+#endif
 using V64 = hn::Vec<D64>;
-using VShare = hn::Vec<D32x2>;
+using VShare = hn::Vec<DShare>;
 
 // Lanes past the end are masked off on the instruction sets that neither
 // read nor write masked lanes; elsewhere the last cells are added one by one.
@@ -55,7 +60,11 @@ HWY_INLINE void Store64(V64 v, hn::Mask<D64> m, uint64_t* p) {
 // Kernel values times their share, shifted to band units.
 template <bool kShifted>
 HWY_INLINE V64 Weighted(hn::Vec<D32> k, VShare share, int shift) {
-  const V64 product = hn::MulEven(hn::BitCast(D32x2(), hn::PromoteTo(D64(), k)), share);
+#if HWY_TARGET == HWY_SCALAR
+  const V64 product = hn::MulEven(k, share);
+#else
+  const V64 product = hn::MulEven(hn::BitCast(DShare(), hn::PromoteTo(D64(), k)), share);
+#endif
   if constexpr (kShifted) return hn::ShiftLeftSame(product, shift);
   return product;
 }
@@ -95,9 +104,8 @@ HWY_INLINE void PairCellsLanes(const uint32_t* a, uint32_t share_a, int shift_a,
                                uint32_t share_b, int shift_b, uint64_t* sums, size_t count) {
   const D64 d64;
   const D32 d32;
-  const D32x2 d32x2;
-  const VShare sa = hn::Set(d32x2, share_a);
-  const VShare sb = hn::Set(d32x2, share_b);
+  const VShare sa = hn::Set(DShare(), share_a);
+  const VShare sb = hn::Set(DShare(), share_b);
   const size_t lanes = hn::Lanes(d64);
   const auto all32 = hn::FirstN(d32, lanes);
   const auto all64 = hn::FirstN(d64, lanes);
@@ -122,7 +130,7 @@ HWY_INLINE void ShareCellsLanes(const uint32_t* kernel, uint32_t share, int shif
                                 size_t count) {
   const D64 d64;
   const D32 d32;
-  const VShare s = hn::Set(D32x2(), share);
+  const VShare s = hn::Set(DShare(), share);
   const size_t lanes = hn::Lanes(d64);
   const auto all32 = hn::FirstN(d32, lanes);
   const auto all64 = hn::FirstN(d64, lanes);
@@ -189,7 +197,7 @@ HWY_INLINE void PairRowLanes(const PairRow& row, const VShare (&share)[3][2]) {
 template <class Pair>
 HWY_INLINE void ShareVectors(const Pair& pair, VShare (&share)[3][2]) {
   for (int c = 0; c < 3; ++c) {
-    for (int t = 0; t < 2; ++t) share[c][t] = hn::Set(D32x2(), pair.share[c][t]);
+    for (int t = 0; t < 2; ++t) share[c][t] = hn::Set(DShare(), pair.share[c][t]);
   }
 }
 
