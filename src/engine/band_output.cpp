@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "src/engine/exact_convert.h"
 #include "src/engine/tone_curve.h"
+#include "src/engine/tone_inverse16.h"
 #include "src/engine/tone_table.h"
 
 namespace ulvo {
@@ -80,8 +82,64 @@ void WriteOutputPixel(const OutputTarget& target, uint8_t* pixel, const uint8_t 
   }
 }
 
+void WriteOutputPixel16(const OutputTarget& target, uint8_t* pixel, const uint16_t channels[3]) {
+  if (target.order_flag == 0) {
+    const uint16_t reversed[3] = {channels[2], channels[1], channels[0]};
+    std::memcpy(pixel, reversed, sizeof reversed);
+  } else {
+    std::memcpy(pixel + target.pixel_stride - 6, channels, 3 * sizeof(uint16_t));
+  }
+}
+
+namespace {
+
+// WriteBandRow for 16-bit samples.
+void WriteBandRow16(const BandRow& row, const OutputTarget& target, const FlushSettings& settings,
+                    int image_row, const ToneTable* table, const ToneInverse16& inverse) {
+  const int width = settings.image_width;
+  const int64_t reference = settings.reference_weight;
+  const uint64_t threshold =
+      reference > 0 ? static_cast<uint64_t>(static_cast<double>(reference) * 1.05) : 0;
+  // The sums hold 257 times the light.
+  const double light_scale = std::ldexp(1.0, settings.colour_shift) / 257.0;
+  const double fine_scale = std::ldexp(1.0, settings.fine_shift) / 257.0;
+  const bool fine = row.fine[0] != nullptr;
+  const uint64_t* weight = row.weight;
+  const double hardness = settings.hardness;
+  uint8_t* out = target.base + static_cast<ptrdiff_t>(image_row) * target.row_stride;
+  int last[3] = {0, 0, 0};
+  uint64_t last_weight = 0;
+  double scale = CoverageScale(last_weight, threshold, reference);
+  for (int x = 0; x < width; ++x, out += target.pixel_stride) {
+    if (weight[x] != last_weight) {
+      last_weight = weight[x];
+      scale = CoverageScale(last_weight, threshold, reference);
+    }
+    uint16_t samples[3];
+    for (int c = 0; c < 3; ++c) {
+      double light = ExactDouble(row.colour[c][x]) * light_scale;
+      if (fine) light += ExactDouble(row.fine[c][x]) * fine_scale;
+      if (scale != 0.0) light *= scale;
+      const int step =
+          table != nullptr ? table->Near(light, last[c]) : InverseTone(light, hardness);
+      samples[c] = static_cast<uint16_t>(inverse.Sample(light, step));
+    }
+    WriteOutputPixel16(target, out, samples);
+  }
+}
+
+}  // namespace
+
 void WriteBandRow(const BandRow& row, const OutputTarget& target, const FlushSettings& settings,
-                  int image_row, const ToneTable* table) {
+                  int image_row, const ToneTable* table, const ToneInverse16* inverse16) {
+  if (target.sample_bytes == 2) {
+    if (inverse16 != nullptr) {
+      WriteBandRow16(row, target, settings, image_row, table, *inverse16);
+    } else {
+      WriteBandRow16(row, target, settings, image_row, table, ToneInverse16(settings.hardness));
+    }
+    return;
+  }
   const int width = settings.image_width;
   const int64_t reference = settings.reference_weight;
   const uint64_t threshold =
@@ -126,11 +184,13 @@ void WriteBandRow(const BandRow& row, const OutputTarget& target, const FlushSet
 }
 
 bool FlushRows(Band& band, const OutputTarget& target, const FlushSettings& settings, int first,
-               int n) {
+               int n, const ToneInverse16* inverse16) {
   for (int p = 0; p < band.count; ++p) {
     if (!band.planes[p]) return false;
   }
-  if (target.base == nullptr || target.pixel_stride < 3 || n <= 0) return false;
+  if (target.base == nullptr || target.pixel_stride < 3 * target.sample_bytes || n <= 0) {
+    return false;
+  }
   // Never past the band or the last image row.
   n = std::min({n, settings.image_height - first, band.rows});
   if (n <= 0 || first < 0) return false;
@@ -138,7 +198,7 @@ bool FlushRows(Band& band, const OutputTarget& target, const FlushSettings& sett
   FlushSettings row_settings = settings;
   row_settings.image_width = band.width;
   for (int i = 0; i < n; ++i) {
-    WriteBandRow(BandRowAt(band, i), target, row_settings, first + i);
+    WriteBandRow(BandRowAt(band, i), target, row_settings, first + i, nullptr, inverse16);
   }
 
   const int width = band.width;

@@ -57,13 +57,16 @@ bool AllocateBand(int rows, int width, bool fine, BufferAllocator& allocator, Ba
 // Where and how output pixels are written, borrowed.
 struct OutputTarget {
   uint8_t* base = nullptr;
-  int order_flag = 0;  // 0: bytes 0, 1, 2 take channels 2, 1, 0
-  int pixel_stride = 3;
-  int row_stride = 0;
+  int order_flag = 0;    // 0: samples 0, 1, 2 take channels 2, 1, 0; else the last three 0, 1, 2
+  int pixel_stride = 3;  // bytes
+  int row_stride = 0;    // bytes
+  int sample_bytes = 1;  // 1, or 2: native-endian 16-bit samples
 };
 
 // Writes one pixel's three channel values in the target's byte order.
 void WriteOutputPixel(const OutputTarget& target, uint8_t* pixel, const uint8_t channels[3]);
+// The same for a target of 16-bit samples.
+void WriteOutputPixel16(const OutputTarget& target, uint8_t* pixel, const uint16_t channels[3]);
 
 struct FlushSettings {
   double hardness = 1.0;
@@ -75,18 +78,25 @@ struct FlushSettings {
 };
 
 class ToneTable;
+class ToneInverse16;
 
 // Normalises and tone-maps one band row and writes it as output row
 // image_row. The sums are left as they are. A tone table, when given, must be
 // the table of settings.hardness; it gives the same bytes faster.
+//
+// A target of 16-bit samples takes sums that hold 257 times the light (see
+// PixelLight16): the light is normalised in double precision, without the
+// 8-bit path's rounding to whole units, and mapped back through `inverse16`
+// (the render's, for settings.hardness; made here when null).
 void WriteBandRow(const BandRow& row, const OutputTarget& target, const FlushSettings& settings,
-                  int image_row, const ToneTable* table = nullptr);
+                  int image_row, const ToneTable* table = nullptr,
+                  const ToneInverse16* inverse16 = nullptr);
 
 // Normalises, tone-maps and writes band rows 0..n−1 to output rows first..,
 // moves the remaining rows up and clears the freed ones. n is limited to the
 // band and the image; returns false (band untouched) when nothing could be
 // written.
 bool FlushRows(Band& band, const OutputTarget& target, const FlushSettings& settings, int first,
-               int n);
+               int n, const ToneInverse16* inverse16 = nullptr);
 
 }  // namespace ulvo

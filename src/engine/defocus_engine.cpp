@@ -24,11 +24,22 @@ void CopySourceToOutput(const RenderInputs& in) {
     uint8_t* out = in.output.base + static_cast<ptrdiff_t>(y) * in.output.row_stride;
     for (int x = 0; x < in.width; ++x, out += in.output.pixel_stride) {
       const uint8_t* pixel = in.SourcePixel(x, y);
+      if (in.sample_bytes == 2) {
+        const uint16_t samples[3] = {in.SourceSample16(pixel, 0), in.SourceSample16(pixel, 1),
+                                     in.SourceSample16(pixel, 2)};
+        WriteOutputPixel16(in.output, out, samples);
+        continue;
+      }
       const uint8_t channels[3] = {in.SourceChannel(pixel, 0), in.SourceChannel(pixel, 1),
                                    in.SourceChannel(pixel, 2)};
       WriteOutputPixel(in.output, out, channels);
     }
   }
+}
+
+// Bytes of a sample of `bits` bits; 0 for sizes a render does not take.
+int SampleBytes(int bits) {
+  return bits == 8 ? 1 : bits == 16 ? 2 : 0;
 }
 
 }  // namespace
@@ -102,6 +113,8 @@ const RunStats& DefocusEngine::stats() const {
 
 RenderStatus DefocusEngine::Run(const RenderValues& values) {
   RenderInputs in = state_->inputs;
+  in.sample_bytes = SampleBytes(values.sample_bits);
+  in.output.sample_bytes = in.sample_bytes;
   state_->cancelled = 0;
   state_->stats = RunStats();
   switch (CheckInputs(in)) {
@@ -156,8 +169,8 @@ RenderStatus DefocusEngine::Run(const RenderValues& values) {
       seen[level] = 1;
     }
   }
-  const KernelTone tone =
-      PrepareKernelTone(pattern, values.hardness, values.brightness, selectable);
+  const KernelTone tone = PrepareKernelTone(pattern, values.hardness, values.brightness, selectable,
+                                            values.sample_bits);
   const RenderContext context(in, pattern, levels, tone, allocator, state_->stats, values.skip);
   if (in.options.scatter_path != ScatterPath::kReference) {
     switch (FastDrive(context)) {

@@ -46,9 +46,13 @@ class DefocusEngine {
   DefocusEngine(const DefocusEngine&) = delete;
   DefocusEngine& operator=(const DefocusEngine&) = delete;
 
-  // Depth of pixel (x, y) lies at depth + x * pixelStride + y * rowStride.
+  // Depth of pixel (x, y) lies at depth + x * pixelStride + y * rowStride,
+  // one byte, whatever the image's samples are.
   void SetDepthMap(const uint8_t* depth, int pixelStride, int rowStride);
-  // orderFlag 0: engine channel c is colour byte 2 - c of a pixel.
+  // orderFlag 0: engine channel c is colour sample 2 - c of a pixel. The
+  // image and the output hold samples of RenderValues::sample_bits: bytes,
+  // or native-endian 16-bit values (65535 full intensity); strides count
+  // bytes either way.
   void SetImage(int orderFlag, int pixelStride, int width, int height, const uint8_t* colour,
                 int rowStride);
   void SetPattern(int orderFlag, int planes, int width, int height, const uint8_t* pattern,
@@ -59,9 +63,11 @@ class DefocusEngine {
 
   // Renders into the output. Missing pattern pixels count as an empty pattern;
   // an empty region, or no image or output buffer (or an output pixel stride
-  // below 3), leaves nothing to write and returns kDone. A kernel set that
-  // cannot be built makes its pixels contribute nothing, and Run then
-  // returns kOutOfMemory although every row was written.
+  // below three samples), leaves nothing to write and returns kDone, and so
+  // does a sample size other than 8 or 16 bits, which is refused before
+  // anything else. A kernel set that cannot be built makes its pixels
+  // contribute nothing, and Run then returns kOutOfMemory although every row
+  // was written.
   RenderStatus Run(const RenderValues& values);
 
   // 1 after the user confirmed an abort during Run.

@@ -32,6 +32,17 @@ inline double ExactDouble(uint32_t value) {
 #endif
 }
 
+// A 64-bit unsigned value as a double, rounded to nearest as the cast
+// rounds it: both halves convert exactly and their sum is rounded once.
+inline double ExactDouble(uint64_t value) {
+#if defined(__i386__)
+  return ExactDouble(static_cast<uint32_t>(value >> 32)) * 4294967296.0 +
+         ExactDouble(static_cast<uint32_t>(value));
+#else
+  return static_cast<double>(value);
+#endif
+}
+
 // The integer part of a double in [0, 2^64), as static_cast<uint64_t> gives it.
 inline uint64_t TruncatedUnsigned(double value) {
 #if defined(__i386__)

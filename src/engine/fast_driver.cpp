@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "src/engine/outline_scatter.h"
 #include "src/engine/progress_ticker.h"
 #include "src/engine/stripe_worker.h"
+#include "src/engine/tone_inverse16.h"
 #include "src/engine/worker_runner.h"
 
 namespace ulvo {
@@ -45,7 +47,9 @@ class FastDriver {
         method_(ChooseScatterMethod(in_.options.scatter_path)),
         kernels_(context.pattern, context.tone, context.levels, context.allocator),
         tone_table_(context.tone.hardness),
-        ticker_(in_.reporter, in_.width, in_.height) {}
+        ticker_(in_.reporter, in_.width, in_.height) {
+    if (in_.sample_bytes == 2) inverse16_.emplace(context.tone.hardness);
+  }
 
   FastDriveResult Run();
 
@@ -64,6 +68,7 @@ class FastDriver {
   const std::unique_ptr<ScatterMethod> method_;
   LevelKernelCache kernels_;
   const ToneTable tone_table_;
+  std::optional<ToneInverse16> inverse16_;  // 16-bit renders
   ProgressTicker ticker_;
   std::vector<int> used_levels_;  // in the order the scan first meets them
   // Per level, the intensities its scattered pixels have in any channel.
@@ -103,6 +108,15 @@ void FastDriver::Scan() {
         continue;
       }
       const uint8_t* pixel = in_.SourcePixel(x, y);
+      if (in_.sample_bytes == 2) {
+        // A 16-bit sample takes the copies of both ends of its step.
+        for (int k = 0; k < 3; ++k) {
+          const int v = in_.SourceSample16(pixel, k);
+          needed[v / 257] = 1;
+          if (v % 257 != 0) needed[v / 257 + 1] = 1;
+        }
+        continue;
+      }
       for (int k = 0; k < 3; ++k) needed[in_.SourceChannel(pixel, k)] = 1;
     }
   }
@@ -173,6 +187,11 @@ bool FastDriver::Allocate() {
   shared_.backup = &backup_;
   shared_.fused_pixel = ChooseFusedPixel(in_.options.simd);
   shared_.dense_rows = ChooseDenseRows(in_.options.simd);
+  if (inverse16_) {
+    shared_.pair_pixel = ChoosePairPixel(in_.options.simd);
+    shared_.dense_pairs = ChooseDensePairRows(in_.options.simd);
+    shared_.inverse16 = &*inverse16_;
+  }
   shared_.stop = &stop_;
   shared_.rows_done = &rows_done_;
   const int threads = static_cast<int>(plan_.stripes.size());

@@ -19,6 +19,14 @@ class FastScatter final : public StripeScatter {
   void ScatterRow(int y, int x_begin, int x_end) override;
 };
 
+// The same for 16-bit pixels: two weighted copies a channel.
+class FastScatter16 final : public StripeScatter {
+ public:
+  using StripeScatter::StripeScatter;
+
+  void ScatterRow(int y, int x_begin, int x_end) override;
+};
+
 // The fast path needs nothing of the levels but their kernel sets, and
 // clips every kernel to the image: its bands have no margins.
 class FastMethod final : public ScatterMethod {

@@ -3,8 +3,9 @@
 namespace ulvo {
 
 InputProblem CheckInputs(const RenderInputs& in) {
+  if (in.sample_bytes != 1 && in.sample_bytes != 2) return InputProblem::kNothingToRender;
   if (in.width <= 0 || in.height <= 0 || in.colour == nullptr || in.output.base == nullptr ||
-      in.output.pixel_stride < 3) {
+      in.output.pixel_stride < 3 * in.sample_bytes) {
     return InputProblem::kNothingToRender;
   }
   const PatternSource& p = in.pattern;

@@ -8,8 +8,10 @@ namespace ulvo {
 
 enum class InputProblem {
   kNone,
-  kNothingToRender,  // empty region, or no image or output to work with
-  kNoPattern,        // no pattern pixels at all
+  // Empty region, no image or output to work with, or samples of a size
+  // other than 8 or 16 bits.
+  kNothingToRender,
+  kNoPattern,  // no pattern pixels at all
 };
 
 InputProblem CheckInputs(const RenderInputs& inputs);

@@ -39,6 +39,17 @@ double CopyTone(const KernelTone& tone, int copy, int plane) {
 
 }  // namespace
 
+void RoundKernel(const double* exact, size_t count, uint32_t* out) {
+  for (size_t i = 0; i < count; ++i) {
+    if (!(exact[i] > 0.0)) {
+      out[i] = 0;
+      continue;
+    }
+    const uint32_t value = ToKernelValue(exact[i], true);
+    out[i] = value > 0 ? value : 1;
+  }
+}
+
 void QuantiseKernel(const double* exact, size_t count, uint32_t* out) {
   double carry = 0.0;
   for (size_t i = 0; i < count; ++i) {
@@ -111,12 +122,17 @@ void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, co
                KernelSet* set) {
   const int width = set->width;
   const int height = set->height;
-  const bool round = tone.round_values();
   if (width == 1 && height == 1) {
     for (int p = 0; p < set->copies; ++p) {
       if (!CopyNeeded(needed, set->copies, p)) continue;
+      const KernelRounding rounding = tone.rounding[p];
+      const double exact = tone.plane_sum[plane] * CopyTone(tone, p, plane);
       uint32_t* cell = set->MutableCopy(p, plane);
-      *cell = ToKernelValue(tone.plane_sum[plane] * CopyTone(tone, p, plane), round);
+      if (rounding == KernelRounding::kNearest) {
+        RoundKernel(&exact, 1, cell);
+      } else {
+        *cell = ToKernelValue(exact, rounding == KernelRounding::kCarry);
+      }
     }
     return;
   }
@@ -124,17 +140,30 @@ void FillPlane(const PatternCopy& pattern, const KernelTone& tone, int plane, co
       SplatTerms(pattern, plane, SplatSteps(pattern.height, height),
                  SplatSteps(pattern.width, width), width, height);
   const size_t cells = static_cast<size_t>(width) * height;
-  std::vector<double> exact(round ? cells : 0);
+  bool any_exact = false;
+  for (int p = 0; p < set->copies; ++p) {
+    any_exact = any_exact || (CopyNeeded(needed, set->copies, p) &&
+                              tone.rounding[p] != KernelRounding::kTruncate);
+  }
+  std::vector<double> exact(any_exact ? cells : 0);
   for (int p = 0; p < set->copies; ++p) {
     if (!CopyNeeded(needed, set->copies, p)) continue;
     const double light = CopyTone(tone, p, plane);
     uint32_t* copy = set->MutableCopy(p, plane);
-    if (round) {
-      std::fill(exact.begin(), exact.end(), 0.0);
-      SplatCopy<true>(terms, light, copy, exact.data());
-      QuantiseKernel(exact.data(), cells, copy);
-    } else {
-      SplatCopy<false>(terms, light, copy, nullptr);
+    switch (tone.rounding[p]) {
+      case KernelRounding::kTruncate:
+        SplatCopy<false>(terms, light, copy, nullptr);
+        break;
+      case KernelRounding::kCarry:
+        std::fill(exact.begin(), exact.end(), 0.0);
+        SplatCopy<true>(terms, light, copy, exact.data());
+        QuantiseKernel(exact.data(), cells, copy);
+        break;
+      case KernelRounding::kNearest:
+        std::fill(exact.begin(), exact.end(), 0.0);
+        SplatCopy<true>(terms, light, copy, exact.data());
+        RoundKernel(exact.data(), cells, copy);
+        break;
     }
   }
 }
@@ -189,7 +218,7 @@ bool BuildLevelKernels(const PatternCopy& pattern, const KernelTone& tone,
     if (tone.plane_sum[q] > 0.0) FillPlane(pattern, tone, q, needed, &set);
   }
   if (IsSmallLevel(level)) {
-    if (!SoftenSmallLevel(geometry.diameter, tone.round_values(), allocator, &set, needed)) {
+    if (!SoftenSmallLevel(geometry.diameter, tone.rounding, allocator, &set, needed)) {
       return false;
     }
   } else {

@@ -46,6 +46,18 @@ namespace ulvo {
 // levels × kResolvedUnits × 2^(band_shift − fine_shift) plus rounding, which
 // kMaxFineGap keeps below 2^62.
 //
+// 16-bit renders. A 16-bit sample adds two neighbouring copies, weighted
+// up to 257 (see PixelLight16), and its result is interpolated inside an
+// 8-bit step, so it asks about 257 times the resolution of each copy:
+// - the band unit may be finer than the light's own (a negative
+//   band_shift) where white's light is small, so that every copy is stored
+//   with close to 32 significant bits;
+// - copies below kResolvedUnits16 band units (not kResolvedUnits) take the
+//   fine sums, whose gap to the band unit kMaxFineGap16 keeps low enough
+//   for 257 times a fine sum to stay below 2^62 (band sums stay below
+//   257 × 2^55 < 2^64);
+// - no copy truncates its shares (see KernelRounding).
+//
 // The weight kernels only measure how much aperture reached a pixel. They get
 // their own shift (from intensity 128's light), so that coverage stays finely
 // resolved whatever the colour scales; the reference weight is in the same
@@ -54,6 +66,23 @@ namespace ulvo {
 // shift it is the weight kernel itself.
 inline constexpr double kResolvedUnits = 4096.0;
 inline constexpr int kMaxFineGap = 42;  // 61 − 12 (kResolvedUnits) − 7 (128 levels)
+inline constexpr double kResolvedUnits16 = 65536.0;
+// 61 − 16 (kResolvedUnits16) − 7 (128 levels) − 8 (the weights of a sample, up to 257)
+inline constexpr int kMaxFineGap16 = 30;
+
+// How the exact values of a copy become 32-bit kernel values.
+enum class KernelRounding : uint8_t {
+  // Every share truncated as it is added: unscaled 8-bit kernels.
+  kTruncate,
+  // QuantiseKernel: the copy keeps its total to the nearest unit however
+  // small its cells are.
+  kCarry,
+  // Every cell to the nearest unit, at least 1 where its exact value is not
+  // 0: for copies of close to 32 significant bits. Cells of equal exact
+  // value stay equal, so constant runs stay runs, and the copy's total keeps
+  // the resolution of the cells.
+  kNearest,
+};
 
 struct KernelTone {
   int planes = 1;
@@ -72,21 +101,26 @@ struct KernelTone {
   // Weight-plane total of a pixel that every neighbouring kernel covers
   // fully, in weight units. Never 0 for a non-empty pattern.
   int64_t reference_weight = 0;
+  int sample_bits = 8;  // 8, or 16 with the scales above
+  // Per copy: 0..255, and the weight copy (256) where there is one.
+  KernelRounding rounding[257] = {};
 
   // The power of two that copy i's stored values are in units of.
   int StorageShift(int i) const { return (fine[i] ? fine_shift : band_shift) + copy_shift[i]; }
-  // Scaled kernels are an approximation of the light anyway; they are rounded
-  // so that truncation does not bias them below the weight kernels (which
-  // would darken white after the normalisation), each copy keeping its
-  // total to the nearest unit.
+  // 8-bit renders: scaled kernels are an approximation of the light anyway;
+  // they are rounded so that truncation does not bias them below the weight
+  // kernels (which would darken white after the normalisation), each copy
+  // keeping its total to the nearest unit (kCarry for every copy, else
+  // kTruncate).
   bool round_values() const { return colour_shift > 0 || has_fine; }
   bool separate_weight() const { return weight_shift != StorageShift(128); }
 };
 
 // levels: how many depth levels the render can select at most (1 without a
-// depth map); it bounds the band sums, see above.
+// depth map); it bounds the band sums, see above. sample_bits: 16 for the
+// scales of a 16-bit render, else those of an 8-bit one.
 KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double brightness,
-                             int levels = 256);
+                             int levels = 256, int sample_bits = 8);
 
 // Converts a non-negative double to a kernel value, truncating toward zero
 // (or rounding to nearest); out-of-range values and NaN are held at the ends
@@ -104,6 +138,10 @@ inline uint32_t ToKernelValue(double value, bool round_to_nearest = false) {
 // the nearest unit even where every cell is below one unit. Cells that are
 // exactly 0 stay 0 (the row spans and the aperture's shape rely on it).
 void QuantiseKernel(const double* exact, size_t count, uint32_t* out);
+
+// Rounds each exact kernel value to the nearest 32-bit value on its own,
+// giving 1 where that would lose a non-zero cell (KernelRounding::kNearest).
+void RoundKernel(const double* exact, size_t count, uint32_t* out);
 
 struct KernelSet {
   std::unique_ptr<uint32_t[]> values;
@@ -154,9 +192,10 @@ void ClearOutsideSpans(KernelSet* set);
 int SmallLevelSize(double diameter);
 
 // Replaces the single-pixel kernel of small level 1..9 by a Gaussian of the
-// level's diameter carrying the same total per copy, with whole-row spans.
-// False after an allocation failure.
-bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& allocator,
+// level's diameter carrying the same total per copy, with whole-row spans;
+// each copy is rounded as `rounding` (257 entries) says. False after an
+// allocation failure.
+bool SoftenSmallLevel(double diameter, const KernelRounding* rounding, BufferAllocator& allocator,
                       KernelSet* set, const uint8_t* needed = nullptr);
 
 }  // namespace ulvo

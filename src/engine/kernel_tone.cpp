@@ -1,14 +1,27 @@
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "src/engine/kernel_set.h"
 #include "src/engine/tone_curve.h"
 
 namespace ulvo {
 
+namespace {
+
+// A copy whose total reaches this many of its storage units holds close to
+// 32 significant bits.
+constexpr double kFullResolution = 2147483648.0;  // 2^31
+
+}  // namespace
+
 KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double brightness,
-                             int levels) {
+                             int levels, int sample_bits) {
+  const bool wide = sample_bits == 16;
+  const double resolved = wide ? kResolvedUnits16 : kResolvedUnits;
+  const int max_fine_gap = wide ? kMaxFineGap16 : kMaxFineGap;
   KernelTone tone;
+  tone.sample_bits = wide ? 16 : 8;
   tone.planes = pattern.planes;
   tone.hardness = hardness;
   tone.brightness = brightness;
@@ -26,23 +39,23 @@ KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double
   const auto total = [&](int i) { return brightness * ToneLight(i, hardness) * kLightUnit; };
   const double white_total = total(255);
   const double weight_total = total(128);
-  tone.band_shift = BandScaleShift(white_total, levels);
+  tone.band_shift =
+      wide ? FinestBandShift(white_total, levels) : BandScaleShift(white_total, levels);
   const double darkest = total(1);
-  if (std::ldexp(darkest, -tone.band_shift) < kResolvedUnits) {
+  if (std::ldexp(darkest, -tone.band_shift) < resolved) {
     tone.has_fine = true;
-    tone.fine_shift =
-        std::max(FineScaleShift(darkest, kResolvedUnits), tone.band_shift - kMaxFineGap);
+    tone.fine_shift = std::max(FineScaleShift(darkest, resolved), tone.band_shift - max_fine_gap);
   }
   double copy_scale[256];
   for (int i = 0; i < 256; ++i) {
-    tone.fine[i] = tone.has_fine && std::ldexp(total(i), -tone.band_shift) < kResolvedUnits;
+    tone.fine[i] = tone.has_fine && std::ldexp(total(i), -tone.band_shift) < resolved;
     const int unit = tone.fine[i] ? tone.fine_shift : tone.band_shift;
     // Shifts stay well inside 64 bits even for absurd settings.
     tone.copy_shift[i] = std::min(KernelScaleShift(std::ldexp(total(i), -unit)), 32);
     copy_scale[i] = std::ldexp(1.0, -tone.StorageShift(i));
   }
   tone.colour_shift = tone.band_shift + tone.copy_shift[255];
-  tone.weight_shift = KernelScaleShift(weight_total);
+  tone.weight_shift = wide ? FinestKernelShift(weight_total) : KernelScaleShift(weight_total);
   const double weight_scale = std::ldexp(1.0, -tone.weight_shift);
 
   int used_planes = 0;
@@ -66,6 +79,19 @@ KernelTone PrepareKernelTone(const PatternCopy& pattern, double hardness, double
   // disables the normalisation.
   tone.reference_weight =
       reference > 0.0 && reference < 1.3e10 ? static_cast<int64_t>(reference) : 0;
+
+  if (!wide) {
+    const KernelRounding all =
+        tone.round_values() ? KernelRounding::kCarry : KernelRounding::kTruncate;
+    std::fill(std::begin(tone.rounding), std::end(tone.rounding), all);
+    return tone;
+  }
+  const auto rounding = [](double units) {
+    return units >= kFullResolution ? KernelRounding::kNearest : KernelRounding::kCarry;
+  };
+  for (int i = 0; i < 256; ++i)
+    tone.rounding[i] = rounding(std::ldexp(total(i), -tone.StorageShift(i)));
+  tone.rounding[256] = rounding(std::ldexp(weight_total, -tone.weight_shift));
   return tone;
 }
 

@@ -35,6 +35,22 @@ double RunShare(const KernelSet& set) {
   return span_cells == 0 ? 1.0 : static_cast<double>(additions) / span_cells;
 }
 
+// True when two encoded rows have their runs and cells at the same columns.
+bool SameLayout(const OutlineLevel& level, const OutlineRow& a, const OutlineRow& b) {
+  if (a.run_count != b.run_count || a.cell_count != b.cell_count) return false;
+  for (uint32_t i = 0; i < a.run_count; ++i) {
+    const OutlineRun& p = level.run_list[a.runs + i];
+    const OutlineRun& q = level.run_list[b.runs + i];
+    if (p.first != q.first || p.end != q.end) return false;
+  }
+  for (uint32_t i = 0; i < a.cell_count; ++i) {
+    const OutlineCells& p = level.cell_list[a.cells + i];
+    const OutlineCells& q = level.cell_list[b.cells + i];
+    if (p.first != q.first || p.count != q.count) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void EncodeOutlineRow(const uint32_t* values, int first, int last, std::vector<OutlineRun>* runs,
@@ -62,7 +78,8 @@ void EncodeOutlineRow(const uint32_t* values, int first, int last, std::vector<O
   row->cell_count = static_cast<uint16_t>(cells->size() - row->cells);
 }
 
-bool EncodeOutlineLevel(const KernelSet& set, const uint8_t* needed, OutlineLevel* out) {
+bool EncodeOutlineLevel(const KernelSet& set, const uint8_t* needed, OutlineLevel* out,
+                        bool pairs) {
   OutlineLevel level;
   level.width = set.width;
   level.height = set.height;
@@ -104,12 +121,27 @@ bool EncodeOutlineLevel(const KernelSet& set, const uint8_t* needed, OutlineLeve
           }
         }
       }
+      if (pairs) {
+        // Rows of copies that were not encoded hold nothing and are never
+        // taken together with their neighbour.
+        level.same_as_next.assign(level.rows.size(), 0);
+        for (int p = 0; p + 1 < 256; ++p) {
+          for (int q = 0; q < set.planes; ++q) {
+            for (int r = 0; r < set.height; ++r) {
+              const size_t at = (static_cast<size_t>(p) * set.planes + q) * set.height + r;
+              level.same_as_next[at] =
+                  SameLayout(level, level.Row(p, q, r), level.Row(p + 1, q, r));
+            }
+          }
+        }
+      }
     }
   } catch (const std::bad_alloc&) {
     level.runs = false;
     std::vector<OutlineRow>().swap(level.rows);
     std::vector<OutlineRun>().swap(level.run_list);
     std::vector<OutlineCells>().swap(level.cell_list);
+    std::vector<uint8_t>().swap(level.same_as_next);
   }
   *out = std::move(level);
   return true;

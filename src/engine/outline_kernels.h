@@ -57,10 +57,17 @@ struct OutlineLevel {
   std::vector<OutlineRow> rows;  // per copy, plane and kernel row
   std::vector<OutlineRun> run_list;
   std::vector<OutlineCells> cell_list;
+  // 16-bit renders, which add copies p and p + 1 together: per copy, plane
+  // and kernel row, 1 where copy p + 1's row has the same runs and cells
+  // (the same columns, not the same values) as copy p's.
+  std::vector<uint8_t> same_as_next;
 
   const uint64_t* WeightRow(int r) const { return weight.data() + static_cast<size_t>(r) * width; }
   const OutlineRow& Row(int copy, int plane, int r) const {
     return rows[(static_cast<size_t>(copy) * planes + plane) * height + r];
+  }
+  bool SameAsNext(int copy, int plane, int r) const {
+    return same_as_next[(static_cast<size_t>(copy) * planes + plane) * height + r] != 0;
   }
 };
 
@@ -72,7 +79,10 @@ void EncodeOutlineRow(const uint32_t* values, int first, int last, std::vector<O
 
 // Encodes a built kernel set: the summed weight rows always, the copies
 // (those `needed` marks, or all) only when runs save enough and the memory
-// for them is there. False when the memory for the weight rows is missing.
-bool EncodeOutlineLevel(const KernelSet& set, const uint8_t* needed, OutlineLevel* out);
+// for them is there, and with `pairs` which copies share their rows'
+// layout with the next one. False when the memory for the weight rows is
+// missing.
+bool EncodeOutlineLevel(const KernelSet& set, const uint8_t* needed, OutlineLevel* out,
+                        bool pairs = false);
 
 }  // namespace ulvo

@@ -168,6 +168,160 @@ void OutlineScatter::ScatterRow(int y, int x_begin, int x_end) {
   cells_ += cells;
 }
 
+void OutlineScatter16::AddOutlineCopy(const OutlineLevel& outline, const KernelSet& set, int copy,
+                                      int pattern_plane, const uint32_t* kernel, uint32_t share,
+                                      int shift, int plane, int r, int t, int left) {
+  const OutlineRow& row = outline.Row(copy, pattern_plane, r);
+  if (row.run_count > 0) diff_planes_[t % diff_.rows] |= 1 << plane;
+  uint64_t* d = Diffs(plane, t) + left;
+  for (uint32_t i = row.runs; i < row.runs + row.run_count; ++i) {
+    const OutlineRun& run = outline.run_list[i];
+    const uint64_t v = ShareLight(run.value, share, shift);
+    d[run.first] += v;
+    d[run.end] -= v;
+  }
+  uint64_t* s = Sums(plane, t % band_.rows) + left;
+  const uint32_t* k = kernel + static_cast<size_t>(r) * set.width;
+  for (uint32_t i = row.cells; i < row.cells + row.cell_count; ++i) {
+    const OutlineCells& cells = outline.cell_list[i];
+    AddShareCells(k + cells.first, share, shift, s + cells.first, cells.count, in_.options.simd);
+  }
+}
+
+void OutlineScatter16::AddOutlineColour16(const OutlineLevel& outline, const KernelSet& set,
+                                          const PixelLight16& light, const PixelClip& clip, int x,
+                                          int y) {
+  const int left = shared_.margin_left + x - clip.hw;
+  const bool simd = in_.options.simd;
+  const int planes = context_.pattern.planes;
+  for (int k = 0; k < 3; ++k) {
+    const int pattern_plane = PatternPlane(k, planes);
+    const int lo = light.copy[k][0];
+    const int hi = light.copy[k][1];
+    const uint32_t share_lo = light.share[k][0];
+    const uint32_t share_hi = light.share[k][1];
+    const int shift_lo = light.shift[k][0];
+    const int shift_hi = light.shift[k][1];
+    const int plane = light.plane[k][0];
+    const bool one_plane = plane == light.plane[k][1];
+    for (int r = clip.row_first; r < clip.row_end; ++r) {
+      const int t = y + r - clip.hh;
+      if (share_hi == 0) {
+        AddOutlineCopy(outline, set, lo, pattern_plane, light.colour[k][0], share_lo, shift_lo,
+                       plane, r, t, left);
+        continue;
+      }
+      if (!one_plane || !outline.SameAsNext(lo, pattern_plane, r)) {
+        AddOutlineCopy(outline, set, lo, pattern_plane, light.colour[k][0], share_lo, shift_lo,
+                       plane, r, t, left);
+        AddOutlineCopy(outline, set, hi, pattern_plane, light.colour[k][1], share_hi, shift_hi,
+                       light.plane[k][1], r, t, left);
+        continue;
+      }
+      // The rows have their runs and cells at the same columns.
+      const OutlineRow& row_lo = outline.Row(lo, pattern_plane, r);
+      const OutlineRow& row_hi = outline.Row(hi, pattern_plane, r);
+      if (row_lo.run_count > 0) diff_planes_[t % diff_.rows] |= 1 << plane;
+      uint64_t* d = Diffs(plane, t) + left;
+      for (uint32_t i = 0; i < row_lo.run_count; ++i) {
+        const OutlineRun& a = outline.run_list[row_lo.runs + i];
+        const OutlineRun& b = outline.run_list[row_hi.runs + i];
+        const uint64_t v =
+            ShareLight(a.value, share_lo, shift_lo) + ShareLight(b.value, share_hi, shift_hi);
+        d[a.first] += v;
+        d[a.end] -= v;
+      }
+      uint64_t* s = Sums(plane, t % band_.rows) + left;
+      const size_t row_at = static_cast<size_t>(r) * set.width;
+      const uint32_t* k_lo = light.colour[k][0] + row_at;
+      const uint32_t* k_hi = light.colour[k][1] + row_at;
+      for (uint32_t i = row_lo.cells; i < row_lo.cells + row_lo.cell_count; ++i) {
+        const OutlineCells& cells = outline.cell_list[i];
+        AddPairCells(k_lo + cells.first, share_lo, shift_lo, k_hi + cells.first, share_hi, shift_hi,
+                     s + cells.first, cells.count, simd);
+      }
+    }
+  }
+}
+
+void OutlineScatter16::ScatterRow(int y, int x_begin, int x_end) {
+  uint64_t* sums[kMaxBandPlanes] = {};
+  for (int p = 0; p < shared_.band_planes; ++p) sums[p] = band_.plane(p) + shared_.margin_left;
+  const size_t ring_row = static_cast<size_t>(y % band_.rows) * band_.width;
+  uint64_t cells = 0;
+
+  int run_level = -1;
+  int run_first = 0;
+  const auto end_run = [&](int next) {
+    if (run_level >= 0) AddWeightRun(run_level, run_first, next - 1, y);
+    run_level = -1;
+  };
+
+  int level_now = -1;
+  const KernelSet* set = nullptr;
+  const OutlineLevel* outline = nullptr;
+  float diameter = 0.0f;
+  PixelClip clip;
+  DensePairRows rows;
+  rows.band_stride = static_cast<size_t>(band_.width);
+  rows.band_rows = band_.rows;
+
+  for (int x = x_begin; x < x_end; ++x) {
+    const int level = context_.LevelAt(x, y);
+    if (level != level_now) {
+      level_now = level;
+      set = &shared_.kernels->set(level);
+      outline = &encodings_[level];
+      diameter = static_cast<float>(context_.levels.levels[level].diameter);
+      clip = ClipRows(*set, y, in_.height);
+      rows.band_row = (y - clip.hh + clip.row_first) % band_.rows;
+      rows.rows = clip.row_end - clip.row_first;
+      rows.width = set->width;
+    }
+    if (!PixelScatters(context_, set, level, x, y)) {
+      end_run(x);
+      continue;
+    }
+    if (level != run_level) {
+      end_run(x);
+      run_level = level;
+      run_first = x;
+    }
+
+    const PixelLight16 light = ReadPixelLight16(context_, *set, level, x, y);
+    if (light.one_pixel) {
+      AddOnePixel16(light, sums, ring_row + x, false);  // the run adds the weight
+      cells += 3;
+      continue;
+    }
+
+    ClipColumns(x, in_.width, set->width, &clip);
+    const bool inside = clip.col_first == 0 && clip.col_end == set->width && clip.row_first == 0 &&
+                        clip.row_end == set->height;
+    int source_depth = 0;
+    const bool dimmed = MayBeDimmed(clip, x, y, &source_depth);
+    if (!dimmed && !outline->runs) {
+      for (int k = 0; k < 3; ++k) {
+        for (int t = 0; t < 2; ++t) {
+          rows.kernel[k][t] = light.colour[k][t] + static_cast<size_t>(clip.row_first) * set->width;
+          rows.share[k][t] = light.share[k][t];
+          rows.shift[k][t] = light.shift[k][t];
+          rows.sums[k][t] = sums[light.plane[k][t]] + (x - clip.hw);
+        }
+      }
+      shared_.dense_pairs(rows);
+    } else if (dimmed) {
+      AddOccludedPairs(*set, Paired(light, *set, clip, x, y, sums, false), x, y, source_depth,
+                       diameter);
+    } else {
+      AddOutlineColour16(*outline, *set, light, clip, x, y);
+    }
+    cells += 3 * (inside ? outline->span_cells : ClippedCells(*set, clip));
+  }
+  end_run(x_end);
+  cells_ += cells;
+}
+
 // Adds target row t's difference rows' running sums into its sums, left to
 // right over the margin and the image's columns, and clears them.
 void OutlineScatter::Collapse(int t) {
@@ -207,7 +361,8 @@ void OutlineMethod::PrepareLevels(const std::vector<int>& used,
     if (kernels->set(level).built()) {
       // Whole kernel rows are added where the kernels are not run-friendly.
       ClearOutsideSpans(&kernels->mutable_set(level));
-      encoded = EncodeOutlineLevel(kernels->set(level), needed[level].data(), &encodings_[level]);
+      encoded = EncodeOutlineLevel(kernels->set(level), needed[level].data(), &encodings_[level],
+                                   context.inputs.sample_bytes == 2);
       if (!encoded) context.allocator.NoteFailure();
     }
     if (!encoded) kernels->Release(level);
@@ -217,6 +372,9 @@ void OutlineMethod::PrepareLevels(const std::vector<int>& used,
 
 std::unique_ptr<StripeScatter> OutlineMethod::ForStripe(const StripeShared& shared,
                                                         Band& band) const {
+  if (shared.context->inputs.sample_bytes == 2) {
+    return std::make_unique<OutlineScatter16>(shared, band, encodings_);
+  }
   return std::make_unique<OutlineScatter>(shared, band, encodings_);
 }
 

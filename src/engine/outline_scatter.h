@@ -15,7 +15,7 @@
 
 namespace ulvo {
 
-class OutlineScatter final : public StripeScatter {
+class OutlineScatter : public StripeScatter {
  public:
   // `encodings` holds every level's encoding, as OutlineMethod made them.
   OutlineScatter(const StripeShared& shared, Band& band,
@@ -25,7 +25,7 @@ class OutlineScatter final : public StripeScatter {
   void ScatterRow(int y, int x_begin, int x_end) override;
   void CompleteRows(int end) override;
 
- private:
+ protected:
   void AddWeightRun(int level, int a, int b, int y);
   void AddOutlineColour(const OutlineLevel& outline, const KernelSet& set, const PixelLight& light,
                         const PixelClip& clip, int x, int y);
@@ -45,6 +45,25 @@ class OutlineScatter final : public StripeScatter {
   int collapsed_ = 0;  // target rows below this are collapsed
   // Per difference row, the planes that received differences (bit p).
   std::vector<uint8_t> diff_planes_;
+};
+
+// The outline scatter of 16-bit pixels. Where the two copies of a channel
+// sum in one plane and their kernel rows have the same layout, a run adds
+// the two copies' weighted values as one difference pair and the cells
+// both copies in one pass; otherwise each copy is added on its own.
+class OutlineScatter16 final : public OutlineScatter {
+ public:
+  using OutlineScatter::OutlineScatter;
+
+  void ScatterRow(int y, int x_begin, int x_end) override;
+
+ private:
+  void AddOutlineColour16(const OutlineLevel& outline, const KernelSet& set,
+                          const PixelLight16& light, const PixelClip& clip, int x, int y);
+  // One copy of one channel, times its share, on kernel row r.
+  void AddOutlineCopy(const OutlineLevel& outline, const KernelSet& set, int copy,
+                      int pattern_plane, const uint32_t* kernel, uint32_t share, int shift,
+                      int plane, int r, int t, int left);
 };
 
 // Encodes the levels in use and makes the stripes' outline scatters; the

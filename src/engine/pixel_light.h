@@ -1,6 +1,7 @@
 // What every scatter does first for a source pixel: find out whether it
 // adds light at all (its level's kernels exist and the skip rule lets it
-// scatter), then read its three channels against the level's kernel set.
+// scatter), then read its three channels against the level's kernel set
+// (8-bit or 16-bit samples).
 // The focus level's one-pixel kernel puts all of a pixel's light back on
 // the pixel itself, which the scatters add as one cell.
 #pragma once
@@ -12,6 +13,7 @@
 #include "src/engine/kernel_set.h"
 #include "src/engine/level_kernels.h"
 #include "src/engine/render_context.h"
+#include "src/engine/scatter.h"
 
 namespace ulvo {
 
@@ -60,6 +62,67 @@ inline PixelLight ReadPixelLight(const RenderContext& context, const KernelSet& 
 inline void AddOnePixel(const PixelLight& light, uint64_t* const planes[], size_t at, bool weight) {
   for (int k = 0; k < 3; ++k) {
     planes[light.plane[k]][at] += static_cast<uint64_t>(light.colour[k][0]) << light.shift[k];
+  }
+  if (weight) {
+    planes[kWeightPlane][at] +=
+        static_cast<uint64_t>(light.weight[0][0]) + light.weight[1][0] + light.weight[2][0];
+  }
+}
+
+// One source pixel's light in a 16-bit render. Sample v = 257 i + a (a in
+// 0..256) of a channel adds its level's intensity copy i times 257 − a and
+// copy i + 1 times a, each shifted by its own storage shift into its own
+// colour plane (copy i + 1 may sum in the coarse sums and copy i in the
+// fine ones): the sums hold 257 times the light, which is the copies' light
+// drawn straight between whole intensities, and a sample 257 i adds exactly
+// 257 times copy i. With a = 0 both terms are copy i, the second with share
+// 0 (copy i + 1 may not exist). The weight is that of an 8-bit pixel.
+struct PixelLight16 {
+  int copy[3][2] = {};                // i and i + 1 (i when a = 0)
+  uint32_t share[3][2] = {};          // 257 − a and a
+  const uint32_t* colour[3][2] = {};  // the copies in the level's kernel set
+  int shift[3][2] = {};               // their storage shifts
+  int plane[3][2] = {};               // the band planes they add into
+  const uint32_t* weight[3] = {};
+  bool one_pixel = false;
+};
+
+inline PixelLight16 ReadPixelLight16(const RenderContext& context, const KernelSet& set, int level,
+                                     int x, int y) {
+  const RenderInputs& in = context.inputs;
+  const KernelTone& tone = context.tone;
+  const int planes = context.pattern.planes;
+  const uint8_t* pixel = in.SourcePixel(x, y);
+  PixelLight16 light;
+  for (int k = 0; k < 3; ++k) {
+    const int plane = PatternPlane(k, planes);
+    const int v = in.SourceSample16(pixel, k);
+    const int i = v / 257;
+    const int a = v - 257 * i;
+    light.copy[k][0] = i;
+    light.copy[k][1] = a > 0 ? i + 1 : i;
+    light.share[k][0] = static_cast<uint32_t>(257 - a);
+    light.share[k][1] = static_cast<uint32_t>(a);
+    for (int t = 0; t < 2; ++t) {
+      const int copy = light.copy[k][t];
+      light.colour[k][t] = set.Copy(copy, plane);
+      light.shift[k][t] = tone.copy_shift[copy];
+      light.plane[k][t] = ColourPlane(k, tone.fine[copy]);
+    }
+    light.weight[k] = set.Weight(plane);
+  }
+  light.one_pixel = level == 0 && set.width == 1 && set.height == 1;
+  return light;
+}
+
+// AddOnePixel for a 16-bit pixel.
+inline void AddOnePixel16(const PixelLight16& light, uint64_t* const planes[], size_t at,
+                          bool weight) {
+  for (int k = 0; k < 3; ++k) {
+    for (int t = 0; t < 2; ++t) {
+      planes[light.plane[k][t]][at] +=
+          ShareLight(light.colour[k][t][0], light.share[k][t], light.shift[k][t]);
+    }
   }
   if (weight) {
     planes[kWeightPlane][at] +=

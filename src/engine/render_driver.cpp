@@ -1,11 +1,13 @@
 #include "src/engine/render_driver.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "src/engine/level_kernels.h"
 #include "src/engine/pixel_light.h"
 #include "src/engine/progress_ticker.h"
 #include "src/engine/scatter.h"
+#include "src/engine/tone_inverse16.h"
 
 namespace ulvo {
 namespace {
@@ -19,12 +21,14 @@ class Driver {
         kernels_(context.pattern, context.tone, context.levels, context.allocator),
         reach_(KernelRows(context.pattern.height, context.levels) / 2) {
     out_rows_left_ = in_.height;
+    if (in_.sample_bytes == 2) inverse16_.emplace(context.tone.hardness);
   }
 
   bool Run();
 
  private:
   void ScatterRow(int y);
+  void ScatterRow16(int y);
   void AfterRow(int y);
   void Flush(int n);
 
@@ -33,6 +37,7 @@ class Driver {
   Band& band_;
   LevelKernelCache kernels_;
   const int reach_;
+  std::optional<ToneInverse16> inverse16_;  // 16-bit renders
   int out_y_ = 0;
   int out_rows_left_ = 0;
 };
@@ -74,8 +79,51 @@ void Driver::ScatterRow(int y) {
   }
 }
 
+// The same for 16-bit pixels: each channel's two weighted copies.
+void Driver::ScatterRow16(int y) {
+  BandTarget target;
+  target.weight = band_.plane(kWeightPlane);
+  target.image_width = in_.width;
+  target.image_height = in_.height;
+  target.band_rows = band_.rows;
+  target.out_y = out_y_;
+  uint64_t* planes[kMaxBandPlanes] = {};
+  for (int p = 0; p < band_.count; ++p) planes[p] = band_.plane(p);
+
+  for (int x = 0; x < in_.width; ++x) {
+    const int level = context_.LevelAt(x, y);
+    const KernelSet* set = kernels_.Get(level);
+    if (!PixelScatters(context_, set, level, x, y)) continue;
+    const PixelLight16 light = ReadPixelLight16(context_, *set, level, x, y);
+    if (light.one_pixel) {
+      const int band_row = y - out_y_;
+      if (InsideBand(target, band_row)) {
+        AddOnePixel16(light, planes, static_cast<size_t>(band_row) * in_.width + x, true);
+      }
+      continue;
+    }
+
+    ScatterLevel scatter_level;
+    scatter_level.width = set->width;
+    scatter_level.height = set->height;
+    scatter_level.diameter = static_cast<float>(context_.levels.levels[level].diameter);
+    scatter_level.span_first = set->span_first.get();
+    scatter_level.span_last = set->span_last.get();
+    for (int k = 0; k < 3; ++k) {
+      ColourPair colour;
+      for (int t = 0; t < 2; ++t) {
+        colour.kernel[t] = light.colour[k][t];
+        colour.share[t] = light.share[k][t];
+        colour.shift[t] = light.shift[k][t];
+        colour.sums[t] = planes[light.plane[k][t]];
+      }
+      ScatterPixel16(scatter_level, colour, light.weight[k], target, in_.depth, x, y);
+    }
+  }
+}
+
 void Driver::Flush(int n) {
-  FlushRows(band_, in_.output, context_.flush, out_y_, n);
+  FlushRows(band_, in_.output, context_.flush, out_y_, n, inverse16_ ? &*inverse16_ : nullptr);
 }
 
 void Driver::AfterRow(int y) {
@@ -104,7 +152,11 @@ bool Driver::Run() {
   ticker.Start();
   int y = 0;
   for (; y < in_.height && ticker.BeforeRow(y); ++y) {
-    ScatterRow(y);
+    if (inverse16_) {
+      ScatterRow16(y);
+    } else {
+      ScatterRow(y);
+    }
     AfterRow(y);
   }
   // Writes what remains after the last row; after an abort only rows that

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "src/engine/band_output.h"
 #include "src/engine/engine_options.h"
@@ -15,8 +16,9 @@ namespace ulvo {
 struct RenderInputs {
   DepthView depth;  // absent without SetDepthMap
 
-  // Source region: channel k of a pixel is colour byte 2 − k with order flag
-  // 0, byte k otherwise.
+  // Source region: channel k of a pixel is colour sample 2 − k with order
+  // flag 0, sample k otherwise; strides count bytes.
+  int sample_bytes = 1;  // 1, or 2: native-endian 16-bit samples (source and output)
   int source_order_flag = 0;
   int source_pixel_stride = 3;
   int width = 0;
@@ -35,6 +37,12 @@ struct RenderInputs {
   }
   uint8_t SourceChannel(const uint8_t* pixel, int channel) const {
     return source_order_flag == 0 ? pixel[2 - channel] : pixel[channel];
+  }
+  uint16_t SourceSample16(const uint8_t* pixel, int channel) const {
+    uint16_t sample;
+    std::memcpy(&sample, pixel + 2 * (source_order_flag == 0 ? 2 - channel : channel),
+                sizeof sample);
+    return sample;
   }
 };
 

@@ -1,5 +1,5 @@
 // The output rows of a cancellable render whose stripes write rows out of
-// order: which rows were written, and the channel bytes the rows from a
+// order: which rows were written, and the channel samples the rows from a
 // given one on held before, so that after a cancel every written row below
 // the first unwritten one can be put back and only top rows stay written.
 // Each row is written once, by one thread, and read back only after all
@@ -35,9 +35,10 @@ class RowBackup {
   int width_ = 0;
   int height_ = 0;
   int first_ = 0;
+  int pixel_bytes_ = 3;  // of the three channel samples
   std::unique_ptr<uint8_t[]> memory_;
   uint8_t* written_ = nullptr;   // height flags
-  uint8_t* previous_ = nullptr;  // width × 3 bytes a row from first_ on
+  uint8_t* previous_ = nullptr;  // width × pixel_bytes_ a row from first_ on
 };
 
 }  // namespace ulvo

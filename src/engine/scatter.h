@@ -76,6 +76,36 @@ void AddKernelRowOccluded(const uint32_t* kernel, const uint32_t* weight_kernel,
                           uint64_t* weight, int count, const OcclusionRow& occlusion,
                           int shift = 0);
 
+// A copy's kernel value of a 16-bit pixel weighted by its share, in band
+// units.
+inline uint64_t ShareLight(uint32_t value, uint32_t share, int shift) {
+  return (static_cast<uint64_t>(value) * share) << shift;
+}
+
+// The colour of one channel of a 16-bit pixel (see PixelLight16): two
+// intensity copies, each added times its share and shifted left by its
+// storage shift, each into its own colour sums. For ScatterPixel16 the
+// kernels are whole copies and the sums whole band planes; for the row
+// functions both start at the row's first cell.
+struct ColourPair {
+  const uint32_t* kernel[2] = {};
+  uint32_t share[2] = {0, 0};
+  int shift[2] = {0, 0};
+  uint64_t* sums[2] = {};
+};
+
+// ScatterPixel for a 16-bit pixel: band.colour is not used, the pair's
+// sums take the colour.
+void ScatterPixel16(const ScatterLevel& level, const ColourPair& colour,
+                    const uint32_t* weight_kernel, const BandTarget& band, const DepthView& depth,
+                    int x, int y);
+
+// AddKernelRow and AddKernelRowOccluded for a pair of copies.
+void AddKernelRowPair(const ColourPair& colour, const uint32_t* weight_kernel, uint64_t* weight,
+                      int count);
+void AddKernelRowPairOccluded(const ColourPair& colour, const uint32_t* weight_kernel,
+                              uint64_t* weight, int count, const OcclusionRow& occlusion);
+
 // Light of a colour kernel value that falls on a target dimmed by factor f
 // (0..1): the value, shifted to band units, scaled and truncated. Both
 // scatter paths dim through this.
@@ -83,6 +113,13 @@ void AddKernelRowOccluded(const uint32_t* kernel, const uint32_t* weight_kernel,
 // at most 32 significant bits, so value × 2^shift is that double exactly.
 inline uint64_t DimmedLight(uint32_t value, int shift, float f) {
   return TruncatedUnsigned(ExactDouble(value) * kPowersOfTwo[shift] * static_cast<double>(f));
+}
+
+// The same for a copy of a 16-bit pixel weighted by its share: value × share
+// holds at most 41 significant bits, so it too is exact as a double.
+inline uint64_t DimmedShareLight(uint32_t value, uint32_t share, int shift, float f) {
+  return TruncatedUnsigned(ExactDouble(value) * ExactDouble(share) * kPowersOfTwo[shift] *
+                           static_cast<double>(f));
 }
 
 }  // namespace ulvo

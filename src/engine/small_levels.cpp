@@ -13,7 +13,7 @@ int SmallLevelSize(double diameter) {
   return size;
 }
 
-bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& allocator,
+bool SoftenSmallLevel(double diameter, const KernelRounding* rounding, BufferAllocator& allocator,
                       KernelSet* set, const uint8_t* needed) {
   const int size = SmallLevelSize(diameter);
   const int old_width = set->width;
@@ -53,6 +53,7 @@ bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& alloc
   std::vector<double> spread_cells(cells);
   for (int p = 0; p < soft.copies; ++p) {
     if (!CopyNeeded(needed, soft.copies, p)) continue;
+    const bool round_values = rounding[p] != KernelRounding::kTruncate;
     for (int q = 0; q < soft.planes; ++q) {
       const uint32_t* old_copy = set->Copy(p, q);
       std::fill(spread_cells.begin(), spread_cells.end(), 0.0);
@@ -83,7 +84,11 @@ bool SoftenSmallLevel(double diameter, bool round_values, BufferAllocator& alloc
       uint32_t* copy = soft.MutableCopy(p, q);
       if (round_values) {
         for (double& cell : spread_cells) cell *= rescale;
-        QuantiseKernel(spread_cells.data(), cells, copy);
+        if (rounding[p] == KernelRounding::kNearest) {
+          RoundKernel(spread_cells.data(), cells, copy);
+        } else {
+          QuantiseKernel(spread_cells.data(), cells, copy);
+        }
       } else {
         for (size_t i = 0; i < cells; ++i) copy[i] = ToKernelValue(spread_cells[i] * rescale);
       }

@@ -65,6 +65,34 @@ FusedPixel StripeScatter::Fused(const PixelLight& light, const KernelSet& set,
   return all;
 }
 
+PairPixel StripeScatter::Paired(const PixelLight16& light, const KernelSet& set,
+                                const PixelClip& clip, int x, int y, uint64_t* const planes[],
+                                bool weight) const {
+  PairPixel all;
+  for (int k = 0; k < 3; ++k) {
+    for (int t = 0; t < 2; ++t) {
+      all.colour[k][t] = light.colour[k][t];
+      all.share[k][t] = light.share[k][t];
+      all.shift[k][t] = light.shift[k][t];
+      all.band[k][t] = planes[light.plane[k][t]];
+    }
+    all.weight[k] = light.weight[k];
+  }
+  all.weight_band = weight ? planes[kWeightPlane] : nullptr;
+  all.span_first = set.span_first.get();
+  all.span_last = set.span_last.get();
+  all.kernel_width = set.width;
+  all.row_first = clip.row_first;
+  all.row_end = clip.row_end;
+  all.col_first = clip.col_first;
+  all.col_end = clip.col_end;
+  all.x = x - clip.hw;
+  all.y = y - clip.hh;
+  all.band_width = band_.width;
+  all.band_rows = band_.rows;
+  return all;
+}
+
 bool StripeScatter::MayBeDimmed(const PixelClip& clip, int x, int y, int* source_depth) {
   const DepthView& depth = in_.depth;
   *source_depth = depth.present() ? *depth.at(x, y) : 0;
@@ -106,6 +134,31 @@ void StripeScatter::AddOccluded(const KernelSet& set, const FusedPixel& all, int
       AddFusedRowOccluded(row, occlusion);
     } else {
       AddFusedRow(row, in_.options.simd);
+    }
+  }
+}
+
+void StripeScatter::AddOccludedPairs(const KernelSet& set, const PairPixel& all, int x, int y,
+                                     int source_depth, float diameter) {
+  const DepthView& depth = in_.depth;
+  const int hw = x - all.x;
+  const int hh = y - all.y;
+  OcclusionRow occlusion;
+  occlusion.depth_stride = depth.pixel_stride;
+  occlusion.source_depth = static_cast<float>(source_depth);
+  occlusion.diameter = diameter;
+  for (int r = all.row_first; r < all.row_end; ++r) {
+    const PairRow row = ClippedPairRow(all, r, (all.y + r) % all.band_rows);
+    if (row.count == 0) continue;
+    const int c0 = std::max(static_cast<int>(set.span_first[r]), all.col_first);
+    const int ty = y + r - hh;
+    occlusion.depth = depth.at(x + c0 - hw, ty);
+    occlusion.dx0 = hw - c0;
+    occlusion.dy = hh - r;
+    if (RowMayBeDimmed(occlusion, row.count)) {
+      AddPairRowOccluded(row, occlusion);
+    } else {
+      AddPairRow(row, in_.options.simd);
     }
   }
 }

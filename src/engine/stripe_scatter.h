@@ -3,7 +3,8 @@
 // cell of the three channels in one pass (fast_scatter.h), the outline one
 // adds long constant runs as two differences and the weight once per run of
 // pixels on one level (outline_scatter.h). A ScatterMethod, chosen once per
-// render, prepares the levels for its scatter and makes one for each stripe.
+// render, prepares the levels for its scatter and makes one for each stripe,
+// of 8-bit or of 16-bit pixels as the render's samples are.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "src/engine/fused_scatter.h"
 #include "src/engine/kernel_set.h"
 #include "src/engine/level_kernels.h"
+#include "src/engine/pair_scatter.h"
 #include "src/engine/pixel_light.h"
 #include "src/engine/render_context.h"
 #include "src/engine/stripe_plan.h"
@@ -75,6 +77,11 @@ class StripeScatter {
   // targets, clipped to the image; the weight too unless all.band[3] is null.
   void AddOccluded(const KernelSet& set, const FusedPixel& all, int x, int y, int source_depth,
                    float diameter);
+  // Fused and AddOccluded for a 16-bit pixel.
+  PairPixel Paired(const PixelLight16& light, const KernelSet& set, const PixelClip& clip, int x,
+                   int y, uint64_t* const planes[], bool weight) const;
+  void AddOccludedPairs(const KernelSet& set, const PairPixel& all, int x, int y, int source_depth,
+                        float diameter);
 
   const StripeShared& shared_;
   const RenderContext& context_;

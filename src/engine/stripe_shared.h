@@ -12,9 +12,11 @@
 #include "src/engine/depth_tiles.h"
 #include "src/engine/fused_scatter.h"
 #include "src/engine/level_kernels.h"
+#include "src/engine/pair_scatter.h"
 #include "src/engine/render_context.h"
 #include "src/engine/row_backup.h"
 #include "src/engine/stripe_plan.h"
+#include "src/engine/tone_inverse16.h"
 #include "src/engine/tone_table.h"
 
 namespace ulvo {
@@ -39,6 +41,10 @@ struct StripeShared {
   RowBackup* backup = nullptr;
   FusedPixelFunction fused_pixel = nullptr;
   DenseRowsFunction dense_rows = nullptr;
+  // 16-bit renders: their additions and the inverse of their output.
+  PairPixelFunction pair_pixel = nullptr;
+  DensePairRowsFunction dense_pairs = nullptr;
+  const ToneInverse16* inverse16 = nullptr;
   int band_planes = 4;     // 4, or 7 with fine sums
   int block_columns = 64;  // columns scattered together for a row group
   // Band columns left and right of the image where the kernels of pixels

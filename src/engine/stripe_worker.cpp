@@ -66,7 +66,7 @@ void StripeWorker::Retire(int t) {
     row.weight = sums[kWeightPlane];
     RowBackup* backup = shared_.backup;
     if (backup != nullptr && backup->active()) backup->Keep(t);
-    WriteBandRow(row, in_.output, context_.flush, t, shared_.tone_table);
+    WriteBandRow(row, in_.output, context_.flush, t, shared_.tone_table, shared_.inverse16);
     if (backup != nullptr && backup->active()) backup->MarkWritten(t);
   }
   for (int p = 0; p < planes; ++p) {

@@ -47,6 +47,27 @@ int BandScaleShift(double white_total, int levels) {
   return shift;
 }
 
+namespace {
+
+// The smallest k, negative if need be, with value / 2^k <= limit; `shift`
+// is the smallest such k >= 0. Held above −1100 for absurd settings.
+int FinestShift(double value, double limit, int shift) {
+  if (shift > 0 || !(value > 0.0)) return shift;
+  while (shift > -1100 && std::ldexp(value, -(shift - 1)) <= limit) --shift;
+  return shift;
+}
+
+}  // namespace
+
+int FinestKernelShift(double max_total) {
+  return FinestShift(max_total, 4294967295.0, KernelScaleShift(max_total));
+}
+
+int FinestBandShift(double white_total, int levels) {
+  const double bound = white_total * (levels > 1 ? levels : 1);
+  return FinestShift(bound, 36028797018963968.0, BandScaleShift(white_total, levels));
+}
+
 int FineScaleShift(double light, double units) {
   if (!(light > 0.0) || !(units > 0.0)) return 0;
   int shift = std::ilogb(light / units);  // 2^shift <= light / units < 2^(shift + 1)

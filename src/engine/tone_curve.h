@@ -30,6 +30,13 @@ int KernelScaleShift(double max_total);
 // of up to `levels` kernels of white's total stay far inside 64 bits.
 int BandScaleShift(double white_total, int levels);
 
+// The same two shifts where finer units than the light's own are welcome
+// (16-bit renders): the smallest k, negative where the light is small
+// enough, with max_total / 2^k <= 2^32 − 1, and with
+// white_total × levels / 2^k <= 2^55.
+int FinestKernelShift(double max_total);
+int FinestBandShift(double white_total, int levels);
+
 // Power of two, possibly negative, of the finest units in which `light` is
 // still at least `units` of them: the largest k with light / 2^k >= units.
 int FineScaleShift(double light, double units);

@@ -13,18 +13,21 @@
 
 namespace ulvo {
 
-// The picture to blur. With four planes or more a pixel holds its depth in
-// byte planes - 4 and its colour in the last three bytes; with three it is
-// only colour, and the depth comes from `depthPlane` if there is one.
+// The picture to blur, of samples of RenderValues::sample_bits: bytes, or
+// native-endian 16-bit values (65535 full intensity) two bytes each; row
+// distances count bytes. With four planes or more a pixel holds its depth
+// in sample planes - 4 and its colour in the last three samples; with three
+// it is only colour, and the depth comes from `depthPlane` if there is one.
+// A 16-bit depth sample v counts as the depth (v * 255 + 32767) / 65535.
 struct RenderSource {
   const uint8_t* pixels = nullptr;
   int planes = 3;
   int rowBytes = 0;
   int width = 0;
   int height = 0;
-  // One byte per pixel, rows bottom-up `depthRowBytes` apart, aligned with
-  // `pixels`; used only by three-plane pictures, ignored when the row
-  // distance is 0.
+  // One byte per pixel whatever the samples, rows bottom-up `depthRowBytes`
+  // apart, aligned with `pixels`; used only by three-plane pictures, ignored
+  // when the row distance is 0.
   const uint8_t* depthPlane = nullptr;
   int depthRowBytes = 0;
 };
@@ -45,7 +48,8 @@ struct RenderPattern {
   int rowStride = 0;
 };
 
-// The result: a 24-bit display bitmap of the source's size.
+// The result: a display bitmap of the source's size, three samples a pixel
+// of the source's size (24 or 48 bits).
 struct RenderTarget {
   uint8_t* pixels = nullptr;
   int rowStride = 0;
@@ -68,7 +72,10 @@ struct RenderOutcome {
 // Renders `region` of the source with `values` into the same rectangle of
 // the target; every other byte of the target stays as it was. The region must lie inside
 // the picture (callers check it). `reporter` may be null (no progress, no
-// cancel); `options` choose how the engine runs, never what it renders.
+// cancel); `options` choose how the engine runs, never what it renders. A
+// 16-bit picture's depth plane is rounded to bytes in a buffer of the
+// region's size first: without the memory for it the render ends out of
+// memory with nothing written.
 RenderOutcome RenderJobRegion(const RenderSource& source, const RenderPattern& pattern,
                               const RenderValues& values, const DisplayRegion& region,
                               RenderTarget target, ProgressReporter* reporter,

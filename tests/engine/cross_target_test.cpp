@@ -2,8 +2,9 @@
 // Windows and 32-bit Linux builds of this test must all reproduce the
 // digests in cross_target_digests.inc, rendered by every scatter path. The
 // scenes cover the tone curves' families, the scaled and the fine-sum range
-// of high hardness, depth with occlusion, skip 3, three-plane patterns and a
-// band that moves. The math functions are checked on their own as well, so
+// of high hardness, depth with occlusion, skip 3, three-plane patterns, a
+// band that moves and 16-bit samples (the digest of their native-endian
+// bytes: every target is little-endian). The math functions are checked on their own as well, so
 // that a difference there is named as such.
 //
 // When an intended change alters the pictures, regenerate the digests with
@@ -20,6 +21,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "src/engine/portable_math.h"
@@ -118,6 +120,36 @@ std::vector<SceneCase> Scenes() {
   return cases;
 }
 
+// The scene at 16 bits: each sample 257 times its byte plus a fraction of
+// a step that varies from pixel to pixel, from integers only.
+Scene16 Photo16(const ReferenceScene& scene) {
+  Scene16 s{scene, Times257(scene.colour)};
+  for (size_t i = 0; i < s.colour.size(); ++i) {
+    s.colour[i] = static_cast<uint16_t>(std::min<size_t>(65535, s.colour[i] + (i * 37) % 257));
+  }
+  return s;
+}
+
+std::vector<std::pair<const char*, Scene16>> Scenes16() {
+  std::vector<std::pair<const char*, Scene16>> cases;
+  const auto add = [&](const char* name, ReferenceScene scene, double hardness,
+                       double brightness) {
+    scene.hardness = hardness;
+    scene.brightness = brightness;
+    cases.emplace_back(name, Photo16(scene));
+  };
+  const ReferenceScene photo = PhotoScene(144, 108);
+  add("photo16-tangent", photo, 1.0, 1.0);
+  add("photo16-scaled", photo, 3.0, 4.0);
+  add("photo16-fine-sums", photo, 6.0, 2.5);
+  ReferenceScene no_depth = photo;
+  no_depth.depth.clear();
+  no_depth.pattern_width = no_depth.pattern_height = 11;
+  no_depth.pattern = TintedDiscPattern(11, 9);
+  add("photo16-no-depth", no_depth, 0.5, 1.0);
+  return cases;
+}
+
 // The light curve, its inverse and the other math functions at many
 // arguments, as bits.
 uint32_t MathDigest() {
@@ -155,6 +187,20 @@ std::map<std::string, uint32_t> ComputeDigests() {
       const EngineRun again = RenderScene(c.scene, nullptr, other);
       EXPECT_EQ(again.output, run.output)
           << c.name << ": the scatter paths differ (" << static_cast<int>(path) << ")";
+    }
+  }
+  for (const auto& [name, scene] : Scenes16()) {
+    EngineOptions options;
+    options.threads = 2;
+    options.threaded_min_pixels = 0;
+    const EngineRun16 run = RenderScene16(scene, nullptr, options);
+    EXPECT_EQ(run.status, RenderStatus::kDone) << name;
+    digests[name] = Crc(run.output.data(), run.output.size() * sizeof(uint16_t));
+    for (ScatterPath path : {ScatterPath::kReference, ScatterPath::kFast}) {
+      EngineOptions other = options;
+      other.scatter_path = path;
+      EXPECT_EQ(RenderScene16(scene, nullptr, other).output, run.output)
+          << name << ": the scatter paths differ (" << static_cast<int>(path) << ")";
     }
   }
   return digests;

@@ -1,5 +1,6 @@
 #include "tests/engine/engine_test_support.h"
 
+#include <cstring>
 #include <random>
 
 namespace ulvo::testing {
@@ -73,6 +74,55 @@ EngineRun RenderSceneInto(const ReferenceScene& scene, const OutputLayout& layou
 EngineRun RenderScene(const ReferenceScene& scene, ProgressReporter* reporter,
                       const EngineOptions& options, uint8_t fill) {
   return RenderSceneInto(scene, OutputLayout{0, 3, scene.width * 3}, reporter, options, fill);
+}
+
+std::vector<uint16_t> Times257(const std::vector<uint8_t>& image) {
+  std::vector<uint16_t> wide(image.size());
+  for (size_t i = 0; i < image.size(); ++i) wide[i] = static_cast<uint16_t>(image[i] * 257);
+  return wide;
+}
+
+Scene16 Times257(const ReferenceScene& scene) {
+  return Scene16{scene, Times257(scene.colour)};
+}
+
+EngineRun RenderScene16Into(const Scene16& scene16, const OutputLayout& layout,
+                            ProgressReporter* reporter, const EngineOptions& options,
+                            uint8_t fill) {
+  const ReferenceScene& scene = scene16.scene;
+  EngineRun run;
+  run.output.assign(static_cast<size_t>(layout.row_stride) * scene.height, fill);
+  DefocusEngine engine;
+  if (!scene.depth.empty()) engine.SetDepthMap(scene.depth.data(), 1, scene.width);
+  engine.SetImage(0, 6, scene.width, scene.height,
+                  reinterpret_cast<const uint8_t*>(scene16.colour.data()), scene.width * 6);
+  engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
+                    scene.pattern_width * 3);
+  engine.SetOutput(layout.order_flag, layout.pixel_stride, run.output.data(), layout.row_stride);
+  engine.SetProgressReporter(reporter);
+  engine.SetOptions(options);
+  RenderValues values = SceneValues(scene);
+  values.sample_bits = 16;
+  run.status = engine.Run(values);
+  run.cancelled = engine.cancelled();
+  run.allocations = engine.allocation_count();
+  run.stats = engine.stats();
+  return run;
+}
+
+EngineRun16 RenderScene16(const Scene16& scene, ProgressReporter* reporter,
+                          const EngineOptions& options, uint8_t fill) {
+  const int width = scene.scene.width;
+  const EngineRun run =
+      RenderScene16Into(scene, OutputLayout{0, 6, width * 6}, reporter, options, fill);
+  EngineRun16 run16;
+  run16.output.resize(run.output.size() / 2);
+  std::memcpy(run16.output.data(), run.output.data(), run.output.size());
+  run16.status = run.status;
+  run16.cancelled = run.cancelled;
+  run16.allocations = run.allocations;
+  run16.stats = run.stats;
+  return run16;
 }
 
 }  // namespace ulvo::testing

@@ -60,4 +60,33 @@ EngineRun RenderSceneInto(const ReferenceScene& scene, const OutputLayout& layou
 EngineRun RenderScene(const ReferenceScene& scene, ProgressReporter* reporter = nullptr,
                       const EngineOptions& options = {}, uint8_t fill = 0);
 
+// A 16-bit scene: the scene's depth, pattern and values, and colour of its
+// own (the scene's is not used).
+struct Scene16 {
+  ReferenceScene scene;
+  std::vector<uint16_t> colour;  // 3 samples a pixel, rows packed
+};
+
+// Every sample of an 8-bit image times 257: the same intensities at 16 bits.
+std::vector<uint16_t> Times257(const std::vector<uint8_t>& image);
+Scene16 Times257(const ReferenceScene& scene);
+
+struct EngineRun16 {
+  std::vector<uint16_t> output;  // 3 samples a pixel, rows packed
+  RenderStatus status = RenderStatus::kDone;
+  int cancelled = 0;
+  int allocations = 0;
+  RunStats stats;
+};
+
+// RenderSceneInto at 16 bits: the layout's strides count bytes, every byte
+// `fill` before the render.
+EngineRun RenderScene16Into(const Scene16& scene, const OutputLayout& layout,
+                            ProgressReporter* reporter, const EngineOptions& options, uint8_t fill);
+
+// RenderScene at 16 bits: output order flag 0, 6 bytes a pixel, every byte
+// `fill` before the render (a sample left alone reads fill × 257).
+EngineRun16 RenderScene16(const Scene16& scene, ProgressReporter* reporter = nullptr,
+                          const EngineOptions& options = {}, uint8_t fill = 0);
+
 }  // namespace ulvo::testing

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <iomanip>
 #include <sstream>
@@ -29,6 +30,7 @@ struct BenchScene {
   int height = 0;
   int maxBlur = 24;
   bool colourFringe = false;  // three-plane pattern
+  int bits = 8;               // of the samples; a 16-bit scene is also rendered at 8 bits
 };
 
 std::vector<BenchScene> Scenes(bool quick) {
@@ -36,38 +38,59 @@ std::vector<BenchScene> Scenes(bool quick) {
     return {{"12mp-blur24", "800 x 600 stand-in, maximum blur 24", 800, 600, 24, false},
             {"12mp-blur64", "800 x 600 stand-in, maximum blur 64", 800, 600, 64, false},
             {"3mp-fringe", "400 x 300 stand-in, three-plane pattern", 400, 300, 24, true},
-            {"preview", "256 x 256 preview region", 256, 256, 24, false}};
+            {"preview", "256 x 256 preview region", 256, 256, 24, false},
+            {"12mp-16bit", "800 x 600 stand-in, 16-bit samples", 800, 600, 24, false, 16}};
   }
-  return {{"12mp-blur24", "4000 x 3000, maximum blur 24", 4000, 3000, 24, false},
-          {"12mp-blur64", "4000 x 3000, maximum blur 64", 4000, 3000, 64, false},
-          {"3mp-fringe", "2000 x 1500, three-plane pattern, maximum blur 24", 2000, 1500, 24, true},
-          {"preview", "512 x 512 preview region, maximum blur 24", 512, 512, 24, false}};
+  return {
+      {"12mp-blur24", "4000 x 3000, maximum blur 24", 4000, 3000, 24, false},
+      {"12mp-blur64", "4000 x 3000, maximum blur 64", 4000, 3000, 64, false},
+      {"3mp-fringe", "2000 x 1500, three-plane pattern, maximum blur 24", 2000, 1500, 24, true},
+      {"preview", "512 x 512 preview region, maximum blur 24", 512, 512, 24, false},
+      {"12mp-16bit", "4000 x 3000, 16-bit samples, maximum blur 24", 4000, 3000, 24, false, 16}};
 }
 
 // A generated photograph: smooth colour gradients with fine texture, a grid
 // of small bright lights that bloom into the aperture, depth rising from
 // left to right with nearer blocks standing in front (so that occlusion
-// happens along their edges).
+// happens along their edges). A 16-bit scene has its gradients and texture
+// at 16-bit precision, and its 8-bit version is every sample rounded to 8
+// bits.
 struct SceneImages {
-  std::vector<uint8_t> colour;  // 3 bytes a pixel
-  std::vector<uint8_t> depth;   // 1 byte a pixel
+  std::vector<uint8_t> colour;    // 3 bytes a pixel
+  std::vector<uint8_t> colour16;  // 16-bit scenes: 3 native-endian 16-bit samples a pixel
+  std::vector<uint8_t> depth;     // 1 byte a pixel
 };
 
-SceneImages MakeScene(int width, int height) {
+SceneImages MakeScene(int width, int height, int bits) {
   SceneImages s;
-  s.colour.resize(static_cast<size_t>(width) * height * 3);
-  s.depth.resize(static_cast<size_t>(width) * height);
+  const size_t pixels = static_cast<size_t>(width) * height;
+  s.colour.resize(pixels * 3);
+  if (bits == 16) s.colour16.resize(pixels * 6);
+  s.depth.resize(pixels);
   uint32_t seed = 12345;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       seed = seed * 1664525u + 1013904223u;
-      const int noise = static_cast<int>(seed >> 28);  // 0..15
       const size_t i = static_cast<size_t>(y) * width + x;
       uint8_t* p = &s.colour[i * 3];
-      p[0] = static_cast<uint8_t>(40 + 120 * x / width + noise);
-      p[1] = static_cast<uint8_t>(30 + 100 * y / height + noise);
-      p[2] = static_cast<uint8_t>(90 + noise * 4);
-      if (x % 37 == 5 && y % 41 == 7) p[0] = p[1] = p[2] = 255;  // lights
+      if (bits == 16) {
+        const int noise = static_cast<int>(seed >> 20);  // 0..4095
+        const int64_t wide[3] = {40 * 257 + int64_t{120 * 257} * x / width + noise,
+                                 30 * 257 + int64_t{100 * 257} * y / height + noise,
+                                 90 * 257 + noise * 4};
+        uint16_t samples[3];
+        for (int c = 0; c < 3; ++c) {
+          samples[c] = x % 37 == 5 && y % 41 == 7 ? 65535 : static_cast<uint16_t>(wide[c]);
+          p[c] = static_cast<uint8_t>((samples[c] + 128) / 257);
+        }
+        std::memcpy(&s.colour16[i * 6], samples, sizeof samples);
+      } else {
+        const int noise = static_cast<int>(seed >> 28);  // 0..15
+        p[0] = static_cast<uint8_t>(40 + 120 * x / width + noise);
+        p[1] = static_cast<uint8_t>(30 + 100 * y / height + noise);
+        p[2] = static_cast<uint8_t>(90 + noise * 4);
+        if (x % 37 == 5 && y % 41 == 7) p[0] = p[1] = p[2] = 255;  // lights
+      }
       int depth = 255 * x / width;
       const int bx = x * 8 / width;
       const int by = y * 6 / height;
@@ -97,22 +120,28 @@ long PeakResidentKiB() {
 #endif
 }
 
+// Renders the scene's colour at `bits` bits.
 Measurement Measure(const BenchScene& scene, const SceneImages& images,
-                    const PatternBitmap& pattern, const EngineOptions& options, int repetitions) {
+                    const PatternBitmap& pattern, const EngineOptions& options, int repetitions,
+                    int bits) {
+  const std::vector<uint8_t>& colour = bits == 16 ? images.colour16 : images.colour;
+  const int pixelBytes = bits == 16 ? 6 : 3;
   Measurement m;
-  m.output.resize(images.colour.size());
+  m.output.resize(colour.size());
   m.seconds = 1e300;
   for (int rep = 0; rep < repetitions; ++rep) {
     DefocusEngine engine;
     engine.SetDepthMap(images.depth.data(), 1, scene.width);
-    engine.SetImage(0, 3, scene.width, scene.height, images.colour.data(), scene.width * 3);
+    engine.SetImage(0, pixelBytes, scene.width, scene.height, colour.data(),
+                    scene.width * pixelBytes);
     engine.SetPattern(0, 3, pattern.width, pattern.height, pattern.pixels.data(),
                       pattern.rowStride);
-    engine.SetOutput(0, 3, m.output.data(), scene.width * 3);
+    engine.SetOutput(0, pixelBytes, m.output.data(), scene.width * pixelBytes);
     engine.SetOptions(options);
     const auto start = std::chrono::steady_clock::now();
     RenderValues values;
     values.max_blur = scene.maxBlur;
+    values.sample_bits = bits;
     const RenderStatus status = engine.Run(values);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     m.ok = status == RenderStatus::kDone;
@@ -217,23 +246,29 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
         std::find(args.scenes.begin(), args.scenes.end(), scene.name) == args.scenes.end()) {
       continue;
     }
-    const SceneImages images = MakeScene(scene.width, scene.height);
+    const SceneImages images = MakeScene(scene.width, scene.height, scene.bits);
     const PatternBitmap pattern = ToPatternBitmap(
         DrawAperture(scene.colourFringe ? ApertureShape::kColourFringe : ApertureShape::kDisc, 64));
+    const bool sixteen = scene.bits == 16;
 
     struct Row {
       std::string path;
       int threads;
       Measurement m;
       bool identical = false;
+      Measurement eight;  // a 16-bit scene's 8-bit version, rendered right after
     };
     std::vector<Row> rows;
     // Each render is compared with the first at once; only the first's
     // output is kept, so that the process holds one result at a time.
     const auto measure = [&](const char* name, int used, const EngineOptions& options) {
-      Row row{name, used, Measure(scene, images, pattern, options, args.repetitions)};
+      Row row{name, used, Measure(scene, images, pattern, options, args.repetitions, scene.bits)};
       row.identical = row.m.ok && (rows.empty() || row.m.output == rows.front().m.output);
       if (!rows.empty()) std::vector<uint8_t>().swap(row.m.output);
+      if (sixteen) {
+        row.eight = Measure(scene, images, pattern, options, args.repetitions, 8);
+        std::vector<uint8_t>().swap(row.eight.output);
+      }
       rows.push_back(std::move(row));
     };
     EngineOptions options;
@@ -255,19 +290,23 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
     // Cells are counted by the fast path; every path adds the same cells.
     uint64_t cells = 0;
     for (const Row& row : rows) cells = std::max(cells, row.m.stats.cell_additions);
-    const uint64_t imageBytes = static_cast<uint64_t>(scene.width) * scene.height * 3;
+    const uint64_t imageBytes =
+        static_cast<uint64_t>(scene.width) * scene.height * (sixteen ? 6 : 3);
 
     env.out << "\n"
             << scene.name << ": " << scene.description << ", " << cells << " cell additions\n";
     env.out << std::left << std::setw(10) << "path" << std::right << std::setw(8) << "threads"
             << std::setw(10) << "wall s" << std::setw(16) << "cells/s/thread" << std::setw(11)
             << "engine MB" << std::setw(13) << "peak RSS MB" << std::setw(10) << "vs ref"
-            << std::setw(11) << "identical"
-            << "\n";
+            << std::setw(11) << "identical";
+    if (sixteen)
+      env.out << std::setw(10) << "8-bit s" << std::setw(11) << "8-bit MB" << std::setw(12)
+              << "vs 8-bit";
+    env.out << "\n";
     for (const Row& row : rows) {
       const Measurement& m = row.m;
       const bool identical = row.identical;
-      allIdentical = allIdentical && identical;
+      allIdentical = allIdentical && identical && (!sixteen || row.eight.ok);
       const int used = row.path == "reference" ? 1 : std::max(1, m.stats.threads);
       const long rss = PeakResidentKiB();
       std::ostringstream rate, ratio;
@@ -282,7 +321,17 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
               << rate.str() << std::setw(11) << Megabytes(m.stats.working_bytes) << std::setw(13)
               << (rss < 0 ? std::string("-") : Megabytes(static_cast<uint64_t>(rss) * 1024))
               << std::setw(10) << ratio.str() << std::setw(11)
-              << (m.ok ? (identical ? "yes" : "NO") : "FAILED") << "\n";
+              << (m.ok ? (identical ? "yes" : "NO") : "FAILED");
+      if (sixteen) {
+        // Side by side in this process: the 16-bit render's time over the
+        // 8-bit render's of the same scene, path and threads.
+        std::ostringstream slower;
+        slower << std::fixed << std::setprecision(2) << m.seconds / row.eight.seconds << "x";
+        env.out << std::setw(10) << std::fixed << std::setprecision(3) << row.eight.seconds
+                << std::setw(11) << Megabytes(row.eight.stats.working_bytes) << std::setw(12)
+                << (row.eight.ok ? slower.str() : std::string("FAILED"));
+      }
+      env.out << "\n";
     }
     // The memory the render may use: 1.5 times source, output, a 16-byte
     // band per thread (the whole region up to 512 rows, else max(2 x pattern
@@ -295,7 +344,7 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
                             last.m.stats.kernel_bytes;
     // The tool's own work around a render of the 12 MP scenes: reading
     // the source from a PNG file and writing the result as one.
-    if (!args.quick && static_cast<uint64_t>(scene.width) * scene.height >= 12000000) {
+    if (!args.quick && !sixteen && static_cast<uint64_t>(scene.width) * scene.height >= 12000000) {
       double fastest = rows.front().m.seconds;
       for (const Row& row : rows) fastest = std::min(fastest, row.m.seconds);
       const FileTimes files =
@@ -314,6 +363,14 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
     env.out << "memory: source + output + engine = "
             << Megabytes(2 * imageBytes + last.m.stats.working_bytes) << " MB of a "
             << Megabytes(budget * 3 / 2) << " MB allowance\n";
+    if (sixteen) {
+      // The engine's buffers of both renders, and what the larger samples
+      // add to the images.
+      const uint64_t eightBytes = imageBytes / 2;
+      env.out << "16-bit vs 8-bit: engine " << Megabytes(last.m.stats.working_bytes) << " MB vs "
+              << Megabytes(last.eight.stats.working_bytes) << " MB, source + output "
+              << Megabytes(2 * imageBytes) << " MB vs " << Megabytes(2 * eightBytes) << " MB\n";
+    }
   }
   if (!allIdentical) {
     env.err << "ulvofilter: bench: a fast render differs from the reference render\n";
