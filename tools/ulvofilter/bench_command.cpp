@@ -262,7 +262,11 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
     // Each render is compared with the first at once; only the first's
     // output is kept, so that the process holds one result at a time.
     const auto measure = [&](const char* name, int used, const EngineOptions& options) {
-      Row row{name, used, Measure(scene, images, pattern, options, args.repetitions, scene.bits)};
+      Row row{name,
+              used,
+              Measure(scene, images, pattern, options, args.repetitions, scene.bits),
+              false,
+              {}};
       row.identical = row.m.ok && (rows.empty() || row.m.output == rows.front().m.output);
       if (!rows.empty()) std::vector<uint8_t>().swap(row.m.output);
       if (sixteen) {
