@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "src/imageio/image_file.h"
@@ -226,6 +228,17 @@ TEST_F(CliTest, HandoffFileAndGreyDepthImageGiveTheSameResult) {
   EXPECT_GT(largestChange(31 * 48 * 3), 20);
 }
 
+// The colour samples of an 8-bit image with one extra channel.
+std::vector<uint8_t> ColourOnlySamples(const Image& image) {
+  std::vector<uint8_t> colour;
+  for (size_t i = 0; i < image.pixels.size(); ++i) {
+    if (static_cast<int>(i % static_cast<size_t>(image.channels)) != image.channels - 1) {
+      colour.push_back(image.pixels[i]);
+    }
+  }
+  return colour;
+}
+
 // A 16-bit scene: colours with fine steps, a depth channel of its own.
 Image Scene16(int width, int height) {
   Image scene = MakeImage16(width, height, 4);
@@ -267,6 +280,50 @@ TEST_F(CliTest, SixteenBitImagesGiveSixteenBitResultsExceptInJpeg) {
   EXPECT_EQ(ReadFileBytes(file("r.jpg")), ReadFileBytes(file("rounded.jpg")));
   ASSERT_EQ(Run({"render", file("scene.png"), "-o", file("r8.jpg")}), 0) << err_.str();
   EXPECT_EQ(err_.str().find("rounded"), std::string::npos) << err_.str();
+}
+
+TEST_F(CliTest, SixteenBitFileOfAnEightBitFileTimes257RendersAsItDoes) {
+  // Lights on a far background, a near block in focus; grey + depth and
+  // RGB + depth.
+  for (const int channels : {2, 4}) {
+    SCOPED_TRACE(channels);
+    const int colours = channels - 1;
+    const Image eight = FilledImage(48, 32, channels, [colours](int x, int y, int c) {
+      if (c == colours) return static_cast<uint8_t>(x > 12 && x < 30 && y > 8 ? 40 : 210);
+      if ((x * 5 + y * 3) % 11 == 0) return static_cast<uint8_t>(250 - c * 20);
+      return static_cast<uint8_t>(20 + x * 4 + c * 15);
+    });
+    std::string error;
+    ASSERT_TRUE(WriteImageFile(file("eight.png"), eight, error)) << error;
+    ASSERT_TRUE(WriteImageFile(file("wide.png"), Widened(eight), error)) << error;
+    ASSERT_TRUE(WriteImageFile(file("wide.tif"), Widened(eight), error)) << error;
+    const std::vector<std::string> values = {"--focus", "40", "--max-blur", "14"};
+    const auto render = [&](const char* in, const char* out) {
+      std::vector<std::string> args = {"render", file(in), "-o", file(out)};
+      args.insert(args.end(), values.begin(), values.end());
+      EXPECT_EQ(Run(args), 0) << err_.str();
+      Image result;
+      EXPECT_TRUE(ReadImageFile(file(out), result, error)) << error;
+      return result;
+    };
+    const Image expected = render("eight.png", "eight-out.png");
+    ASSERT_EQ(expected.bits, 8);
+    ASSERT_NE(expected.pixels, ColourOnlySamples(eight)) << "the scene was blurred";
+    for (const auto& [in, out] :
+         {std::pair{"wide.png", "wide-out.png"}, std::pair{"wide.tif", "wide-out.tif"},
+          std::pair{"wide.tif", "wide-out.png"}}) {
+      SCOPED_TRACE(std::string(in) + " -> " + out);
+      const Image result = render(in, out);
+      ASSERT_EQ(result.bits, 16);
+      ASSERT_EQ(result.channels, expected.channels);
+      ASSERT_EQ(result.sampleCount(), expected.sampleCount());
+      int worst = 0;
+      for (size_t i = 0; i < result.sampleCount(); ++i) {
+        worst = std::max(worst, std::abs((result.sample(i) >> 8) - expected.pixels[i]));
+      }
+      EXPECT_LE(worst, 1);
+    }
+  }
 }
 
 TEST_F(CliTest, SixteenBitDepthMapGivesTheResultOfItsRoundedMap) {
