@@ -19,15 +19,18 @@ struct PngErrorState {
   std::jmp_buf jump;
   // Room for libpng's error text and the warning after it.
   char message[512] = {};
-  // The first warning: libpng often says what is wrong in a warning just
-  // before its error ("Invalid bit depth for paletted image", then "Invalid
-  // IHDR data").
+  // The first warning. libpng names what is wrong with a header in a
+  // warning ("Invalid color type/bit depth combination in IHDR") and then
+  // fails with "Invalid IHDR data"; the header is the first chunk, so the
+  // first warning is the header's.
   char warning[192] = {};
 };
 
 [[noreturn]] void OnPngError(png_structp png, png_const_charp text) {
   auto* state = static_cast<PngErrorState*>(png_get_error_ptr(png));
-  if (state->warning[0] != '\0') {
+  // Only a header error takes the warning along: a later error has a reason
+  // of its own, and an earlier warning may be about another chunk.
+  if (state->warning[0] != '\0' && std::strstr(text, "IHDR") != nullptr) {
     std::snprintf(state->message, sizeof state->message, "%s (%s)", text, state->warning);
   } else {
     std::snprintf(state->message, sizeof state->message, "%s", text);
