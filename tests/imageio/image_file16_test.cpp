@@ -170,6 +170,12 @@ TEST(ImageFile16, TiffSamplesReadTheSameFromEitherByteOrderAndPlanarLayout) {
       }
       tiff.data = NativeSamples(stored);
       ASSERT_TRUE(WriteTestTiff(dir.file("rgb.tif"), tiff));
+      if (bigEndian) {
+        const std::vector<uint8_t> header = ReadFileBytes(dir.file("rgb.tif"));
+        ASSERT_GE(header.size(), 2u);
+        EXPECT_EQ(header[0], 'M');  // most significant byte first
+        EXPECT_EQ(header[1], 'M');
+      }
       const Image read = Read(dir.file("rgb.tif"));
       EXPECT_EQ(read.bits, 16);
       EXPECT_EQ(read.channels, 3);
