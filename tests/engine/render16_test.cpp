@@ -165,25 +165,36 @@ ReferenceScene PhotoScene(int width, int height, bool depth) {
 }
 
 // An 8-bit image times 257 renders within one of the 8-bit render in its
-// high byte, at the toolbar's ends and middle, with occlusion and without a
-// depth map.
+// high byte (v >> 8), at the toolbar's ends and middle, with occlusion and
+// without a depth map, on the fast and the outline scatter, with every
+// pixel scattered and with skip 3.
 TEST(Render16, HighByteOfTimes257WithinOneOfTheEightBitRender) {
   for (bool depth : {true, false}) {
     ReferenceScene scene = PhotoScene(72, 54, depth);
-    for (double hardness : {0.5, 1.0, 1.6, 3.0, 6.0}) {
-      for (double brightness : {0.3, 1.0, 4.0}) {
-        scene.hardness = hardness;
-        scene.brightness = brightness;
-        const EngineRun eight = RenderScene(scene);
-        const EngineRun16 sixteen = RenderScene16(Times257(scene));
-        ASSERT_EQ(sixteen.status, RenderStatus::kDone);
-        ASSERT_EQ(sixteen.output.size(), eight.output.size());
-        int worst = 0;
-        for (size_t i = 0; i < eight.output.size(); ++i) {
-          worst = std::max(worst, std::abs((sixteen.output[i] >> 8) - eight.output[i]));
+    for (ScatterPath path : {ScatterPath::kFast, ScatterPath::kOutline}) {
+      EngineOptions options;
+      options.scatter_path = path;
+      options.threads = 2;
+      options.threaded_min_pixels = 0;
+      for (int skip : {1, 3}) {
+        scene.skip = skip;
+        for (double hardness : {0.5, 1.0, 1.6, 3.0, 6.0}) {
+          for (double brightness : {0.3, 1.0, 4.0}) {
+            scene.hardness = hardness;
+            scene.brightness = brightness;
+            const EngineRun eight = RenderScene(scene, nullptr, options);
+            const EngineRun16 sixteen = RenderScene16(Times257(scene), nullptr, options);
+            ASSERT_EQ(sixteen.status, RenderStatus::kDone);
+            ASSERT_EQ(sixteen.output.size(), eight.output.size());
+            int worst = 0;
+            for (size_t i = 0; i < eight.output.size(); ++i) {
+              worst = std::max(worst, std::abs((sixteen.output[i] >> 8) - eight.output[i]));
+            }
+            EXPECT_LE(worst, 1) << "hardness " << hardness << " brightness " << brightness
+                                << (depth ? " with depth" : " without depth") << ", path "
+                                << static_cast<int>(path) << ", skip " << skip;
+          }
         }
-        EXPECT_LE(worst, 1) << "hardness " << hardness << " brightness " << brightness
-                            << (depth ? " with depth" : " without depth");
       }
     }
   }
