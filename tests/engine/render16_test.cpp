@@ -476,9 +476,9 @@ TEST(Render16, BandOutputWritesSamplesInOutputOrder) {
 }
 
 // A sample size other than 8 or 16 bits is refused before anything is
-// allocated or written, and so is a 16-bit output narrower than three
-// samples a pixel.
-TEST(Render16, OtherSampleSizesAndNarrowOutputsAreRefused) {
+// allocated or written, and so is a 16-bit source or output narrower than
+// three samples a pixel.
+TEST(Render16, OtherSampleSizesAndNarrowPixelsAreRefused) {
   const ReferenceScene scene = PhotoScene(20, 16, true);
   const std::vector<uint16_t> colour = Times257(scene.colour);
   for (int bits : {0, 1, 12, 15, 24, 32, -16}) {
@@ -496,13 +496,15 @@ TEST(Render16, OtherSampleSizesAndNarrowOutputsAreRefused) {
     EXPECT_TRUE(std::all_of(output.begin(), output.end(), [](uint8_t b) { return b == 7; }))
         << bits;
   }
-  for (int stride : {3, 5}) {
+  // Output pixels, then source pixels, narrower than three 16-bit samples.
+  for (int stride : {3, 5, -3, -5}) {
     std::vector<uint8_t> output(20 * 16 * 6, 7);
     DefocusEngine engine;
-    engine.SetImage(0, 6, 20, 16, reinterpret_cast<const uint8_t*>(colour.data()), 120);
+    const int source_stride = stride < 0 ? -stride : 6;
+    engine.SetImage(0, source_stride, 20, 16, reinterpret_cast<const uint8_t*>(colour.data()), 120);
     engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
                       scene.pattern_width * 3);
-    engine.SetOutput(0, stride, output.data(), 120);
+    engine.SetOutput(0, stride < 0 ? 6 : stride, output.data(), 120);
     RenderValues values = SceneValues(scene);
     values.sample_bits = 16;
     EXPECT_EQ(engine.Run(values), RenderStatus::kDone) << stride;
