@@ -4,8 +4,11 @@ namespace ulvo {
 
 InputProblem CheckInputs(const RenderInputs& in) {
   if (in.sample_bytes != 1 && in.sample_bytes != 2) return InputProblem::kNothingToRender;
+  // A pixel narrower than its three samples would read and write past the
+  // last pixel of a row.
+  const int samples_bytes = 3 * in.sample_bytes;
   if (in.width <= 0 || in.height <= 0 || in.colour == nullptr || in.output.base == nullptr ||
-      in.output.pixel_stride < 3 * in.sample_bytes) {
+      in.source_pixel_stride < samples_bytes || in.output.pixel_stride < samples_bytes) {
     return InputProblem::kNothingToRender;
   }
   const PatternSource& p = in.pattern;

@@ -8,8 +8,9 @@ namespace ulvo {
 
 enum class InputProblem {
   kNone,
-  // Empty region, no image or output to work with, or samples of a size
-  // other than 8 or 16 bits.
+  // Empty region, no image or output to work with, samples of a size other
+  // than 8 or 16 bits, or source or output pixels narrower than their three
+  // samples.
   kNothingToRender,
   kNoPattern,  // no pattern pixels at all
 };

@@ -4,8 +4,8 @@
 // scenes cover the tone curves' families, the scaled and the fine-sum range
 // of high hardness, depth with occlusion, skip 3, three-plane patterns, a
 // band that moves and 16-bit samples (the digest of their native-endian
-// bytes: every target is little-endian). The math functions are checked on their own as well, so
-// that a difference there is named as such.
+// bytes: every target is little-endian). The math functions are checked on
+// their own as well, so that a difference there is named as such.
 //
 // When an intended change alters the pictures, regenerate the digests with
 // scripts/update-digests and say in the change why they moved.
@@ -132,8 +132,7 @@ Scene16 Photo16(const ReferenceScene& scene) {
 
 std::vector<std::pair<const char*, Scene16>> Scenes16() {
   std::vector<std::pair<const char*, Scene16>> cases;
-  const auto add = [&](const char* name, ReferenceScene scene, double hardness,
-                       double brightness) {
+  const auto add = [&](const char* name, ReferenceScene scene, double hardness, double brightness) {
     scene.hardness = hardness;
     scene.brightness = brightness;
     cases.emplace_back(name, Photo16(scene));

@@ -165,25 +165,36 @@ ReferenceScene PhotoScene(int width, int height, bool depth) {
 }
 
 // An 8-bit image times 257 renders within one of the 8-bit render in its
-// high byte, at the toolbar's ends and middle, with occlusion and without a
-// depth map.
+// high byte (v >> 8), at the toolbar's ends and middle, with occlusion and
+// without a depth map, on the fast and the outline scatter, with every
+// pixel scattered and with skip 3.
 TEST(Render16, HighByteOfTimes257WithinOneOfTheEightBitRender) {
   for (bool depth : {true, false}) {
     ReferenceScene scene = PhotoScene(72, 54, depth);
-    for (double hardness : {0.5, 1.0, 1.6, 3.0, 6.0}) {
-      for (double brightness : {0.3, 1.0, 4.0}) {
-        scene.hardness = hardness;
-        scene.brightness = brightness;
-        const EngineRun eight = RenderScene(scene);
-        const EngineRun16 sixteen = RenderScene16(Times257(scene));
-        ASSERT_EQ(sixteen.status, RenderStatus::kDone);
-        ASSERT_EQ(sixteen.output.size(), eight.output.size());
-        int worst = 0;
-        for (size_t i = 0; i < eight.output.size(); ++i) {
-          worst = std::max(worst, std::abs((sixteen.output[i] >> 8) - eight.output[i]));
+    for (ScatterPath path : {ScatterPath::kFast, ScatterPath::kOutline}) {
+      EngineOptions options;
+      options.scatter_path = path;
+      options.threads = 2;
+      options.threaded_min_pixels = 0;
+      for (int skip : {1, 3}) {
+        scene.skip = skip;
+        for (double hardness : {0.5, 1.0, 1.6, 3.0, 6.0}) {
+          for (double brightness : {0.3, 1.0, 4.0}) {
+            scene.hardness = hardness;
+            scene.brightness = brightness;
+            const EngineRun eight = RenderScene(scene, nullptr, options);
+            const EngineRun16 sixteen = RenderScene16(Times257(scene), nullptr, options);
+            ASSERT_EQ(sixteen.status, RenderStatus::kDone);
+            ASSERT_EQ(sixteen.output.size(), eight.output.size());
+            int worst = 0;
+            for (size_t i = 0; i < eight.output.size(); ++i) {
+              worst = std::max(worst, std::abs((sixteen.output[i] >> 8) - eight.output[i]));
+            }
+            EXPECT_LE(worst, 1) << "hardness " << hardness << " brightness " << brightness
+                                << (depth ? " with depth" : " without depth") << ", path "
+                                << static_cast<int>(path) << ", skip " << skip;
+          }
         }
-        EXPECT_LE(worst, 1) << "hardness " << hardness << " brightness " << brightness
-                            << (depth ? " with depth" : " without depth");
       }
     }
   }
@@ -465,9 +476,9 @@ TEST(Render16, BandOutputWritesSamplesInOutputOrder) {
 }
 
 // A sample size other than 8 or 16 bits is refused before anything is
-// allocated or written, and so is a 16-bit output narrower than three
-// samples a pixel.
-TEST(Render16, OtherSampleSizesAndNarrowOutputsAreRefused) {
+// allocated or written, and so is a 16-bit source or output narrower than
+// three samples a pixel.
+TEST(Render16, OtherSampleSizesAndNarrowPixelsAreRefused) {
   const ReferenceScene scene = PhotoScene(20, 16, true);
   const std::vector<uint16_t> colour = Times257(scene.colour);
   for (int bits : {0, 1, 12, 15, 24, 32, -16}) {
@@ -485,13 +496,15 @@ TEST(Render16, OtherSampleSizesAndNarrowOutputsAreRefused) {
     EXPECT_TRUE(std::all_of(output.begin(), output.end(), [](uint8_t b) { return b == 7; }))
         << bits;
   }
-  for (int stride : {3, 5}) {
+  // Output pixels, then source pixels, narrower than three 16-bit samples.
+  for (int stride : {3, 5, -3, -5}) {
     std::vector<uint8_t> output(20 * 16 * 6, 7);
     DefocusEngine engine;
-    engine.SetImage(0, 6, 20, 16, reinterpret_cast<const uint8_t*>(colour.data()), 120);
+    const int source_stride = stride < 0 ? -stride : 6;
+    engine.SetImage(0, source_stride, 20, 16, reinterpret_cast<const uint8_t*>(colour.data()), 120);
     engine.SetPattern(0, 3, scene.pattern_width, scene.pattern_height, scene.pattern.data(),
                       scene.pattern_width * 3);
-    engine.SetOutput(0, stride, output.data(), 120);
+    engine.SetOutput(0, stride < 0 ? 6 : stride, output.data(), 120);
     RenderValues values = SceneValues(scene);
     values.sample_bits = 16;
     EXPECT_EQ(engine.Run(values), RenderStatus::kDone) << stride;
