@@ -317,7 +317,7 @@ TEST(ImageFile16, RoundingToEightBitsTakesTheNearestValue) {
     const int nearest = RoundTo8Bits(static_cast<uint16_t>(v));
     ASSERT_LE(std::abs(nearest * 257 - static_cast<int>(v)), 128) << v;
   }
-  // Where rounding and the high byte part.
+  // Where rounding and the high byte differ.
   EXPECT_EQ(RoundTo8Bits(129), 1);
   EXPECT_EQ(RoundTo8Bits(100 * 257 + 129), 101);
   EXPECT_EQ(RoundTo8Bits(100 * 257 - 128), 100);
