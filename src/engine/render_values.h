@@ -20,6 +20,8 @@ struct RenderValues {
   // Pixels with wide kernels are scattered only on every skip-th column and
   // row (1: every pixel).
   int16_t skip = 1;
+  // Bits of the source's and the result's samples: 8, or 16 (0..65535).
+  int sample_bits = 8;
 };
 
 }  // namespace ulvo
