@@ -52,7 +52,7 @@ DeliveredBuffers BuffersOf(const pi::FilterRecord& record, const FilterJob& job)
 bool BuffersUsable(const DeliveredBuffers& buffers, const FilterJob& job) {
   if (job.width <= 0 || job.height <= 0 || job.planes <= 0) return false;
   if (!RowsHold(buffers.in, job.pixelBytes(), job)) return false;
-  if (buffers.mask.data != nullptr && !RowsHold(buffers.mask, 1, job)) return false;
+  if (buffers.mask.data != nullptr && !RowsHold(buffers.mask, job.sampleBytes, job)) return false;
   return job.planes == 1 || RowsHold(buffers.out, job.pixelBytes(), job);  // a donor run reads only
 }
 
@@ -72,7 +72,9 @@ bool JobCopy::Take(FilterJob& job, const DeliveredBuffers& buffers) {
   std::unique_ptr<uint8_t[]> in = CopyRows(buffers.in, job.pixelBytes(), rows, job.height);
   std::unique_ptr<uint8_t[]> out, mask;
   if (job.planes > 1) out = CopyRows(buffers.out, job.pixelBytes(), rows, job.height);
-  if (buffers.mask.data != nullptr) mask = CopyRows(buffers.mask, 1, job.paddedWidth, job.height);
+  if (buffers.mask.data != nullptr) {
+    mask = CopyRows(buffers.mask, job.sampleBytes, job.paddedWidth * job.sampleBytes, job.height);
+  }
   if (in == nullptr || (job.planes > 1 && out == nullptr) ||
       (buffers.mask.data != nullptr && mask == nullptr)) {
     return false;
@@ -85,7 +87,7 @@ bool JobCopy::Take(FilterJob& job, const DeliveredBuffers& buffers) {
   job.inData = in_.get();
   job.outData = out_.get();
   job.maskData = mask_.get();
-  job.maskRowBytes = mask_ != nullptr ? job.paddedWidth : 0;
+  job.maskRowBytes = mask_ != nullptr ? job.paddedWidth * job.sampleBytes : 0;
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "src/host/rect_ops.h"
+#include "src/job/job_mask.h"
 
 namespace ulvo {
 
@@ -102,22 +103,24 @@ void BlendWithMask(const FilterJob& job) {
       job.outData == nullptr || job.planes <= 0) {
     return;
   }
+  const uint32_t full = MaskFullWeight(job);
   for (int32_t r = 0; r < job.height; ++r) {
     const uint8_t* mask = job.maskData + static_cast<ptrdiff_t>(r) * job.maskRowBytes;
     const ptrdiff_t row = static_cast<ptrdiff_t>(job.height - 1 - r) * job.rowBytes;
     const uint8_t* in = job.inData + row;
     uint8_t* out = job.outData + row;
     for (int32_t x = 0; x < job.paddedWidth; ++x) {
-      const uint32_t m = mask[x];
-      if (m == 255) continue;
+      const uint32_t m = MaskWeightAt(job, mask, x);
+      if (m == full) continue;
       for (int32_t k = 0; k < job.planes; ++k) {
         const ptrdiff_t i = static_cast<ptrdiff_t>(x) * job.planes + k;
         if (job.sampleBytes == 2) {
+          // 32768 × 65535 and its complement still fit in 32 bits.
           const uint32_t value =
-              (m * LoadSample(out + 2 * i) + (255 - m) * LoadSample(in + 2 * i)) / 255;
+              (m * LoadSample(out + 2 * i) + (full - m) * LoadSample(in + 2 * i)) / full;
           StoreSample(out + 2 * i, static_cast<uint16_t>(std::min<uint32_t>(value, 65535)));
         } else {
-          const uint32_t value = (m * out[i] + (255 - m) * in[i]) / 255;
+          const uint32_t value = (m * out[i] + (full - m) * in[i]) / full;
           out[i] = static_cast<uint8_t>(std::min<uint32_t>(value, 255));
         }
       }

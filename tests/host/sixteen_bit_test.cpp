@@ -74,20 +74,26 @@ TEST(SixteenBitSamples, FlipReversesSamplesNotBytes) {
   }
 }
 
-TEST(SixteenBitSamples, TheMaskBlendsSixteenBitSamples) {
-  TestJob picture = WideJob(3, 1, 3);
-  for (size_t i = 0; i < 9; ++i) {
+TEST(SixteenBitSamples, TheMaskIsSixteenBitsInTheHostsRange) {
+  // A 16-bit document's selection comes in two-byte samples, 0..32768;
+  // anything above full counts as fully selected.
+  TestJob picture = WideJob(4, 1, 3);
+  for (size_t i = 0; i < 12; ++i) {
     SetSample(picture.in, i, 20000);
     SetSample(picture.out, i, 60000);
   }
-  const std::vector<uint8_t> mask = {0, 128, 255};
+  std::vector<uint8_t> mask(8);
+  for (const auto& [x, weight] : {std::pair{0, 0}, {1, 16384}, {2, 32768}, {3, 65535}}) {
+    SetSample(mask, static_cast<size_t>(x), static_cast<uint16_t>(weight));
+  }
   picture.job.maskData = mask.data();
-  picture.job.maskRowBytes = 3;
+  picture.job.maskRowBytes = 8;
   BlendWithMask(picture.job);
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(Sample(picture.out, k), 20000);
-    EXPECT_EQ(Sample(picture.out, 3 + k), (128 * 60000 + 127 * 20000) / 255);
+    EXPECT_EQ(Sample(picture.out, 3 + k), 40000);
     EXPECT_EQ(Sample(picture.out, 6 + k), 60000);
+    EXPECT_EQ(Sample(picture.out, 9 + k), 60000);
   }
 }
 
