@@ -12,41 +12,6 @@
 namespace ulvo::e2e {
 namespace {
 
-// The interface's 16-bit samples run to 32768; files' to 65535. Both ways
-// round to nearest.
-uint16_t HostOfFile(uint32_t v) {
-  return static_cast<uint16_t>((v * 32768u + 32767u) / 65535u);
-}
-uint16_t FileOfHost(uint32_t h) {
-  return static_cast<uint16_t>((std::min(h, 32768u) * 65535u + 16384u) / 32768u);
-}
-
-// A 16-bit picture after an 8-bit one, with fine steps between its values so
-// that the low byte matters, holding only samples a 16-bit document can
-// carry (each is the file value of a host value).
-Image SixteenBitPicture(const Image& eight) {
-  Image image;
-  image.width = eight.width;
-  image.height = eight.height;
-  image.channels = eight.channels;
-  image.bits = 16;
-  image.pixels.resize(eight.pixels.size() * 2);
-  for (size_t i = 0; i < eight.pixels.size(); ++i) {
-    const uint32_t host = std::min<uint32_t>(eight.pixels[i] * 128u + (i * 37u) % 128u, 32768u);
-    image.setSample(i, FileOfHost(host));
-  }
-  return image;
-}
-
-// What a host that keeps 16-bit documents in the interface's range writes of
-// the tool's result: every sample through that range.
-Image ThroughHostRange(Image image) {
-  for (size_t i = 0; i < image.sampleCount(); ++i) {
-    image.setSample(i, FileOfHost(HostOfFile(image.sample(i))));
-  }
-  return image;
-}
-
 class SixteenBitRender : public EditorRender {
  protected:
   static void ExpectSixteenBitsSame(const Image& actual, const Image& expected,
