@@ -1,6 +1,11 @@
 // The view's display bitmap: a 24-bit bottom-up copy of the job's colours
 // (blue, green, red; rows padded to 4 bytes). Renders write into it and
 // finishing copies it into the host's output buffer.
+//
+// A job of 16-bit samples keeps its picture at that precision: renders write
+// into a 16-bit copy of the colours (three samples a pixel, 0..65535), the
+// display bitmap shows it rounded to 8 bits, and finishing copies the 16-bit
+// samples.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +27,15 @@ class DisplayImage {
   // Copies the source colours of the job into the pixels again.
   void Restore(const FilterJob& job);
 
+  // Where a render writes: the display bitmap itself, or for 16-bit jobs
+  // the 16-bit colours (bytes and row distance in bytes either way).
+  uint8_t* renderPixels();
+  size_t renderStride() const;
+  // After a render of 16-bit colours, shows rows [bottom, bottom + rows) of
+  // them in the display bitmap. Nothing to do for 8-bit jobs.
+  void ShowRendered(int32_t bottom, int32_t rows);
+  bool wide() const { return !wide_.empty(); }
+
   // Writes the pixels into the job's output buffer: the colour bytes of each
   // output pixel from the display, the depth byte (planes > 3) from the
   // source; bytes in front of the depth byte are left as they are. Does
@@ -41,7 +55,13 @@ class DisplayImage {
   BitmapInfoHeader header_;
   size_t stride_ = 0;
   std::vector<uint8_t> pixels_;
+  std::vector<uint16_t> wide_;  // 16-bit jobs: the colours at full precision
 };
+
+// A 16-bit sample (0..65535) rounded to 8 bits.
+inline uint8_t EightBitSample(uint16_t sample) {
+  return static_cast<uint8_t>((uint32_t{sample} * 255u + 32767u) / 65535u);
+}
 
 // True when the job's geometry describes input that the editor can show.
 bool JobHasImage(const FilterJob& job);

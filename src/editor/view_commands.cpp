@@ -1,6 +1,7 @@
 // What the user does in the editor: the commands of the menus, the toolbar
 // and the keyboard, the clicks in the view, rendering and the two ways out.
 #include <algorithm>
+#include <cstring>
 
 #include "src/editor/editor.h"
 #include "src/editor/tone_controls.h"
@@ -174,9 +175,18 @@ void CUlvoFilterView::PickFocus(Point client) {
     return;  // outside the image: the mode stays on
   }
   if (job_->planes >= 4) {
-    active_.ActiveFocusDepth =
-        job_->inData[static_cast<size_t>(job_->rowBytes) * pixel.y +
-                     static_cast<size_t>(job_->planes) * pixel.x + (job_->planes - 4)];
+    // The depth sample in front of the colours; a 16-bit one rounded to 8 bits.
+    const uint8_t* sample =
+        job_->inData + static_cast<size_t>(job_->rowBytes) * pixel.y +
+        static_cast<size_t>(job_->pixelBytes()) * pixel.x +
+        static_cast<size_t>(job_->planes - 4) * static_cast<size_t>(job_->sampleBytes);
+    if (job_->sampleBytes == 2) {
+      uint16_t wide = 0;
+      std::memcpy(&wide, sample, sizeof wide);
+      active_.ActiveFocusDepth = EightBitSample(wide);
+    } else {
+      active_.ActiveFocusDepth = *sample;
+    }
   } else if (depth_ != nullptr && depth_->present()) {
     active_.ActiveFocusDepth =
         depth_->data[static_cast<size_t>(depth_->rowBytes) * pixel.y + pixel.x];
@@ -227,6 +237,7 @@ RenderValues CUlvoFilterView::CurrentValues(int maxBlur, int16_t skip) const {
   values.hardness = active_.ActiveHardness;
   values.brightness = active_.ActiveBrightness;
   values.skip = skip;
+  values.sample_bits = job_ != nullptr && job_->sampleBytes == 2 ? 16 : 8;
   return values;
 }
 
@@ -254,10 +265,13 @@ RenderOutcome CUlvoFilterView::RenderIntoDisplay(const RenderValues& values,
       }
     }
   } const rendering(platform_.windows(), rendering_, !withProgress);
-  const RenderOutcome outcome =
-      RenderJobRegion(JobSource(), LoadedPattern(), values, region,
-                      RenderTarget{display_.pixels(), static_cast<int>(display_.stride())},
-                      withProgress ? &progress_ : nullptr);
+  const RenderOutcome outcome = RenderJobRegion(
+      JobSource(), LoadedPattern(), values, region,
+      RenderTarget{display_.renderPixels(), static_cast<int>(display_.renderStride())},
+      withProgress ? &progress_ : nullptr);
+  // A 16-bit render shows in the display rounded to 8 bits, whatever part of
+  // the region it wrote.
+  display_.ShowRendered(region.bottom, region.height);
   // A render without the memory it needed left a picture that is not the
   // blur the user asked for.
   if (outcome.status == RenderStatus::kOutOfMemory) TellOutOfMemory(platform_.dialogs());

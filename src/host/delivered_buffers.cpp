@@ -51,9 +51,9 @@ DeliveredBuffers BuffersOf(const pi::FilterRecord& record, const FilterJob& job)
 
 bool BuffersUsable(const DeliveredBuffers& buffers, const FilterJob& job) {
   if (job.width <= 0 || job.height <= 0 || job.planes <= 0) return false;
-  if (!RowsHold(buffers.in, job.planes, job)) return false;
-  if (buffers.mask.data != nullptr && !RowsHold(buffers.mask, 1, job)) return false;
-  return job.planes == 1 || RowsHold(buffers.out, job.planes, job);  // a donor run reads only
+  if (!RowsHold(buffers.in, job.pixelBytes(), job)) return false;
+  if (buffers.mask.data != nullptr && !RowsHold(buffers.mask, job.sampleBytes, job)) return false;
+  return job.planes == 1 || RowsHold(buffers.out, job.pixelBytes(), job);  // a donor run reads only
 }
 
 bool BuffersFitInPlace(const DeliveredBuffers& buffers, const FilterJob& job) {
@@ -66,13 +66,15 @@ bool BuffersFitInPlace(const DeliveredBuffers& buffers, const FilterJob& job) {
 }
 
 bool JobCopy::Take(FilterJob& job, const DeliveredBuffers& buffers) {
-  const int64_t rowBytes = int64_t{job.paddedWidth} * job.planes;
+  const int64_t rowBytes = int64_t{job.paddedWidth} * job.pixelBytes();
   if (rowBytes > INT32_MAX) return false;
   const auto rows = static_cast<int32_t>(rowBytes);
-  std::unique_ptr<uint8_t[]> in = CopyRows(buffers.in, job.planes, rows, job.height);
+  std::unique_ptr<uint8_t[]> in = CopyRows(buffers.in, job.pixelBytes(), rows, job.height);
   std::unique_ptr<uint8_t[]> out, mask;
-  if (job.planes > 1) out = CopyRows(buffers.out, job.planes, rows, job.height);
-  if (buffers.mask.data != nullptr) mask = CopyRows(buffers.mask, 1, job.paddedWidth, job.height);
+  if (job.planes > 1) out = CopyRows(buffers.out, job.pixelBytes(), rows, job.height);
+  if (buffers.mask.data != nullptr) {
+    mask = CopyRows(buffers.mask, job.sampleBytes, job.paddedWidth * job.sampleBytes, job.height);
+  }
   if (in == nullptr || (job.planes > 1 && out == nullptr) ||
       (buffers.mask.data != nullptr && mask == nullptr)) {
     return false;
@@ -85,13 +87,14 @@ bool JobCopy::Take(FilterJob& job, const DeliveredBuffers& buffers) {
   job.inData = in_.get();
   job.outData = out_.get();
   job.maskData = mask_.get();
-  job.maskRowBytes = mask_ != nullptr ? job.paddedWidth : 0;
+  job.maskRowBytes = mask_ != nullptr ? job.paddedWidth * job.sampleBytes : 0;
   return true;
 }
 
 void JobCopy::ReturnOutput(const FilterJob& job) const {
   if (out_ == nullptr || host_.out.data == nullptr) return;
-  const size_t delivered = static_cast<size_t>(host_.out.width) * static_cast<size_t>(job.planes);
+  const size_t delivered =
+      static_cast<size_t>(host_.out.width) * static_cast<size_t>(job.pixelBytes());
   for (int32_t y = 0; y < job.height; ++y) {
     std::memcpy(host_.out.data + static_cast<ptrdiff_t>(y) * host_.out.rowBytes,
                 out_.get() + static_cast<ptrdiff_t>(y) * job.rowBytes, delivered);

@@ -10,7 +10,9 @@ bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
       int64_t{depth.size} != int64_t{job.height} * int64_t{depth.rowBytes}) {
     return false;
   }
-  if (job.paddedWidth <= 0 || job.paddedWidth > job.rowBytes || job.paddedWidth > depth.rowBytes) {
+  const bool wide = job.sampleBytes == 2;
+  if (job.paddedWidth <= 0 || int64_t{job.paddedWidth} * (wide ? 2 : 1) > job.rowBytes ||
+      job.paddedWidth > depth.rowBytes) {
     return false;
   }
   const auto sourceRowBytes = static_cast<size_t>(job.rowBytes);
@@ -18,7 +20,17 @@ bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
   const auto pixels = static_cast<size_t>(job.paddedWidth);
   for (int32_t y = 0; y < job.height; ++y) {
     uint8_t* row = depth.data + static_cast<size_t>(y) * rowBytes;
-    std::memcpy(row, job.inData + static_cast<size_t>(y) * sourceRowBytes, pixels);
+    const uint8_t* source = job.inData + static_cast<size_t>(y) * sourceRowBytes;
+    if (wide) {
+      // The map stays 8-bit: each 16-bit sample (0..65535 by now) rounded.
+      for (size_t x = 0; x < pixels; ++x) {
+        uint16_t sample = 0;
+        std::memcpy(&sample, source + 2 * x, sizeof sample);
+        row[x] = static_cast<uint8_t>((uint32_t{sample} * 255u + 32767u) / 65535u);
+      }
+    } else {
+      std::memcpy(row, source, pixels);
+    }
     std::memset(row + pixels, 0, rowBytes - pixels);
   }
   DepthFileInfo info;

@@ -254,7 +254,20 @@ enum ImageMode : int16_t {
   kModeMultichannel = 7,
   kModeDuotone = 8,
   kModeLab = 9,
+  // Two bytes a sample, 0..32768 (0x8000 is full intensity).
+  kModeGray16 = 10,
+  kModeRGB48 = 11,
+  kModeLab48 = 12,
+  kModeCMYK64 = 13,
+  kModeDeepMultichannel = 14,
+  kModeDuotone16 = 15,
+  // Four bytes a sample.
+  kModeRGB96 = 16,
+  kModeGray32 = 17,
 };
+
+// The largest sample of the 16-bit modes: full intensity.
+inline constexpr int32_t kSixteenBitWhite = 32768;
 
 inline constexpr Fixed kFixedOne = 0x10000;
 

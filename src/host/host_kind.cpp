@@ -25,16 +25,23 @@ HostKind DetectHostKind(std::string_view executablePath, HostKind current) {
   return kind;
 }
 
+int32_t SampleBytesOfMode(int32_t imageMode) {
+  if (imageMode >= pi::kModeGray16 && imageMode <= pi::kModeDuotone16) return 2;
+  if (imageMode == pi::kModeRGB96 || imageMode == pi::kModeGray32) return 4;
+  return 1;
+}
+
 bool ImageAccepted(HostKind kind, int32_t imageMode, int32_t planes) {
-  if (planes < 1 || planes == 2) return false;
+  if (planes < 1 || planes == 2 || SampleBytesOfMode(imageMode) > 2) return false;
+  const bool rgb = imageMode == pi::kModeRGB || imageMode == pi::kModeRGB48;
   switch (kind) {
     case HostKind::kPhotosle:
-      return imageMode == pi::kModeRGB;
+      return rgb;
     case HostKind::kPsp:
       return true;
     case HostKind::kGeneric:
     default:
-      return imageMode == pi::kModeRGB || planes == 1;
+      return rgb || planes == 1;
   }
 }
 

@@ -82,7 +82,8 @@ void Start(EntryState& state, pi::FilterRecord& record, int16_t* result) {
   SetRequest(record, rect);
 
   record.inputPadding = record.outputPadding = record.maskPadding = 0;
-  const int32_t rowBytes = 3 * (width + pad);
+  const int32_t sampleBytes = SampleBytesOfMode(record.imageMode);
+  const int32_t rowBytes = 3 * (width + pad) * sampleBytes;
   record.inRowBytes = record.outRowBytes = record.maskRowBytes = rowBytes;
 
   FilterJob& job = state.job;
@@ -94,6 +95,7 @@ void Start(EntryState& state, pi::FilterRecord& record, int16_t* result) {
   job.bottom = record.inRect.bottom;
   job.top = record.inRect.top;
   job.planes = record.inHiPlane - record.inLoPlane + 1;
+  job.sampleBytes = sampleBytes;
   job.rowBytes = 0;
   job.inData = job.outData = nullptr;
   job.maskData = nullptr;
@@ -161,6 +163,8 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
   }
 
   FlipJobBuffer(job, JobBuffer::kInput);
+  // The editor and the engine take 16-bit samples as 0..65535.
+  SamplesToEngineRange(job, JobBuffer::kInput);
 
   if (job.planes == 1) {
     const bool done = StoreDonorDepth(state, services, data);
@@ -205,6 +209,7 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
 
   if (job.accepted == 1) {
     BlendWithMask(job);
+    SamplesToHostRange(job, JobBuffer::kOutput);
     FlipJobBuffer(job, JobBuffer::kOutput);
     copy.ReturnOutput(job);
     SetResult(result, pi::kNoErr);

@@ -21,10 +21,16 @@ struct FilterJob {
   // top-down.
   uint8_t* inData = nullptr;
   uint8_t* outData = nullptr;
-  const uint8_t* maskData = nullptr;  // 255 = fully selected; null without a mask
+  const uint8_t* maskData = nullptr;  // null without a mask; read it through job_mask.h
   int32_t maskRowBytes = 0;
   int32_t accepted = 0;  // 1 when the user finished with the result
   int32_t repeat = 0;    // 1 when the run began without the parameters selector
+  // Bytes of one sample: 1, or 2 for the host's 16-bit modes. Two-byte
+  // samples are native-endian; while the editor runs they hold 0..65535
+  // (the host's own range is 0..32768). The mask keeps the host's range.
+  int32_t sampleBytes = 1;
+
+  int32_t pixelBytes() const { return planes * sampleBytes; }
 };
 
 // How an editor run on a job ended: the window closed (finished or

@@ -2,7 +2,8 @@
 // a 12-megapixel image opens, previews, renders at maximum blur 64 and
 // finishes within the 32-bit address space, and the result equals the
 // tool's. A 40-megapixel one either does the same or is refused with
-// "out of memory" and the image left as it was.
+// "out of memory" and the image left as it was. The 32-bit module also
+// renders a 24-megapixel 16-bit document.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -48,13 +49,14 @@ class LargeImages : public EditorRender {
     ASSERT_TRUE(LoadPatternBitmap(dir_.file("hexagon.tif"), pattern_, messages));
   }
 
-  HostReport RunLarge(const Image& image) {
+  HostReport RunLarge(const Image& image,
+                      const std::string& steps = "click 200 150\ncommand 32779\n", int bits = 8) {
     SaveImage(dir_, "in.png", image);
-    WriteScript(dir_, "script.txt", LoadPattern() + "click 200 150\ncommand 32779\n");
-    return RunHost(
-        target(), dir_,
-        {"--image", "in.png", "--out", "out.png", "--script", "script.txt", "--return-wait", "600"},
-        900);
+    WriteScript(dir_, "script.txt", LoadPattern() + steps);
+    return RunHost(target(), dir_,
+                   {"--image", "in.png", "--out", "out.png", "--script", "script.txt",
+                    "--return-wait", "600", "--bits", std::to_string(bits)},
+                   900);
   }
 };
 
@@ -91,6 +93,19 @@ TEST_F(LargeImages, FortyMegapixelsRenderOrAreRefusedCleanly) {
   }
   ASSERT_EQ(results[0], 0) << report.Dump();
   ExpectSame(LoadImage(dir_, "out.png"), ToolRender(image, Settings(0)), report);
+}
+
+// A 24-megapixel 16-bit document (RGB and depth, 192 MB in the host's
+// buffers alone) in the 32-bit module: the full render fits and equals the
+// tool's.
+TEST_F(LargeImages, TwentyFourMegapixelsAtSixteenBitsInTheThirtyTwoBitModule) {
+  if (target().kind != "win32") GTEST_SKIP() << "a test of the 32-bit address space";
+  const Image image = SixteenBitPicture(MakeScene(6000, 4000));
+  const HostReport report = RunLarge(image, "command 32772\n", 16);
+  ASSERT_EQ(report.Results(), std::vector<int>{0}) << report.Dump();
+  const Image out = LoadImage(dir_, "out.png");
+  ASSERT_EQ(out.bits, 16);
+  ExpectSame(out, ThroughHostRange(ToolRender(image, Settings(0))), report);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -189,6 +190,40 @@ int32_t LittleEndian32(const std::vector<uint8_t>& bytes, size_t offset) {
   if (offset + 4 > bytes.size()) return INT32_MIN;
   return static_cast<int32_t>(bytes[offset] | (bytes[offset + 1] << 8) | (bytes[offset + 2] << 16) |
                               (static_cast<uint32_t>(bytes[offset + 3]) << 24));
+}
+
+namespace {
+
+// The interface's 16-bit samples run to 32768; files' to 65535. Both ways
+// round to nearest.
+uint16_t HostOfFile(uint32_t v) {
+  return static_cast<uint16_t>((v * 32768u + 32767u) / 65535u);
+}
+uint16_t FileOfHost(uint32_t h) {
+  return static_cast<uint16_t>((std::min(h, 32768u) * 65535u + 16384u) / 32768u);
+}
+
+}  // namespace
+
+Image SixteenBitPicture(const Image& eight) {
+  Image image;
+  image.width = eight.width;
+  image.height = eight.height;
+  image.channels = eight.channels;
+  image.bits = 16;
+  image.pixels.resize(eight.pixels.size() * 2);
+  for (size_t i = 0; i < eight.pixels.size(); ++i) {
+    const uint32_t host = std::min<uint32_t>(eight.pixels[i] * 128u + (i * 37u) % 128u, 32768u);
+    image.setSample(i, FileOfHost(host));
+  }
+  return image;
+}
+
+Image ThroughHostRange(Image image) {
+  for (size_t i = 0; i < image.sampleCount(); ++i) {
+    image.setSample(i, FileOfHost(HostOfFile(image.sample(i))));
+  }
+  return image;
 }
 
 }  // namespace ulvo::e2e

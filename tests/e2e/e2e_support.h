@@ -77,4 +77,13 @@ Image LoadImage(const TempDir& dir, const std::string& name);
 
 int32_t LittleEndian32(const std::vector<uint8_t>& bytes, size_t offset);
 
+// A 16-bit picture after an 8-bit one, with fine steps between its values so
+// that the low byte matters, holding only samples a 16-bit document can
+// carry: each is the file value of a value of the interface's 0..32768 range.
+Image SixteenBitPicture(const Image& eight);
+
+// What a host that keeps 16-bit documents in the interface's range writes of
+// a 16-bit image: every sample taken into that range and back, rounded.
+Image ThroughHostRange(Image image);
+
 }  // namespace ulvo::e2e

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "tests/support/test_images.h"
+#include "tools/ulvohost/host_document.h"
 #include "tools/ulvohost/host_region.h"
 
 namespace ulvo::host {
@@ -124,6 +127,89 @@ TEST(HostRegion, StoresOnlyPixelsInsideTheImageAndOnlyTheRequestedPlanes) {
       }
     }
   }
+}
+
+// A 16-bit document of `channels` planes whose sample i is 1000 + i.
+Image SixteenBitDocument(int width, int height, int channels) {
+  Image image;
+  image.width = width;
+  image.height = height;
+  image.channels = channels;
+  image.bits = 16;
+  image.pixels.resize(image.sampleCount() * 2);
+  for (size_t i = 0; i < image.sampleCount(); ++i) {
+    image.setSample(i, static_cast<uint16_t>(1000 + i));
+  }
+  return image;
+}
+
+uint16_t SampleAt(const HostRegion& r, int x, int y, int plane) {
+  uint16_t value = 0;
+  std::memcpy(&value,
+              r.bytes.data() + static_cast<size_t>(y) * r.rowBytes +
+                  (static_cast<size_t>(x) * r.planes + plane) * 2,
+              2);
+  return value;
+}
+
+TEST(HostRegion, SixteenBitDocumentsGiveTwoBytesASampleAndTakeThemBack) {
+  Image image = SixteenBitDocument(5, 4, 3);
+  RegionRequest request;
+  request.rect = pi::Rect{1, -1, 3, 4};  // a column of padding on the left
+  request.loPlane = 1;
+  request.hiPlane = 2;
+  request.padding = 0;
+  std::string error;
+  HostRegion region;
+  ASSERT_TRUE(ExtractRegion(image, request, region, error)) << error;
+  EXPECT_EQ(region.sampleBytes, 2);
+  EXPECT_EQ(region.rowBytes, 20);  // 5 pixels x 2 planes x 2 bytes
+  for (int y = 0; y < 2; ++y) {
+    EXPECT_EQ(SampleAt(region, 0, y, 0), 0);
+    for (int x = 1; x < 5; ++x) {
+      for (int p = 0; p < 2; ++p) {
+        const size_t sample = (static_cast<size_t>(y + 1) * 5 + (x - 1)) * 3 + 1 + p;
+        EXPECT_EQ(SampleAt(region, x, y, p), image.sample(sample)) << x << "," << y;
+      }
+    }
+  }
+  const Image before = image;
+  for (size_t i = 0; i + 1 < region.bytes.size(); i += 2) {
+    const uint16_t value = 40000;
+    std::memcpy(region.bytes.data() + i, &value, 2);
+  }
+  StoreRegion(region, request, image);
+  for (size_t i = 0; i < image.sampleCount(); ++i) {
+    const size_t pixel = i / 3;
+    const int x = static_cast<int>(pixel % 5), y = static_cast<int>(pixel / 5);
+    const bool written = y >= 1 && y < 3 && x < 4 && i % 3 != 0;
+    EXPECT_EQ(image.sample(i), written ? 40000 : before.sample(i)) << i;
+  }
+}
+
+TEST(HostDocument, SixteenBitsHoldTheInterfacesRangeAndComeBackToTheFiles) {
+  EXPECT_EQ(HostSixteenOfFile(65535, 65535), 32768);
+  EXPECT_EQ(HostSixteenOfFile(255, 255), 32768);
+  EXPECT_EQ(HostSixteenOfFile(0, 65535), 0);
+  EXPECT_EQ(FileSixteenOfHost(32768), 65535);
+  EXPECT_EQ(FileSixteenOfHost(50000), 65535);  // beyond white counts as white
+  // Every host sample survives the way to a file and back.
+  for (uint32_t host = 0; host <= 32768; ++host) {
+    ASSERT_EQ(HostSixteenOfFile(FileSixteenOfHost(static_cast<uint16_t>(host)), 65535), host);
+  }
+  Image file;
+  file.width = 2;
+  file.height = 1;
+  file.channels = 1;
+  file.pixels = {0, 255};
+  const Image document = DocumentOfFile(file, 16);
+  ASSERT_EQ(document.bits, 16);
+  EXPECT_EQ(document.sample(0), 0);
+  EXPECT_EQ(document.sample(1), 32768);
+  const Image back = FileOfDocument(document);
+  EXPECT_EQ(back.bits, 16);
+  EXPECT_EQ(back.sample(1), 65535);
+  EXPECT_EQ(DocumentOfFile(back, 8).pixels, file.pixels);  // an 8-bit document of it
 }
 
 TEST(HostRegion, MaskBoundsCoverEveryNonZeroPixel) {

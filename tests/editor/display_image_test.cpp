@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "tests/support/test_job.h"
@@ -107,6 +108,50 @@ TEST(DisplayImage, RefusesJobsItCannotReadSafely) {
   t.job.outData = nullptr;
   display.CopyToOutput(t.job);
   EXPECT_EQ(t.OutByte(0, 0, 0), 0xEE);
+}
+
+// A 16-bit job: renders go into 16-bit colours, the display shows them
+// rounded, finishing writes them with the source's depth sample.
+TEST(DisplayImage, SixteenBitJobsKeepTheirPrecision) {
+  TestJob t(3, 2, 2 * 4);  // four planes of two bytes
+  t.job.planes = 4;
+  t.job.sampleBytes = 2;
+  const auto sample = [](const std::vector<uint8_t>& bytes, size_t index) {
+    uint16_t value = 0;
+    std::memcpy(&value, bytes.data() + 2 * index, 2);
+    return value;
+  };
+  DisplayImage display;
+  ASSERT_TRUE(display.TakeIn(t.job));
+  EXPECT_TRUE(display.wide());
+  EXPECT_EQ(display.renderStride(), 18u);
+  for (size_t row = 0; row < 2; ++row) {
+    for (size_t x = 0; x < 3; ++x) {
+      for (size_t c = 0; c < 3; ++c) {
+        const uint16_t source = sample(t.in, (row * 3 + x) * 4 + 1 + c);
+        EXPECT_EQ(display.pixels()[display.stride() * row + 3 * x + c], EightBitSample(source));
+      }
+    }
+  }
+  // A render writes 16-bit colours; the display shows the rows it is told of.
+  uint8_t* rendered = display.renderPixels();
+  const uint16_t white = 65535, grey = 0x8081;
+  for (size_t i = 0; i < 9; ++i) std::memcpy(rendered + 2 * i, &white, 2);
+  for (size_t i = 9; i < 18; ++i) std::memcpy(rendered + 2 * i, &grey, 2);
+  display.ShowRendered(1, 1);
+  EXPECT_NE(display.pixels()[0], 255);  // row 0 not shown yet
+  EXPECT_EQ(display.pixels()[display.stride()], 128);
+  display.CopyToOutput(t.job);
+  for (size_t x = 0; x < 3; ++x) {
+    EXPECT_EQ(sample(t.out, x * 4), sample(t.in, x * 4));  // depth from the source
+    EXPECT_EQ(sample(t.out, x * 4 + 2), 65535);
+    EXPECT_EQ(sample(t.out, (3 + x) * 4 + 3), 0x8081);
+  }
+  CopySourceToOutput(t.job);
+  EXPECT_EQ(t.out, t.in);
+  EXPECT_EQ(EightBitSample(0), 0);
+  EXPECT_EQ(EightBitSample(65535), 255);
+  EXPECT_EQ(EightBitSample(257 * 100), 100);
 }
 
 }  // namespace

@@ -285,7 +285,7 @@ Bytes Encode(const std::vector<FilterCall>& calls) {
 
 // Whole runs as hosts make them: a grey donor run and a colour run that
 // takes its depth, a four-plane run with mask and selection, a host that
-// calls again after the editor, a cancelled run.
+// calls again after the editor, a cancelled run, a 16-bit donor and colour run.
 void WriteFilterRuns(const fs::path& root) {
   using ulvo::pi::kSelectorContinue;
   using ulvo::pi::kSelectorFinish;
@@ -343,6 +343,23 @@ void WriteFilterRuns(const fs::path& root) {
   cancelled.push_back(cancel);
   cancelled.push_back(Call(kSelectorFinish));
   runs.emplace_back("cancelled.bin", Encode(cancelled));
+
+  // The 16-bit modes: a Gray16 donor, then an RGB48 run with a 16-bit mask.
+  std::vector<FilterCall> sixteen;
+  for (const uint8_t s : {kSelectorParameters, kSelectorPrepare, kSelectorStart}) {
+    sixteen.push_back(Call(s, ulvo::pi::kModeGray16, 1));
+  }
+  FilterCall donor16 = Call(kSelectorContinue, ulvo::pi::kModeGray16, 1);
+  donor16.flags = FilterCall::kIn;
+  sixteen.push_back(donor16);
+  sixteen.push_back(Call(kSelectorFinish, ulvo::pi::kModeGray16, 1));
+  sixteen.push_back(Call(kSelectorPrepare, ulvo::pi::kModeRGB48, 3));
+  sixteen.push_back(Call(kSelectorStart, ulvo::pi::kModeRGB48, 3));
+  FilterCall colour16 = Call(kSelectorContinue, ulvo::pi::kModeRGB48, 3);
+  colour16.flags = FilterCall::kIn | FilterCall::kOut | FilterCall::kMask | FilterCall::kAccept;
+  sixteen.push_back(colour16);
+  sixteen.push_back(Call(kSelectorFinish, ulvo::pi::kModeRGB48, 3));
+  runs.emplace_back("sixteen-bit-donor-then-colour-mask.bin", Encode(sixteen));
 
   for (const auto& [name, bytes] : runs) {
     WriteBytes(root / "entry_point" / name, bytes);

@@ -1,10 +1,12 @@
 #include "tests/fuzz/filter_calls.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <system_error>
 
+#include "src/host/host_kind.h"
 #include "src/host/rect_ops.h"
 #include "src/host/selectors.h"
 #include "tests/fuzz/fuzz_input.h"
@@ -153,10 +155,10 @@ void TouchLikeTheEditor(FilterJob& job, const DepthBuffer& depth, bool accept) {
   job.accepted = accept ? 1 : 0;
   // The editor opens only on what it can display (see JobHasImage).
   if (job.inData == nullptr || job.paddedWidth <= 0 || job.height <= 0 || job.planes < 3 ||
-      job.rowBytes < int64_t{job.paddedWidth} * job.planes) {
+      job.rowBytes < int64_t{job.paddedWidth} * job.pixelBytes()) {
     return;
   }
-  const size_t rowPixels = static_cast<size_t>(job.paddedWidth) * job.planes;
+  const size_t rowPixels = static_cast<size_t>(job.paddedWidth) * job.pixelBytes();
   uint8_t depthSum = 0;
   for (int32_t y = 0; y < job.height; ++y) {
     const size_t row = static_cast<size_t>(job.rowBytes) * y;
@@ -202,8 +204,10 @@ void PlayFilterCalls(const std::vector<FilterCall>& calls, EditorRun editor,
     // The buffers of the rectangles the module asked for, as the record
     // describes them.
     const bool tight = (call.overrides & FilterCall::kTightLastRow) != 0;
-    const int32_t inPlanes = int32_t{r.inHiPlane} - r.inLoPlane + 1;
-    const int32_t outPlanes = int32_t{r.outHiPlane} - r.outLoPlane + 1;
+    // Samples take the bytes of the record's mode (two in the 16-bit modes).
+    const int32_t sampleBytes = std::max<int32_t>(1, SampleBytesOfMode(r.imageMode));
+    const int32_t inPlanes = (int32_t{r.inHiPlane} - r.inLoPlane + 1) * sampleBytes;
+    const int32_t outPlanes = (int32_t{r.outHiPlane} - r.outLoPlane + 1) * sampleBytes;
     const HostBuffer in((call.flags & FilterCall::kIn) != 0,
                         BufferBytes(RectHeight(r.inRect), int64_t{RectWidth(r.inRect)} * inPlanes,
                                     r.inRowBytes, tight),
@@ -215,7 +219,8 @@ void PlayFilterCalls(const std::vector<FilterCall>& calls, EditorRun editor,
         maxBufferBytes, static_cast<uint8_t>(call.fill ^ 0xff));
     const HostBuffer mask(
         (call.flags & FilterCall::kMask) != 0,
-        BufferBytes(RectHeight(r.maskRect), RectWidth(r.maskRect), r.maskRowBytes, tight),
+        BufferBytes(RectHeight(r.maskRect), int64_t{RectWidth(r.maskRect)} * sampleBytes,
+                    r.maskRowBytes, tight),
         maxBufferBytes, static_cast<uint8_t>(call.fill ^ 0x80));
     r.inData = in.data.get();
     r.outData = out.data.get();

@@ -56,12 +56,17 @@ int ColourPlanes(int16_t mode, int channels) {
     case pi::kModeGray:
     case pi::kModeIndexed:
     case pi::kModeDuotone:
+    case pi::kModeGray16:
+    case pi::kModeDuotone16:
+    case pi::kModeGray32:
       colour = 1;
       break;
     case pi::kModeCMYK:
+    case pi::kModeCMYK64:
       colour = 4;
       break;
     case pi::kModeMultichannel:
+    case pi::kModeDeepMultichannel:
       colour = channels;
       break;
     default:
@@ -126,9 +131,10 @@ void FilterSession::ResetRecord(Run& run, const RunPlan& plan, const Image& docu
   std::memset(&r, 0, sizeof r);
   platformData_.hwnd = platform_.HostWindow();
 
-  const int16_t mode =
-      plan.mode ? *plan.mode
-                : static_cast<int16_t>(document.channels >= 3 ? pi::kModeRGB : pi::kModeGray);
+  const bool sixteen = document.bits == 16;
+  const int16_t rgb = sixteen ? pi::kModeRGB48 : pi::kModeRGB;
+  const int16_t grey = sixteen ? pi::kModeGray16 : pi::kModeGray;
+  const int16_t mode = plan.mode ? *plan.mode : (document.channels >= 3 ? rgb : grey);
   const int colour = ColourPlanes(mode, document.channels);
   const auto w = static_cast<int16_t>(document.width);
   const auto h = static_cast<int16_t>(document.height);
@@ -166,7 +172,7 @@ void FilterSession::ResetRecord(Run& run, const RunPlan& plan, const Image& docu
   r.inLayerPlanes = r.outLayerPlanes = r.absLayerPlanes = static_cast<int16_t>(colour);
   r.inNonLayerPlanes = r.outNonLayerPlanes = r.absNonLayerPlanes =
       static_cast<int16_t>(document.channels - colour);
-  r.depth = 8;
+  r.depth = document.bits;
 
   run.mask = mask;
   pi::VRect selection{};
@@ -176,7 +182,7 @@ void FilterSession::ResetRecord(Run& run, const RunPlan& plan, const Image& docu
     d.minVersion = 0;
     d.maxVersion = 1;
     d.imageMode = mode;
-    d.depth = 8;
+    d.depth = document.bits;
     d.bounds = pi::VRect{0, 0, document.height, document.width};
     d.hResolution = d.vResolution = kResolution72;
     for (int i = 0; i < 256; ++i) {
@@ -187,7 +193,7 @@ void FilterSession::ResetRecord(Run& run, const RunPlan& plan, const Image& docu
     s.minVersion = 0;
     s.maxVersion = 1;
     s.bounds = selection;
-    s.depth = 8;
+    s.depth = document.bits;
     s.tileSize = pi::VPoint{selection.bottom - selection.top, selection.right - selection.left};
     s.name = "Selection";
     d.selection = &s;

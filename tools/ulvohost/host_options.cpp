@@ -72,6 +72,11 @@ const char* HostUsage() {
          "                       (file names of the run are relative to it)\n"
          "  --rect T,L,B,R       filter rectangle (default: the whole image)\n"
          "  --mode N             image mode passed to the module\n"
+         "  --bits 8|16          bits per sample of the document (8): a 16-bit\n"
+         "                       document holds 0..32768 and is given to the module\n"
+         "                       in the 16-bit grey or RGB mode; image files of the\n"
+         "                       other size are converted, the result is written at\n"
+         "                       the document's size\n"
          "  --no-parameters      skip the parameters selector (repeat run)\n"
          "  --no-document-info   pass no document description even with a mask\n"
          "  --row-align N        host buffer rows are a multiple of N bytes (4)\n"
@@ -160,6 +165,14 @@ ParseStatus ParseHostOptions(const std::vector<std::string>& args, HostOptions& 
       }
       current().rect = RectOption{static_cast<int16_t>(edges[0]), static_cast<int16_t>(edges[1]),
                                   static_cast<int16_t>(edges[2]), static_cast<int16_t>(edges[3])};
+    } else if (arg == "--bits") {
+      long long n = 0;
+      if (!number(8, 16, n)) return ParseStatus::kError;
+      if (n != 8 && n != 16) {
+        error = "bad value for --bits: " + std::to_string(n) + " (8 or 16)";
+        return ParseStatus::kError;
+      }
+      current().bits = static_cast<int>(n);
     } else if (arg == "--mode") {
       if (!number(-32768, 32767, n)) return ParseStatus::kError;
       current().mode = static_cast<int16_t>(n);

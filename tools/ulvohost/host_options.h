@@ -25,6 +25,7 @@ struct RunPlan {
   std::string cwd;                    // working directory to change to before the run
   std::optional<RectOption> rect;     // filter rectangle; whole image when absent
   std::optional<int16_t> mode;        // image mode override
+  int bits = 8;                       // bits per sample of the document: 8 or 16
   bool parameters = true;             // call the parameters selector first
   bool documentInfo = true;           // pass documentInfo when a mask is given
   int rowAlign = 4;                   // row bytes of host buffers: multiple of this

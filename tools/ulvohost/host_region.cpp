@@ -21,8 +21,8 @@ bool RectIsEmpty(const pi::Rect& rect) {
   return rect.right <= rect.left || rect.bottom <= rect.top;
 }
 
-int64_t HostRowBytes(int width, int planes, int align) {
-  const int64_t raw = static_cast<int64_t>(width) * planes;
+int64_t HostRowBytes(int width, int pixelBytes, int align) {
+  const int64_t raw = static_cast<int64_t>(width) * pixelBytes;
   const int64_t a = std::max(align, 1);
   return (raw + a - 1) / a * a;
 }
@@ -54,7 +54,8 @@ bool ExtractRegion(const Image& image, const RegionRequest& request, HostRegion&
   const int width = SampledExtent(r.right - r.left, rate);
   const int height = SampledExtent(r.bottom - r.top, rate);
   const int planes = request.hiPlane - request.loPlane + 1;
-  const int64_t rowBytes = HostRowBytes(width, planes, request.rowAlign);
+  const int sampleBytes = image.sampleBytes();
+  const int64_t rowBytes = HostRowBytes(width, planes * sampleBytes, request.rowAlign);
   const int64_t total = rowBytes * height;
   if (rowBytes > INT32_MAX || total > kMaxRegionBytes) {
     error = "requested rectangle needs " + std::to_string(total) + " bytes";
@@ -71,8 +72,11 @@ bool ExtractRegion(const Image& image, const RegionRequest& request, HostRegion&
   region.width = width;
   region.height = height;
   region.planes = planes;
+  region.sampleBytes = sampleBytes;
 
+  // A padding value fills every byte of the padded samples.
   const uint8_t fill = padding >= 0 ? static_cast<uint8_t>(padding) : 0;
+  const size_t pixelBytes = static_cast<size_t>(planes) * sampleBytes;
   for (int y = 0; y < height; ++y) {
     int iy = r.top + static_cast<int>(static_cast<int64_t>(y) * rate / pi::kFixedOne);
     uint8_t* dst = region.bytes.data() + static_cast<size_t>(y) * region.rowBytes;
@@ -87,13 +91,15 @@ bool ExtractRegion(const Image& image, const RegionRequest& request, HostRegion&
         ix = std::clamp(ix, 0, image.width - 1);
         inside = true;
       }
-      uint8_t* px = dst + static_cast<size_t>(x) * planes;
+      uint8_t* px = dst + static_cast<size_t>(x) * pixelBytes;
       if (!inside) {
-        std::fill(px, px + planes, fill);
+        std::fill(px, px + pixelBytes, fill);
         continue;
       }
-      const uint8_t* src = image.row(iy) + static_cast<size_t>(ix) * image.channels;
-      std::copy(src + request.loPlane, src + request.hiPlane + 1, px);
+      const uint8_t* src =
+          image.row(iy) +
+          (static_cast<size_t>(ix) * image.channels + request.loPlane) * sampleBytes;
+      std::copy_n(src, pixelBytes, px);
     }
   }
   return true;
@@ -104,6 +110,8 @@ void StoreRegion(const HostRegion& region, const RegionRequest& request, Image& 
   const pi::Rect& r = request.rect;
   const int planes = std::min(region.planes, image.channels - request.loPlane);
   if (planes <= 0) return;
+  const size_t sampleBytes = static_cast<size_t>(image.sampleBytes());
+  const size_t regionPixelBytes = static_cast<size_t>(region.planes) * sampleBytes;
   for (int y = 0; y < region.height; ++y) {
     const int iy = r.top + y;
     if (iy < 0 || iy >= image.height) continue;
@@ -111,8 +119,9 @@ void StoreRegion(const HostRegion& region, const RegionRequest& request, Image& 
     for (int x = 0; x < region.width; ++x) {
       const int ix = r.left + x;
       if (ix < 0 || ix >= image.width) continue;
-      uint8_t* dst = image.row(iy) + static_cast<size_t>(ix) * image.channels + request.loPlane;
-      std::copy_n(src + static_cast<size_t>(x) * region.planes, planes, dst);
+      uint8_t* dst = image.row(iy) +
+                     (static_cast<size_t>(ix) * image.channels + request.loPlane) * sampleBytes;
+      std::copy_n(src + static_cast<size_t>(x) * regionPixelBytes, planes * sampleBytes, dst);
     }
   }
 }
@@ -121,9 +130,9 @@ bool MaskBounds(const Image& mask, pi::VRect& bounds) {
   bool any = false;
   bounds = pi::VRect{0, 0, 0, 0};
   for (int y = 0; y < mask.height; ++y) {
-    const uint8_t* row = mask.row(y);
+    const size_t row = static_cast<size_t>(y) * mask.width;
     for (int x = 0; x < mask.width; ++x) {
-      if (row[static_cast<size_t>(x) * mask.channels] == 0) continue;
+      if (mask.sample((row + x) * mask.channels) == 0) continue;
       if (!any) {
         bounds = pi::VRect{y, x, y + 1, x + 1};
         any = true;

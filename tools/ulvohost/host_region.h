@@ -28,9 +28,10 @@ struct RegionRequest {
 struct HostRegion {
   std::vector<uint8_t> bytes;
   int32_t rowBytes = 0;
-  int width = 0;   // pixels per buffer row
-  int height = 0;  // buffer rows
-  int planes = 0;  // interleaved bytes per pixel
+  int width = 0;        // pixels per buffer row
+  int height = 0;       // buffer rows
+  int planes = 0;       // interleaved samples per pixel
+  int sampleBytes = 1;  // bytes per sample: 1, or 2 for 16-bit documents
 
   bool empty() const { return bytes.empty(); }
   uint8_t* data() { return bytes.empty() ? nullptr : bytes.data(); }
@@ -52,7 +53,8 @@ void StoreRegion(const HostRegion& region, const RegionRequest& request, Image& 
 // Bounding box of the non-zero mask pixels; false when the mask is all zero.
 bool MaskBounds(const Image& mask, pi::VRect& bounds);
 
-// Bytes per host buffer row: width × planes rounded up to a multiple of align.
-int64_t HostRowBytes(int width, int planes, int align);
+// Bytes per host buffer row: width × pixel bytes rounded up to a multiple of
+// align.
+int64_t HostRowBytes(int width, int pixelBytes, int align);
 
 }  // namespace ulvo::host

@@ -7,6 +7,7 @@
 
 #include "src/imageio/image_file.h"
 #include "tools/ulvohost/filter_session.h"
+#include "tools/ulvohost/host_document.h"
 #include "tools/ulvohost/host_log.h"
 #include "tools/ulvohost/host_options.h"
 #include "tools/ulvohost/host_platform_factory.h"
@@ -25,36 +26,41 @@ constexpr int kExitRunFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitSetup = 3;
 
-bool LoadDocument(const std::string& path, Image& image, std::string& error) {
-  if (!ReadImageFile(path, image, error)) return false;
-  if (image.width <= 0 || image.height <= 0 || image.channels <= 0) {
+bool LoadDocument(const std::string& path, int bits, Image& image, std::string& error) {
+  Image file;
+  if (!ReadImageFile(path, file, error)) return false;
+  if (file.width <= 0 || file.height <= 0 || file.channels <= 0) {
     error = path + ": empty image";
     return false;
   }
   // Image coordinates of the interface are 16-bit.
-  if (image.width > 32767 || image.height > 32767) {
+  if (file.width > 32767 || file.height > 32767) {
     error = path + ": larger than 32767 pixels";
     return false;
   }
+  image = DocumentOfFile(file, bits);
   return true;
 }
 
 bool LoadMask(const std::string& path, const Image& document, Image& mask, std::string& error) {
   Image file;
-  if (!LoadDocument(path, file, error)) return false;
+  if (!LoadDocument(path, document.bits, file, error)) return false;
   if (file.width != document.width || file.height != document.height) {
     error = path + ": the mask is " + std::to_string(file.width) + " x " +
             std::to_string(file.height) + ", the image " + std::to_string(document.width) + " x " +
             std::to_string(document.height);
     return false;
   }
-  // The selection is the first channel of the mask file.
+  // The selection is the first channel of the mask file, at the document's
+  // sample size.
   mask.width = file.width;
   mask.height = file.height;
   mask.channels = 1;
-  mask.pixels.resize(static_cast<size_t>(file.width) * file.height);
-  for (size_t i = 0; i < mask.pixels.size(); ++i) {
-    mask.pixels[i] = file.pixels[i * file.channels];
+  mask.bits = file.bits;
+  const size_t pixels = static_cast<size_t>(file.width) * file.height;
+  mask.pixels.resize(pixels * static_cast<size_t>(file.sampleBytes()));
+  for (size_t i = 0; i < pixels; ++i) {
+    mask.setSample(i, file.sample(i * static_cast<size_t>(file.channels)));
   }
   return true;
 }
@@ -95,7 +101,7 @@ class HandOffBlock {
 bool DoFilterRun(FilterSession& session, const RunPlan& run) {
   std::string error;
   Image document;
-  if (!LoadDocument(run.image, document, error)) {
+  if (!LoadDocument(run.image, run.bits, document, error)) {
     SayError(error);
     return false;
   }
@@ -105,7 +111,8 @@ bool DoFilterRun(FilterSession& session, const RunPlan& run) {
     return false;
   }
   Say("image: " + run.image + " " + std::to_string(document.width) + " x " +
-      std::to_string(document.height) + " x " + std::to_string(document.channels));
+      std::to_string(document.height) + " x " + std::to_string(document.channels) +
+      (document.bits == 16 ? " at 16 bits" : ""));
 
   RunOutcome outcome;
   {
@@ -119,7 +126,7 @@ bool DoFilterRun(FilterSession& session, const RunPlan& run) {
   // The document as the host keeps it: filtered after a successful run,
   // unchanged otherwise.
   if (!run.out.empty()) {
-    if (!WriteImageFile(run.out, document, error)) {
+    if (!WriteImageFile(run.out, FileOfDocument(document), error)) {
       SayError(error);
       return false;
     }
