@@ -247,24 +247,29 @@ RenderOutcome CUlvoFilterView::RenderIntoDisplay(const RenderValues& values,
   // window; smaller ones show the wait cursor.
   const bool withProgress = ProgressShown(region.width, region.height);
   // Commands are refused while the render pumps messages, and taken again
-  // once it ended, on every way out; so is the wait cursor.
-  struct RenderingState {
-    WindowSystem& windows;
+  // once it ended, on every way out; so is the wait cursor. Two guards, so
+  // that the flag's reset does not share a cleanup with the cursor's
+  // try/catch (GCC 12 at -O2 dropped the reset from such a shared cleanup
+  // when the cursor was not shown).
+  struct RenderingFlag {
     bool& flag;
-    bool waitCursor;
-    RenderingState(WindowSystem& w, bool& f, bool wait) : windows(w), flag(f), waitCursor(wait) {
-      flag = true;
-      if (waitCursor) windows.ShowWaitCursor(true);
+    explicit RenderingFlag(bool& f) : flag(f) { flag = true; }
+    ~RenderingFlag() { flag = false; }
+  } const rendering(rendering_);
+  struct WaitCursor {
+    WindowSystem& windows;
+    bool shown;
+    WaitCursor(WindowSystem& w, bool show) : windows(w), shown(show) {
+      if (shown) windows.ShowWaitCursor(true);
     }
-    ~RenderingState() {
-      flag = false;
+    ~WaitCursor() {
       try {
-        if (waitCursor) windows.ShowWaitCursor(false);
+        if (shown) windows.ShowWaitCursor(false);
       } catch (...) {
         // Out of memory on the way out; the next cursor change mends it.
       }
     }
-  } const rendering(platform_.windows(), rendering_, !withProgress);
+  } const waitCursor(platform_.windows(), !withProgress);
   const RenderOutcome outcome = RenderJobRegion(
       JobSource(), LoadedPattern(), values, region,
       RenderTarget{display_.renderPixels(), static_cast<int>(display_.renderStride())},
