@@ -6,6 +6,7 @@
 
 #include "src/host/delivered_buffers.h"
 #include "src/host/donor_handoff.h"
+#include "src/host/host_kind.h"
 #include "src/host/job_buffers.h"
 #include "src/host/rect_ops.h"
 
@@ -142,8 +143,10 @@ void Continue(EntryState& state, HostServices& services, pi::FilterRecord& recor
   // One continue call does the whole job: a later one (after a donor run, a
   // refusal or the editor) finds nothing started and no buffers to trust.
   state.started = false;
+  // The samples' size was settled at start; a host whose mode has changed
+  // since then delivers buffers of another size than the job would read.
   const DeliveredBuffers delivered = BuffersOf(record, job);
-  if (!BuffersUsable(delivered, job)) {
+  if (SampleBytesOfMode(record.imageMode) != job.sampleBytes || !BuffersUsable(delivered, job)) {
     ClearRequest(record);
     SetResult(result, pi::kFilterBadParameters);
     return;

@@ -180,5 +180,27 @@ TEST_F(SixteenBitRuns, AGreyDonorHandsOverItsSamplesRoundedToEightBits) {
   }
 }
 
+// A host whose mode changed between start and continue delivers samples of
+// another size than the run was started for: the run is refused, and neither
+// the editor nor the hand-off reads the buffers.
+TEST_F(SixteenBitRuns, AModeChangedAfterStartIsRefused) {
+  FakeHost host(pi::kModeRGB48, 3, 5, 3);
+  bool opened = false;
+  services.editor = [&](FilterJob&) { opened = true; };
+  ASSERT_EQ(host.Call(state, services, pi::kSelectorStart), 0);
+  host.record.imageMode = pi::kModeRGB;
+  host.Deliver(3, [](int, int, int) { return uint8_t{7}; });
+  EXPECT_EQ(host.Call(state, services, pi::kSelectorContinue), pi::kFilterBadParameters);
+  EXPECT_FALSE(opened);
+  EXPECT_TRUE(host.RequestCleared());
+
+  FakeHost grey(pi::kModeGray, 1, 4, 2);
+  ASSERT_EQ(grey.Call(state, services, pi::kSelectorStart), 0);
+  grey.record.imageMode = pi::kModeGray16;
+  grey.Deliver(1, [](int, int, int) { return uint8_t{7}; });
+  EXPECT_EQ(grey.Call(state, services, pi::kSelectorContinue), pi::kFilterBadParameters);
+  EXPECT_EQ(services.depthMessages, 0);
+}
+
 }  // namespace
 }  // namespace ulvo
