@@ -58,11 +58,6 @@ class DisplayImage {
   std::vector<uint16_t> wide_;  // 16-bit jobs: the colours at full precision
 };
 
-// A 16-bit sample (0..65535) rounded to 8 bits.
-inline uint8_t EightBitSample(uint16_t sample) {
-  return static_cast<uint8_t>((uint32_t{sample} * 255u + 32767u) / 65535u);
-}
-
 // True when the job's geometry describes input that the editor can show.
 bool JobHasImage(const FilterJob& job);
 

@@ -26,7 +26,7 @@ bool WriteJobDepthFile(const FilterJob& job, const DepthBuffer& depth,
       for (size_t x = 0; x < pixels; ++x) {
         uint16_t sample = 0;
         std::memcpy(&sample, source + 2 * x, sizeof sample);
-        row[x] = static_cast<uint8_t>((uint32_t{sample} * 255u + 32767u) / 65535u);
+        row[x] = EightBitSample(sample);
       }
     } else {
       std::memcpy(row, source, pixels);

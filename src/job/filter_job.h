@@ -33,6 +33,12 @@ struct FilterJob {
   int32_t pixelBytes() const { return planes * sampleBytes; }
 };
 
+// A 16-bit job sample (0..65535) rounded to 8 bits: what the editor shows of
+// it and what the depth hand-off keeps of a 16-bit donor.
+inline uint8_t EightBitSample(uint16_t sample) {
+  return static_cast<uint8_t>((uint32_t{sample} * 255u + 32767u) / 65535u);
+}
+
 // How an editor run on a job ended: the window closed (finished or
 // cancelled, see FilterJob::accepted), or it could not open or go on for
 // lack of memory; the host then gets its out-of-memory result.

@@ -74,13 +74,7 @@ TEST_F(EditorRender, DonorDepthAndSelectionMask) {
   Image grey = MakeImage(126, 96, 1, 12);
   SaveImage(dir_, "in.png", colour);
   SaveImage(dir_, "grey.png", grey);
-  // Selected: columns 0..9 and 50 on, so that the selection's bounds are
-  // the whole image and the module renders what the tool renders.
-  Image mask = MakeSplitMask(126, 96, 50);
-  for (int y = 0; y < mask.height; ++y) {
-    for (int x = 0; x < 10; ++x) mask.pixels[static_cast<size_t>(y) * mask.width + x] = 255;
-  }
-  SaveImage(dir_, "mask.png", mask);
+  SaveImage(dir_, "mask.png", SelectionWithAGap(126, 96));
   WriteScript(dir_, "donor.txt", "answer ok\n");
   WriteScript(dir_, "script.txt", LoadPattern() + "command 32772\n");
   const HostReport report =
@@ -92,17 +86,7 @@ TEST_F(EditorRender, DonorDepthAndSelectionMask) {
   std::string error;
   ASSERT_TRUE(DepthPlaneFromImage(grey, plane, error)) << error;
   const Image rendered = ToolRender(colour, Settings(0), &plane);
-  Image expected = colour;
-  for (int y = 0; y < colour.height; ++y) {
-    for (int x = 0; x < colour.width; ++x) {
-      if (x >= 10 && x < 50) continue;
-      for (int c = 0; c < 3; ++c) {
-        const size_t at = (static_cast<size_t>(y) * colour.width + x) * 3 + c;
-        expected.pixels[at] = rendered.pixels[at];
-      }
-    }
-  }
-  ExpectSame(LoadImage(dir_, "out.png"), expected, report);
+  ExpectSame(LoadImage(dir_, "out.png"), RenderedWhereSelected(colour, rendered), report);
 }
 
 // Keys: Enter renders only with "EnterExec"; Esc asks first without

@@ -92,6 +92,33 @@ class EditorRender : public ::testing::Test {
     return r;
   }
 
+  // A selection of columns 0..9 and from 50 on: its bounds are the whole
+  // image, so the module renders what the tool renders, and columns 10..49
+  // keep the source.
+  static Image SelectionWithAGap(int width, int height) {
+    Image mask = MakeSplitMask(width, height, 50);
+    for (int y = 0; y < mask.height; ++y) {
+      for (int x = 0; x < 10; ++x) mask.pixels[static_cast<size_t>(y) * mask.width + x] = 255;
+    }
+    return mask;
+  }
+
+  // The source with the rendered colours where SelectionWithAGap selects
+  // (8- or 16-bit images of three channels).
+  static Image RenderedWhereSelected(const Image& source, const Image& rendered) {
+    Image expected = source;
+    for (int y = 0; y < source.height; ++y) {
+      for (int x = 0; x < source.width; ++x) {
+        if (x >= 10 && x < 50) continue;
+        for (size_t c = 0; c < 3; ++c) {
+          const size_t at = (static_cast<size_t>(y) * source.width + x) * 3 + c;
+          expected.setSample(at, rendered.sample(at));
+        }
+      }
+    }
+    return expected;
+  }
+
   static void ExpectSame(const Image& actual, const Image& expected, const HostReport& report) {
     ASSERT_EQ(actual.width, expected.width) << report.Dump();
     ASSERT_EQ(actual.height, expected.height);

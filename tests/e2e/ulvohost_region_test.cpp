@@ -129,20 +129,6 @@ TEST(HostRegion, StoresOnlyPixelsInsideTheImageAndOnlyTheRequestedPlanes) {
   }
 }
 
-// A 16-bit document of `channels` planes whose sample i is 1000 + i.
-Image SixteenBitDocument(int width, int height, int channels) {
-  Image image;
-  image.width = width;
-  image.height = height;
-  image.channels = channels;
-  image.bits = 16;
-  image.pixels.resize(image.sampleCount() * 2);
-  for (size_t i = 0; i < image.sampleCount(); ++i) {
-    image.setSample(i, static_cast<uint16_t>(1000 + i));
-  }
-  return image;
-}
-
 uint16_t SampleAt(const HostRegion& r, int x, int y, int plane) {
   uint16_t value = 0;
   std::memcpy(&value,
@@ -153,7 +139,7 @@ uint16_t SampleAt(const HostRegion& r, int x, int y, int plane) {
 }
 
 TEST(HostRegion, SixteenBitDocumentsGiveTwoBytesASampleAndTakeThemBack) {
-  Image image = SixteenBitDocument(5, 4, 3);
+  Image image = MakeImage16(5, 4, 3);
   RegionRequest request;
   request.rect = pi::Rect{1, -1, 3, 4};  // a column of padding on the left
   request.loPlane = 1;
