@@ -1,7 +1,7 @@
 // Micro-benchmarks of the engine's passes: the kernel build of one level,
 // the scatter of a row of source pixels (with and without a depth map, grey
-// and three-plane patterns; the reference, fused and whole-row additions)
-// and the flush of finished band rows.
+// and three-plane patterns; the reference, fused and whole-row additions,
+// the last also of 16-bit pixels) and the flush of finished band rows.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "src/engine/buffer_allocator.h"
 #include "src/engine/fused_scatter.h"
 #include "src/engine/kernel_set.h"
+#include "src/engine/pair_scatter.h"
 #include "src/engine/pattern_trim.h"
 #include "src/engine/scatter.h"
 #include "tests/support/apertures.h"
@@ -226,6 +227,65 @@ BENCHMARK(BM_DenseScatterRow)
     ->Args({24, 3, 1})
     ->Args({64, 1, 1})
     ->Args({64, 1, 0})
+    ->Unit(benchmark::kMillisecond);
+
+// BM_DenseScatterRow's row in 16-bit samples: each channel adds two
+// neighbouring intensity copies times their shares (a sample 257 i + a),
+// into the fine or the coarse sums as the copies' scales say.
+// Args: kernel width, planes, vector adds (0/1).
+void BM_DensePairScatterRow(benchmark::State& state) {
+  const int kw = static_cast<int>(state.range(0));
+  const int planes = static_cast<int>(state.range(1));
+  const bool simd = state.range(2) != 0;
+  const PatternCopy pattern = FringedDiscCopy(64, planes);
+  const KernelTone tone = PrepareKernelTone(pattern, 1.0, 1.0, 256, 16);
+  KernelSet set = BuildLarge(pattern, tone, kw);
+  ClearOutsideSpans(&set);
+  uint64_t span_cells = 0;
+  for (int r = 0; r < set.height; ++r) span_cells += set.span_last[r] - set.span_first[r] + 1;
+
+  const int width = 1024;
+  const int stride = width + 2 * set.width;
+  const int rows = set.height + 1;
+  const size_t plane_size = static_cast<size_t>(rows) * stride;
+  std::vector<uint64_t> planes_mem(7 * plane_size);
+  const std::vector<uint8_t> noise = Noise(static_cast<size_t>(width) * 6, 1);
+  const DensePairRowsFunction add = ChooseDensePairRows(simd);
+  for (auto _ : state) {
+    for (int x = 0; x < width; ++x) {
+      DensePairRows dense;
+      for (int k = 0; k < 3; ++k) {
+        const size_t at = (static_cast<size_t>(x) * 3 + k) * 2;
+        const int v = noise[at] << 8 | noise[at + 1];
+        const int i = v / 257;
+        const int a = v - 257 * i;
+        const int copies[2] = {i, a > 0 ? i + 1 : i};
+        for (int t = 0; t < 2; ++t) {
+          dense.kernel[k][t] = set.Copy(copies[t], planes == 1 ? 0 : k);
+          dense.share[k][t] = static_cast<uint32_t>(t == 0 ? 257 - a : a);
+          dense.shift[k][t] = tone.copy_shift[copies[t]];
+          dense.sums[k][t] =
+              planes_mem.data() + ColourPlane(k, tone.fine[copies[t]]) * plane_size + x;
+        }
+      }
+      dense.band_stride = static_cast<size_t>(stride);
+      dense.band_rows = rows;
+      dense.rows = set.height;
+      dense.width = set.width;
+      add(dense);
+    }
+    benchmark::ClobberMemory();
+  }
+  state.counters["cells/s"] =
+      benchmark::Counter(static_cast<double>(span_cells) * width * 3 * state.iterations(),
+                         benchmark::Counter::kIsRate);
+  state.SetLabel(simd ? SimdTargetName() : "plain");
+}
+BENCHMARK(BM_DensePairScatterRow)
+    ->Args({24, 1, 1})
+    ->Args({24, 1, 0})
+    ->Args({24, 3, 1})
+    ->Args({64, 1, 1})
     ->Unit(benchmark::kMillisecond);
 
 // Normalises, tone-maps and writes 64 rows of a 4000-pixel band.

@@ -77,14 +77,16 @@ inline void AddOnePixel(const PixelLight& light, uint64_t* const planes[], size_
 // drawn straight between whole intensities, and a sample 257 i adds exactly
 // 257 times copy i. With a = 0 both terms are copy i, the second with share
 // 0 (copy i + 1 may not exist). The weight is that of an 8-bit pixel.
+// ReadPixelLight16 fills every member; they have no initialisers because
+// clearing the struct first cost more per pixel than reading it.
 struct PixelLight16 {
-  int copy[3][2] = {};                // i and i + 1 (i when a = 0)
-  uint32_t share[3][2] = {};          // 257 − a and a
-  const uint32_t* colour[3][2] = {};  // the copies in the level's kernel set
-  int shift[3][2] = {};               // their storage shifts
-  int plane[3][2] = {};               // the band planes they add into
-  const uint32_t* weight[3] = {};
-  bool one_pixel = false;
+  int copy[3][2];                // i and i + 1 (i when a = 0)
+  uint32_t share[3][2];          // 257 − a and a
+  const uint32_t* colour[3][2];  // the copies in the level's kernel set
+  int shift[3][2];               // their storage shifts
+  int plane[3][2];               // the band planes they add into
+  const uint32_t* weight[3];
+  bool one_pixel;
 };
 
 inline PixelLight16 ReadPixelLight16(const RenderContext& context, const KernelSet& set, int level,
