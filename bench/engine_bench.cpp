@@ -180,31 +180,49 @@ BENCHMARK(BM_FusedScatterRow)
 // kernels: whole kernel rows of the three channels (cells outside the spans
 // cleared), no clipping, the weight left to the runs of pixels on a level.
 // Args: kernel width, planes, vector adds (0/1).
+// What the whole-row benchmarks share: a kernel set with its cells outside
+// the spans cleared, at the scales of 8- or 16-bit renders, and band planes
+// (seven: the fine sums too) for a row of `width` pixels.
+struct DenseSetup {
+  KernelTone tone;
+  KernelSet set;
+  uint64_t span_cells = 0;  // cells inside the spans
+  int width = 1024;
+  int stride = 0;  // band columns: margins for the kernels' reach
+  int rows = 0;
+  size_t plane_size = 0;
+  std::vector<uint64_t> planes_mem;
+
+  DenseSetup(int kernel_width, int planes, int sample_bits) {
+    const PatternCopy pattern = FringedDiscCopy(64, planes);
+    tone = PrepareKernelTone(pattern, 1.0, 1.0, 256, sample_bits);
+    set = BuildLarge(pattern, tone, kernel_width);
+    ClearOutsideSpans(&set);
+    for (int r = 0; r < set.height; ++r) span_cells += set.span_last[r] - set.span_first[r] + 1;
+    stride = width + 2 * set.width;
+    rows = set.height + 1;
+    plane_size = static_cast<size_t>(rows) * stride;
+    planes_mem.resize(7 * plane_size);
+  }
+  uint64_t* plane(int p) { return planes_mem.data() + p * plane_size; }
+};
+
 void BM_DenseScatterRow(benchmark::State& state) {
-  const int kw = static_cast<int>(state.range(0));
   const int planes = static_cast<int>(state.range(1));
   const bool simd = state.range(2) != 0;
-  const PatternCopy pattern = FringedDiscCopy(64, planes);
-  const KernelTone tone = PrepareKernelTone(pattern, 1.0, 1.0);
-  KernelSet set = BuildLarge(pattern, tone, kw);
-  ClearOutsideSpans(&set);
-  uint64_t span_cells = 0;
-  for (int r = 0; r < set.height; ++r) span_cells += set.span_last[r] - set.span_first[r] + 1;
-
-  const int width = 1024;
-  const int stride = width + 2 * set.width;  // margins for the kernels' reach
-  const int rows = set.height + 1;
-  std::vector<uint64_t> planes_mem(static_cast<size_t>(3) * rows * stride);
+  DenseSetup setup(static_cast<int>(state.range(0)), planes, 8);
+  const KernelSet& set = setup.set;
+  const int width = setup.width;
   const std::vector<uint8_t> colour = Noise(static_cast<size_t>(width) * 3, 1);
   for (auto _ : state) {
     for (int x = 0; x < width; ++x) {
       DenseRows dense;
       for (int k = 0; k < 3; ++k) {
         dense.kernel[k] = set.Copy(colour[static_cast<size_t>(x) * 3 + k], planes == 1 ? 0 : k);
-        dense.sums[k] = planes_mem.data() + static_cast<size_t>(k) * rows * stride + x;
+        dense.sums[k] = setup.plane(k) + x;
       }
-      dense.band_stride = static_cast<size_t>(stride);
-      dense.band_rows = rows;
+      dense.band_stride = static_cast<size_t>(setup.stride);
+      dense.band_rows = setup.rows;
       dense.rows = set.height;
       dense.width = set.width;
       if (simd) {
@@ -217,7 +235,7 @@ void BM_DenseScatterRow(benchmark::State& state) {
   }
   // Counted as the fused scatter counts them: the cells inside the spans.
   state.counters["cells/s"] =
-      benchmark::Counter(static_cast<double>(span_cells) * width * 3 * state.iterations(),
+      benchmark::Counter(static_cast<double>(setup.span_cells) * width * 3 * state.iterations(),
                          benchmark::Counter::kIsRate);
   state.SetLabel(simd ? SimdTargetName() : "plain");
 }
@@ -234,21 +252,12 @@ BENCHMARK(BM_DenseScatterRow)
 // into the fine or the coarse sums as the copies' scales say.
 // Args: kernel width, planes, vector adds (0/1).
 void BM_DensePairScatterRow(benchmark::State& state) {
-  const int kw = static_cast<int>(state.range(0));
   const int planes = static_cast<int>(state.range(1));
   const bool simd = state.range(2) != 0;
-  const PatternCopy pattern = FringedDiscCopy(64, planes);
-  const KernelTone tone = PrepareKernelTone(pattern, 1.0, 1.0, 256, 16);
-  KernelSet set = BuildLarge(pattern, tone, kw);
-  ClearOutsideSpans(&set);
-  uint64_t span_cells = 0;
-  for (int r = 0; r < set.height; ++r) span_cells += set.span_last[r] - set.span_first[r] + 1;
-
-  const int width = 1024;
-  const int stride = width + 2 * set.width;
-  const int rows = set.height + 1;
-  const size_t plane_size = static_cast<size_t>(rows) * stride;
-  std::vector<uint64_t> planes_mem(7 * plane_size);
+  DenseSetup setup(static_cast<int>(state.range(0)), planes, 16);
+  const KernelSet& set = setup.set;
+  const KernelTone& tone = setup.tone;
+  const int width = setup.width;
   const std::vector<uint8_t> noise = Noise(static_cast<size_t>(width) * 6, 1);
   const DensePairRowsFunction add = ChooseDensePairRows(simd);
   for (auto _ : state) {
@@ -264,12 +273,11 @@ void BM_DensePairScatterRow(benchmark::State& state) {
           dense.kernel[k][t] = set.Copy(copies[t], planes == 1 ? 0 : k);
           dense.share[k][t] = static_cast<uint32_t>(t == 0 ? 257 - a : a);
           dense.shift[k][t] = tone.copy_shift[copies[t]];
-          dense.sums[k][t] =
-              planes_mem.data() + ColourPlane(k, tone.fine[copies[t]]) * plane_size + x;
+          dense.sums[k][t] = setup.plane(ColourPlane(k, tone.fine[copies[t]])) + x;
         }
       }
-      dense.band_stride = static_cast<size_t>(stride);
-      dense.band_rows = rows;
+      dense.band_stride = static_cast<size_t>(setup.stride);
+      dense.band_rows = setup.rows;
       dense.rows = set.height;
       dense.width = set.width;
       add(dense);
@@ -277,7 +285,7 @@ void BM_DensePairScatterRow(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
   state.counters["cells/s"] =
-      benchmark::Counter(static_cast<double>(span_cells) * width * 3 * state.iterations(),
+      benchmark::Counter(static_cast<double>(setup.span_cells) * width * 3 * state.iterations(),
                          benchmark::Counter::kIsRate);
   state.SetLabel(simd ? SimdTargetName() : "plain");
 }

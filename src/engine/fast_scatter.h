@@ -17,14 +17,12 @@ class FastScatter final : public StripeScatter {
   using StripeScatter::StripeScatter;
 
   void ScatterRow(int y, int x_begin, int x_end) override;
-};
 
-// The same for 16-bit pixels: two weighted copies a channel.
-class FastScatter16 final : public StripeScatter {
- public:
-  using StripeScatter::StripeScatter;
-
-  void ScatterRow(int y, int x_begin, int x_end) override;
+ private:
+  // The row for pixels of either sample size (PixelLight, PixelLight16):
+  // a 16-bit pixel adds two weighted copies a channel.
+  template <class Light>
+  void ScatterPixels(int y, int x_begin, int x_end);
 };
 
 // The fast path needs nothing of the levels but their kernel sets, and

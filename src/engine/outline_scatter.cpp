@@ -7,6 +7,51 @@
 
 namespace ulvo {
 
+namespace {
+
+// Whole kernel rows of an 8-bit or a 16-bit pixel, and their additions.
+template <class Light>
+struct DenseFor {
+  using Rows = DenseRows;
+};
+template <>
+struct DenseFor<PixelLight16> {
+  using Rows = DensePairRows;
+};
+
+// Sets the rows' kernels (from kernel offset `row_at`) and sums (at band
+// column `column` of the planes) for the pixel's light.
+void SetDenseLight(const PixelLight& light, size_t row_at, uint64_t* const sums[], int column,
+                   DenseRows* rows) {
+  for (int k = 0; k < 3; ++k) {
+    rows->kernel[k] = light.colour[k] + row_at;
+    rows->shift[k] = light.shift[k];
+    rows->sums[k] = sums[light.plane[k]] + column;
+  }
+}
+
+void SetDenseLight(const PixelLight16& light, size_t row_at, uint64_t* const sums[], int column,
+                   DensePairRows* rows) {
+  for (int k = 0; k < 3; ++k) {
+    for (int t = 0; t < 2; ++t) {
+      rows->kernel[k][t] = light.colour[k][t] + row_at;
+      rows->share[k][t] = light.share[k][t];
+      rows->shift[k][t] = light.shift[k][t];
+      rows->sums[k][t] = sums[light.plane[k][t]] + column;
+    }
+  }
+}
+
+void AddDense(const StripeShared& shared, const DenseRows& rows) {
+  shared.dense_rows(rows);
+}
+
+void AddDense(const StripeShared& shared, const DensePairRows& rows) {
+  shared.dense_pairs(rows);
+}
+
+}  // namespace
+
 OutlineScatter::OutlineScatter(const StripeShared& shared, Band& band,
                                const std::vector<OutlineLevel>& encodings)
     : StripeScatter(shared, band), encodings_(encodings) {}
@@ -89,88 +134,9 @@ void OutlineScatter::AddOutlineColour(const OutlineLevel& outline, const KernelS
   }
 }
 
-void OutlineScatter::ScatterRow(int y, int x_begin, int x_end) {
-  uint64_t* sums[kMaxBandPlanes] = {};
-  for (int p = 0; p < shared_.band_planes; ++p) sums[p] = band_.plane(p) + shared_.margin_left;
-  const size_t ring_row = static_cast<size_t>(y % band_.rows) * band_.width;
-  uint64_t cells = 0;
-
-  // The current run of neighbouring pixels on one level, for the weight.
-  int run_level = -1;
-  int run_first = 0;
-  const auto end_run = [&](int next) {
-    if (run_level >= 0) AddWeightRun(run_level, run_first, next - 1, y);
-    run_level = -1;
-  };
-
-  // What depends on the level only (and on this row), worked out when the
-  // level changes.
-  int level_now = -1;
-  const KernelSet* set = nullptr;
-  const OutlineLevel* outline = nullptr;
-  float diameter = 0.0f;
-  PixelClip clip;
-  DenseRows rows;
-  rows.band_stride = static_cast<size_t>(band_.width);
-  rows.band_rows = band_.rows;
-
-  for (int x = x_begin; x < x_end; ++x) {
-    const int level = context_.LevelAt(x, y);
-    if (level != level_now) {
-      level_now = level;
-      set = &shared_.kernels->set(level);
-      outline = &encodings_[level];
-      diameter = static_cast<float>(context_.levels.levels[level].diameter);
-      clip = ClipRows(*set, y, in_.height);
-      rows.band_row = (y - clip.hh + clip.row_first) % band_.rows;
-      rows.rows = clip.row_end - clip.row_first;
-      rows.width = set->width;
-    }
-    if (!PixelScatters(context_, set, level, x, y)) {
-      end_run(x);
-      continue;
-    }
-    if (level != run_level) {
-      end_run(x);
-      run_level = level;
-      run_first = x;
-    }
-
-    const PixelLight light = ReadPixelLight(context_, *set, level, x, y);
-    if (light.one_pixel) {
-      AddOnePixel(light, sums, ring_row + x, false);  // the run adds the weight
-      cells += 3;
-      continue;
-    }
-
-    ClipColumns(x, in_.width, set->width, &clip);
-    const bool inside = clip.col_first == 0 && clip.col_end == set->width && clip.row_first == 0 &&
-                        clip.row_end == set->height;
-    int source_depth = 0;
-    const bool dimmed = MayBeDimmed(clip, x, y, &source_depth);
-    if (!dimmed && !outline->runs) {
-      // Whole rows, zeros outside the spans included; the band's margins
-      // take the columns outside the image.
-      for (int k = 0; k < 3; ++k) {
-        rows.kernel[k] = light.colour[k] + static_cast<size_t>(clip.row_first) * set->width;
-        rows.shift[k] = light.shift[k];
-        rows.sums[k] = sums[light.plane[k]] + (x - clip.hw);
-      }
-      shared_.dense_rows(rows);
-    } else if (dimmed) {
-      AddOccluded(*set, Fused(light, *set, clip, x, y, sums, false), x, y, source_depth, diameter);
-    } else {
-      AddOutlineColour(*outline, *set, light, clip, x, y);
-    }
-    cells += 3 * (inside ? outline->span_cells : ClippedCells(*set, clip));
-  }
-  end_run(x_end);
-  cells_ += cells;
-}
-
-void OutlineScatter16::AddOutlineCopy(const OutlineLevel& outline, const KernelSet& set, int copy,
-                                      int pattern_plane, const uint32_t* kernel, uint32_t share,
-                                      int shift, int plane, int r, int t, int left) {
+void OutlineScatter::AddOutlineCopy(const OutlineLevel& outline, const KernelSet& set, int copy,
+                                    int pattern_plane, const uint32_t* kernel, uint32_t share,
+                                    int shift, int plane, int r, int t, int left) {
   const OutlineRow& row = outline.Row(copy, pattern_plane, r);
   if (row.run_count > 0) diff_planes_[t % diff_.rows] |= 1 << plane;
   uint64_t* d = Diffs(plane, t) + left;
@@ -188,9 +154,9 @@ void OutlineScatter16::AddOutlineCopy(const OutlineLevel& outline, const KernelS
   }
 }
 
-void OutlineScatter16::AddOutlineColour16(const OutlineLevel& outline, const KernelSet& set,
-                                          const PixelLight16& light, const PixelClip& clip, int x,
-                                          int y) {
+void OutlineScatter::AddOutlineColour(const OutlineLevel& outline, const KernelSet& set,
+                                      const PixelLight16& light, const PixelClip& clip, int x,
+                                      int y) {
   const int left = shared_.margin_left + x - clip.hw;
   const bool simd = in_.options.simd;
   const int planes = context_.pattern.planes;
@@ -244,12 +210,22 @@ void OutlineScatter16::AddOutlineColour16(const OutlineLevel& outline, const Ker
   }
 }
 
-void OutlineScatter16::ScatterRow(int y, int x_begin, int x_end) {
+void OutlineScatter::ScatterRow(int y, int x_begin, int x_end) {
+  if (in_.sample_bytes == 2) {
+    ScatterPixels<PixelLight16>(y, x_begin, x_end);
+  } else {
+    ScatterPixels<PixelLight>(y, x_begin, x_end);
+  }
+}
+
+template <class Light>
+void OutlineScatter::ScatterPixels(int y, int x_begin, int x_end) {
   uint64_t* sums[kMaxBandPlanes] = {};
   for (int p = 0; p < shared_.band_planes; ++p) sums[p] = band_.plane(p) + shared_.margin_left;
   const size_t ring_row = static_cast<size_t>(y % band_.rows) * band_.width;
   uint64_t cells = 0;
 
+  // The current run of neighbouring pixels on one level, for the weight.
   int run_level = -1;
   int run_first = 0;
   const auto end_run = [&](int next) {
@@ -257,12 +233,14 @@ void OutlineScatter16::ScatterRow(int y, int x_begin, int x_end) {
     run_level = -1;
   };
 
+  // What depends on the level only (and on this row), worked out when the
+  // level changes.
   int level_now = -1;
   const KernelSet* set = nullptr;
   const OutlineLevel* outline = nullptr;
   float diameter = 0.0f;
   PixelClip clip;
-  DensePairRows rows;
+  typename DenseFor<Light>::Rows rows;
   rows.band_stride = static_cast<size_t>(band_.width);
   rows.band_rows = band_.rows;
 
@@ -288,9 +266,9 @@ void OutlineScatter16::ScatterRow(int y, int x_begin, int x_end) {
       run_first = x;
     }
 
-    const PixelLight16 light = ReadPixelLight16(context_, *set, level, x, y);
+    const Light light = ReadLight<Light>(context_, *set, level, x, y);
     if (light.one_pixel) {
-      AddOnePixel16(light, sums, ring_row + x, false);  // the run adds the weight
+      AddOnePixel(light, sums, ring_row + x, false);  // the run adds the weight
       cells += 3;
       continue;
     }
@@ -301,20 +279,16 @@ void OutlineScatter16::ScatterRow(int y, int x_begin, int x_end) {
     int source_depth = 0;
     const bool dimmed = MayBeDimmed(clip, x, y, &source_depth);
     if (!dimmed && !outline->runs) {
-      for (int k = 0; k < 3; ++k) {
-        for (int t = 0; t < 2; ++t) {
-          rows.kernel[k][t] = light.colour[k][t] + static_cast<size_t>(clip.row_first) * set->width;
-          rows.share[k][t] = light.share[k][t];
-          rows.shift[k][t] = light.shift[k][t];
-          rows.sums[k][t] = sums[light.plane[k][t]] + (x - clip.hw);
-        }
-      }
-      shared_.dense_pairs(rows);
+      // Whole rows, zeros outside the spans included; the band's margins
+      // take the columns outside the image.
+      SetDenseLight(light, static_cast<size_t>(clip.row_first) * set->width, sums, x - clip.hw,
+                    &rows);
+      AddDense(shared_, rows);
     } else if (dimmed) {
-      AddOccludedPairs(*set, Paired(light, *set, clip, x, y, sums, false), x, y, source_depth,
-                       diameter);
+      AddOccluded(*set, PixelRows(light, *set, clip, x, y, sums, false), x, y, source_depth,
+                  diameter);
     } else {
-      AddOutlineColour16(*outline, *set, light, clip, x, y);
+      AddOutlineColour(*outline, *set, light, clip, x, y);
     }
     cells += 3 * (inside ? outline->span_cells : ClippedCells(*set, clip));
   }
@@ -372,9 +346,6 @@ void OutlineMethod::PrepareLevels(const std::vector<int>& used,
 
 std::unique_ptr<StripeScatter> OutlineMethod::ForStripe(const StripeShared& shared,
                                                         Band& band) const {
-  if (shared.context->inputs.sample_bytes == 2) {
-    return std::make_unique<OutlineScatter16>(shared, band, encodings_);
-  }
   return std::make_unique<OutlineScatter>(shared, band, encodings_);
 }
 

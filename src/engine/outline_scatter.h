@@ -15,7 +15,7 @@
 
 namespace ulvo {
 
-class OutlineScatter : public StripeScatter {
+class OutlineScatter final : public StripeScatter {
  public:
   // `encodings` holds every level's encoding, as OutlineMethod made them.
   OutlineScatter(const StripeShared& shared, Band& band,
@@ -25,10 +25,24 @@ class OutlineScatter : public StripeScatter {
   void ScatterRow(int y, int x_begin, int x_end) override;
   void CompleteRows(int end) override;
 
- protected:
+ private:
+  // The row for pixels of either sample size (PixelLight, PixelLight16).
+  template <class Light>
+  void ScatterPixels(int y, int x_begin, int x_end);
   void AddWeightRun(int level, int a, int b, int y);
+  // A pixel's colour on a level encoded as runs and cells. A 16-bit pixel
+  // adds two weighted copies a channel: where both sum in one plane and
+  // their kernel rows have the same layout, a run adds the two copies'
+  // weighted values as one difference pair and the cells both copies in
+  // one pass; otherwise each copy is added on its own (AddOutlineCopy).
   void AddOutlineColour(const OutlineLevel& outline, const KernelSet& set, const PixelLight& light,
                         const PixelClip& clip, int x, int y);
+  void AddOutlineColour(const OutlineLevel& outline, const KernelSet& set,
+                        const PixelLight16& light, const PixelClip& clip, int x, int y);
+  // One copy of one channel, times its share, on kernel row r.
+  void AddOutlineCopy(const OutlineLevel& outline, const KernelSet& set, int copy,
+                      int pattern_plane, const uint32_t* kernel, uint32_t share, int shift,
+                      int plane, int r, int t, int left);
   void Collapse(int t);
   uint64_t* Sums(int plane, int band_row) {
     return band_.plane(plane) + static_cast<size_t>(band_row) * band_.width;
@@ -45,25 +59,6 @@ class OutlineScatter : public StripeScatter {
   int collapsed_ = 0;  // target rows below this are collapsed
   // Per difference row, the planes that received differences (bit p).
   std::vector<uint8_t> diff_planes_;
-};
-
-// The outline scatter of 16-bit pixels. Where the two copies of a channel
-// sum in one plane and their kernel rows have the same layout, a run adds
-// the two copies' weighted values as one difference pair and the cells
-// both copies in one pass; otherwise each copy is added on its own.
-class OutlineScatter16 final : public OutlineScatter {
- public:
-  using OutlineScatter::OutlineScatter;
-
-  void ScatterRow(int y, int x_begin, int x_end) override;
-
- private:
-  void AddOutlineColour16(const OutlineLevel& outline, const KernelSet& set,
-                          const PixelLight16& light, const PixelClip& clip, int x, int y);
-  // One copy of one channel, times its share, on kernel row r.
-  void AddOutlineCopy(const OutlineLevel& outline, const KernelSet& set, int copy,
-                      int pattern_plane, const uint32_t* kernel, uint32_t share, int shift,
-                      int plane, int r, int t, int left);
 };
 
 // Encodes the levels in use and makes the stripes' outline scatters; the

@@ -118,8 +118,8 @@ inline PixelLight16 ReadPixelLight16(const RenderContext& context, const KernelS
 }
 
 // AddOnePixel for a 16-bit pixel.
-inline void AddOnePixel16(const PixelLight16& light, uint64_t* const planes[], size_t at,
-                          bool weight) {
+inline void AddOnePixel(const PixelLight16& light, uint64_t* const planes[], size_t at,
+                        bool weight) {
   for (int k = 0; k < 3; ++k) {
     for (int t = 0; t < 2; ++t) {
       planes[light.plane[k][t]][at] +=
@@ -130,6 +130,24 @@ inline void AddOnePixel16(const PixelLight16& light, uint64_t* const planes[], s
     planes[kWeightPlane][at] +=
         static_cast<uint64_t>(light.weight[0][0]) + light.weight[1][0] + light.weight[2][0];
   }
+}
+
+// The scatters are written once for both sample sizes, over the pixel's
+// light type: ReadLight<PixelLight> reads an 8-bit pixel, ReadLight<
+// PixelLight16> a 16-bit one.
+template <class Light>
+Light ReadLight(const RenderContext& context, const KernelSet& set, int level, int x, int y);
+
+template <>
+inline PixelLight ReadLight<PixelLight>(const RenderContext& context, const KernelSet& set,
+                                        int level, int x, int y) {
+  return ReadPixelLight(context, set, level, x, y);
+}
+
+template <>
+inline PixelLight16 ReadLight<PixelLight16>(const RenderContext& context, const KernelSet& set,
+                                            int level, int x, int y) {
+  return ReadPixelLight16(context, set, level, x, y);
 }
 
 }  // namespace ulvo

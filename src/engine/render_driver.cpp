@@ -27,8 +27,10 @@ class Driver {
   bool Run();
 
  private:
+  // Scatters source row y of pixels of either sample size (PixelLight,
+  // PixelLight16).
+  template <class Light>
   void ScatterRow(int y);
-  void ScatterRow16(int y);
   void AfterRow(int y);
   void Flush(int n);
 
@@ -42,6 +44,31 @@ class Driver {
   int out_rows_left_ = 0;
 };
 
+// Each channel's kernel of an 8-bit pixel, and the two weighted copies of
+// each channel of a 16-bit one.
+void ScatterChannels(const ScatterLevel& level, const PixelLight& light, uint64_t* const planes[],
+                     BandTarget target, const DepthView& depth, int x, int y) {
+  for (int k = 0; k < 3; ++k) {
+    target.colour = planes[light.plane[k]];
+    ScatterPixel(level, light.colour[k], light.weight[k], target, depth, x, y, light.shift[k]);
+  }
+}
+
+void ScatterChannels(const ScatterLevel& level, const PixelLight16& light, uint64_t* const planes[],
+                     const BandTarget& target, const DepthView& depth, int x, int y) {
+  for (int k = 0; k < 3; ++k) {
+    ColourPair colour;
+    for (int t = 0; t < 2; ++t) {
+      colour.kernel[t] = light.colour[k][t];
+      colour.share[t] = light.share[k][t];
+      colour.shift[t] = light.shift[k][t];
+      colour.sums[t] = planes[light.plane[k][t]];
+    }
+    ScatterPixel16(level, colour, light.weight[k], target, depth, x, y);
+  }
+}
+
+template <class Light>
 void Driver::ScatterRow(int y) {
   BandTarget target;
   target.weight = band_.plane(kWeightPlane);
@@ -56,7 +83,7 @@ void Driver::ScatterRow(int y) {
     const int level = context_.LevelAt(x, y);
     const KernelSet* set = kernels_.Get(level);
     if (!PixelScatters(context_, set, level, x, y)) continue;
-    const PixelLight light = ReadPixelLight(context_, *set, level, x, y);
+    const Light light = ReadLight<Light>(context_, *set, level, x, y);
     if (light.one_pixel) {
       const int band_row = y - out_y_;
       if (InsideBand(target, band_row)) {
@@ -71,54 +98,7 @@ void Driver::ScatterRow(int y) {
     scatter_level.diameter = static_cast<float>(context_.levels.levels[level].diameter);
     scatter_level.span_first = set->span_first.get();
     scatter_level.span_last = set->span_last.get();
-    for (int k = 0; k < 3; ++k) {
-      target.colour = planes[light.plane[k]];
-      ScatterPixel(scatter_level, light.colour[k], light.weight[k], target, in_.depth, x, y,
-                   light.shift[k]);
-    }
-  }
-}
-
-// The same for 16-bit pixels: each channel's two weighted copies.
-void Driver::ScatterRow16(int y) {
-  BandTarget target;
-  target.weight = band_.plane(kWeightPlane);
-  target.image_width = in_.width;
-  target.image_height = in_.height;
-  target.band_rows = band_.rows;
-  target.out_y = out_y_;
-  uint64_t* planes[kMaxBandPlanes] = {};
-  for (int p = 0; p < band_.count; ++p) planes[p] = band_.plane(p);
-
-  for (int x = 0; x < in_.width; ++x) {
-    const int level = context_.LevelAt(x, y);
-    const KernelSet* set = kernels_.Get(level);
-    if (!PixelScatters(context_, set, level, x, y)) continue;
-    const PixelLight16 light = ReadPixelLight16(context_, *set, level, x, y);
-    if (light.one_pixel) {
-      const int band_row = y - out_y_;
-      if (InsideBand(target, band_row)) {
-        AddOnePixel16(light, planes, static_cast<size_t>(band_row) * in_.width + x, true);
-      }
-      continue;
-    }
-
-    ScatterLevel scatter_level;
-    scatter_level.width = set->width;
-    scatter_level.height = set->height;
-    scatter_level.diameter = static_cast<float>(context_.levels.levels[level].diameter);
-    scatter_level.span_first = set->span_first.get();
-    scatter_level.span_last = set->span_last.get();
-    for (int k = 0; k < 3; ++k) {
-      ColourPair colour;
-      for (int t = 0; t < 2; ++t) {
-        colour.kernel[t] = light.colour[k][t];
-        colour.share[t] = light.share[k][t];
-        colour.shift[t] = light.shift[k][t];
-        colour.sums[t] = planes[light.plane[k][t]];
-      }
-      ScatterPixel16(scatter_level, colour, light.weight[k], target, in_.depth, x, y);
-    }
+    ScatterChannels(scatter_level, light, planes, target, in_.depth, x, y);
   }
 }
 
@@ -153,9 +133,9 @@ bool Driver::Run() {
   int y = 0;
   for (; y < in_.height && ticker.BeforeRow(y); ++y) {
     if (inverse16_) {
-      ScatterRow16(y);
+      ScatterRow<PixelLight16>(y);
     } else {
-      ScatterRow(y);
+      ScatterRow<PixelLight>(y);
     }
     AfterRow(y);
   }

@@ -40,9 +40,50 @@ bool StripeScatter::Allocate(const StripeRows&, int) {
 
 void StripeScatter::CompleteRows(int) {}
 
-FusedPixel StripeScatter::Fused(const PixelLight& light, const KernelSet& set,
-                                const PixelClip& clip, int x, int y, uint64_t* const planes[],
-                                bool weight) const {
+namespace {
+
+// The geometry every pixel's rows share: spans, clip, place in the band.
+template <class Pixel>
+void SetPixelPlace(const KernelSet& set, const PixelClip& clip, int x, int y, const Band& band,
+                   Pixel* all) {
+  all->span_first = set.span_first.get();
+  all->span_last = set.span_last.get();
+  all->kernel_width = set.width;
+  all->row_first = clip.row_first;
+  all->row_end = clip.row_end;
+  all->col_first = clip.col_first;
+  all->col_end = clip.col_end;
+  all->x = x - clip.hw;
+  all->y = y - clip.hh;
+  all->band_width = band.width;
+  all->band_rows = band.rows;
+}
+
+// The row functions of either sample size, by the pixel's type.
+FusedRow ClippedRow(const FusedPixel& all, int r, int band_row) {
+  return ClippedFusedRow(all, r, band_row);
+}
+PairRow ClippedRow(const PairPixel& all, int r, int band_row) {
+  return ClippedPairRow(all, r, band_row);
+}
+void AddRow(const FusedRow& row, bool simd) {
+  AddFusedRow(row, simd);
+}
+void AddRow(const PairRow& row, bool simd) {
+  AddPairRow(row, simd);
+}
+void AddRowOccluded(const FusedRow& row, const OcclusionRow& occlusion) {
+  AddFusedRowOccluded(row, occlusion);
+}
+void AddRowOccluded(const PairRow& row, const OcclusionRow& occlusion) {
+  AddPairRowOccluded(row, occlusion);
+}
+
+}  // namespace
+
+FusedPixel StripeScatter::PixelRows(const PixelLight& light, const KernelSet& set,
+                                    const PixelClip& clip, int x, int y, uint64_t* const planes[],
+                                    bool weight) const {
   FusedPixel all;
   for (int k = 0; k < 3; ++k) {
     all.colour[k] = light.colour[k];
@@ -51,23 +92,13 @@ FusedPixel StripeScatter::Fused(const PixelLight& light, const KernelSet& set,
     all.band[k] = planes[light.plane[k]];
   }
   all.band[kWeightPlane] = weight ? planes[kWeightPlane] : nullptr;
-  all.span_first = set.span_first.get();
-  all.span_last = set.span_last.get();
-  all.kernel_width = set.width;
-  all.row_first = clip.row_first;
-  all.row_end = clip.row_end;
-  all.col_first = clip.col_first;
-  all.col_end = clip.col_end;
-  all.x = x - clip.hw;
-  all.y = y - clip.hh;
-  all.band_width = band_.width;
-  all.band_rows = band_.rows;
+  SetPixelPlace(set, clip, x, y, band_, &all);
   return all;
 }
 
-PairPixel StripeScatter::Paired(const PixelLight16& light, const KernelSet& set,
-                                const PixelClip& clip, int x, int y, uint64_t* const planes[],
-                                bool weight) const {
+PairPixel StripeScatter::PixelRows(const PixelLight16& light, const KernelSet& set,
+                                   const PixelClip& clip, int x, int y, uint64_t* const planes[],
+                                   bool weight) const {
   PairPixel all;
   for (int k = 0; k < 3; ++k) {
     for (int t = 0; t < 2; ++t) {
@@ -79,17 +110,7 @@ PairPixel StripeScatter::Paired(const PixelLight16& light, const KernelSet& set,
     all.weight[k] = light.weight[k];
   }
   all.weight_band = weight ? planes[kWeightPlane] : nullptr;
-  all.span_first = set.span_first.get();
-  all.span_last = set.span_last.get();
-  all.kernel_width = set.width;
-  all.row_first = clip.row_first;
-  all.row_end = clip.row_end;
-  all.col_first = clip.col_first;
-  all.col_end = clip.col_end;
-  all.x = x - clip.hw;
-  all.y = y - clip.hh;
-  all.band_width = band_.width;
-  all.band_rows = band_.rows;
+  SetPixelPlace(set, clip, x, y, band_, &all);
   return all;
 }
 
@@ -113,7 +134,8 @@ bool StripeScatter::NothingDimmed(int x0, int x1, int y0, int y1, int source_dep
   return nothing_dimmed_;
 }
 
-void StripeScatter::AddOccluded(const KernelSet& set, const FusedPixel& all, int x, int y,
+template <class Pixel>
+void StripeScatter::AddOccluded(const KernelSet& set, const Pixel& all, int x, int y,
                                 int source_depth, float diameter) {
   const DepthView& depth = in_.depth;
   const int hw = x - all.x;
@@ -123,7 +145,7 @@ void StripeScatter::AddOccluded(const KernelSet& set, const FusedPixel& all, int
   occlusion.source_depth = static_cast<float>(source_depth);
   occlusion.diameter = diameter;
   for (int r = all.row_first; r < all.row_end; ++r) {
-    const FusedRow row = ClippedFusedRow(all, r, (all.y + r) % all.band_rows);
+    const auto row = ClippedRow(all, r, (all.y + r) % all.band_rows);
     if (row.count == 0) continue;
     const int c0 = std::max(static_cast<int>(set.span_first[r]), all.col_first);
     const int ty = y + r - hh;
@@ -131,36 +153,14 @@ void StripeScatter::AddOccluded(const KernelSet& set, const FusedPixel& all, int
     occlusion.dx0 = hw - c0;
     occlusion.dy = hh - r;
     if (RowMayBeDimmed(occlusion, row.count)) {
-      AddFusedRowOccluded(row, occlusion);
+      AddRowOccluded(row, occlusion);
     } else {
-      AddFusedRow(row, in_.options.simd);
+      AddRow(row, in_.options.simd);
     }
   }
 }
 
-void StripeScatter::AddOccludedPairs(const KernelSet& set, const PairPixel& all, int x, int y,
-                                     int source_depth, float diameter) {
-  const DepthView& depth = in_.depth;
-  const int hw = x - all.x;
-  const int hh = y - all.y;
-  OcclusionRow occlusion;
-  occlusion.depth_stride = depth.pixel_stride;
-  occlusion.source_depth = static_cast<float>(source_depth);
-  occlusion.diameter = diameter;
-  for (int r = all.row_first; r < all.row_end; ++r) {
-    const PairRow row = ClippedPairRow(all, r, (all.y + r) % all.band_rows);
-    if (row.count == 0) continue;
-    const int c0 = std::max(static_cast<int>(set.span_first[r]), all.col_first);
-    const int ty = y + r - hh;
-    occlusion.depth = depth.at(x + c0 - hw, ty);
-    occlusion.dx0 = hw - c0;
-    occlusion.dy = hh - r;
-    if (RowMayBeDimmed(occlusion, row.count)) {
-      AddPairRowOccluded(row, occlusion);
-    } else {
-      AddPairRow(row, in_.options.simd);
-    }
-  }
-}
+template void StripeScatter::AddOccluded(const KernelSet&, const FusedPixel&, int, int, int, float);
+template void StripeScatter::AddOccluded(const KernelSet&, const PairPixel&, int, int, int, float);
 
 }  // namespace ulvo

@@ -67,21 +67,25 @@ class StripeScatter {
  protected:
   // The pixel's kernel rows as the fused additions take them, added into
   // `planes` at the pixel's place (columns offset by the band's left margin
-  // when the planes are); the weight too when `weight`.
-  FusedPixel Fused(const PixelLight& light, const KernelSet& set, const PixelClip& clip, int x,
-                   int y, uint64_t* const planes[], bool weight) const;
+  // when the planes are); the weight too when `weight`. A 16-bit pixel's
+  // rows carry both copies of each channel.
+  FusedPixel PixelRows(const PixelLight& light, const KernelSet& set, const PixelClip& clip, int x,
+                       int y, uint64_t* const planes[], bool weight) const;
+  PairPixel PixelRows(const PixelLight16& light, const KernelSet& set, const PixelClip& clip, int x,
+                      int y, uint64_t* const planes[], bool weight) const;
+  // Adds the rows of PixelRows without occlusion, by the chosen (vector or
+  // plain) functions; returns the number of kernel cells per channel.
+  uint64_t AddPixel(const FusedPixel& all) const { return shared_.fused_pixel(all); }
+  uint64_t AddPixel(const PairPixel& all) const { return shared_.pair_pixel(all); }
   // True when some light of the pixel may fall on a clearly nearer target
   // inside the clip; *source_depth is the pixel's depth (0 without a map).
   bool MayBeDimmed(const PixelClip& clip, int x, int y, int* source_depth);
   // The pixel's rows with the dimming of light that falls on clearly nearer
-  // targets, clipped to the image; the weight too unless all.band[3] is null.
-  void AddOccluded(const KernelSet& set, const FusedPixel& all, int x, int y, int source_depth,
+  // targets, clipped to the image; the weight too where PixelRows was given
+  // `weight`. For FusedPixel and PairPixel.
+  template <class Pixel>
+  void AddOccluded(const KernelSet& set, const Pixel& all, int x, int y, int source_depth,
                    float diameter);
-  // Fused and AddOccluded for a 16-bit pixel.
-  PairPixel Paired(const PixelLight16& light, const KernelSet& set, const PixelClip& clip, int x,
-                   int y, uint64_t* const planes[], bool weight) const;
-  void AddOccludedPairs(const KernelSet& set, const PairPixel& all, int x, int y, int source_depth,
-                        float diameter);
 
   const StripeShared& shared_;
   const RenderContext& context_;
