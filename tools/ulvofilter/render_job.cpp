@@ -6,7 +6,6 @@
 
 #include "src/render/display_order.h"
 #include "src/render/render_regions.h"
-#include "tools/ulvofilter/display_order16.h"
 
 namespace ulvo {
 namespace {
@@ -111,33 +110,17 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
   const RenderDepthKind source = ChooseDepthSource(image, plane);
   const bool withDepth = source == RenderDepthKind::kExtraPlane;
   const bool sixteen = image.bits == 16;
-  // The picture in display order: 8-bit samples as the editor holds them, or
-  // 16-bit ones.
+  // The picture in display order, at the image's sample size.
+  const int rowBytes = static_cast<int>(image.rowBytes());
   DisplayOrderPicture picture;
-  DisplayOrderPicture16 picture16;
-  const bool converted =
-      sixteen ? ToDisplayOrder16(image, withDepth, picture16)
-              : ToDisplayOrder(TopDownPixels{image.pixels.data(), W, H, image.channels,
-                                             image.width * image.channels},
-                               withDepth, picture);
-  if (!converted) {
+  if (!ToDisplayOrder(
+          TopDownPixels{image.pixels.data(), W, H, image.channels, rowBytes, image.sampleBytes()},
+          withDepth, picture)) {
     error = "not enough memory for a " + std::to_string(W) + " x " + std::to_string(H) + " image";
     return false;
   }
-  if (request.invertDepth && withDepth) {
-    if (sixteen) {
-      InvertDepth16(picture16);
-    } else {
-      // The depth is the first of the picture's four planes; only the
-      // image's own columns are turned round, the padding stays at depth 0.
-      for (int y = 0; y < H; ++y) {
-        uint8_t* pixel = picture.pixels.data() + static_cast<size_t>(picture.rowBytes) * y;
-        for (int x = 0; x < W; ++x, pixel += picture.planes)
-          *pixel = static_cast<uint8_t>(255 - *pixel);
-      }
-    }
-  }
-  RenderSource renderSource = sixteen ? picture16.source() : picture.source();
+  if (request.invertDepth && withDepth) InvertDepth(picture);
+  RenderSource renderSource = picture.source();
   // A copy of the plane when it is too narrow for the padded picture (the
   // padding columns then at depth 0) or is to be inverted (only the image's
   // own columns; a plane's bytes beyond them stay as they are). The
@@ -180,7 +163,7 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
                                     pattern.rowStride};
   EngineOptions options;
   options.threads = request.threads;
-  const RenderTarget target = sixteen ? picture16.target() : picture.target();
+  const RenderTarget target = picture.target();
   const RenderOutcome outcome = RenderJobRegion(renderSource, renderPattern, values, displayRegion,
                                                 target, reporter, options);
   report.status = outcome.status;
@@ -188,12 +171,7 @@ bool RenderImage(Image& image, const DepthPlane* plane, const PatternBitmap& pat
   switch (report.status) {
     case RenderStatus::kDone:
     case RenderStatus::kNoLevels:
-      if (sixteen) {
-        DisplayToTopDown16(picture16, image);
-      } else {
-        DisplayToTopDown(picture, image.pixels.data(), image.channels,
-                         image.width * image.channels);
-      }
+      DisplayToTopDown(picture, image.pixels.data(), image.channels, rowBytes);
       return true;
     case RenderStatus::kCancelled:
       error = "cancelled";
