@@ -321,8 +321,8 @@ HWY_INLINE void ShareCellsIn(const uint32_t* kernel, uint32_t share, int shift, 
 // Whole kernel rows of the three channels, as AddDenseRowsLanes adds them
 // for 8-bit pixels: the shares, the shift mode and the tail's masks are set
 // up once for the pixel, then each row of each channel is one pass over its
-// cells. Channels whose copies
-// sum in different planes add each copy on its own.
+// cells. Channels whose copies sum in different planes add each copy on its
+// own.
 template <PairShift kShift>
 HWY_INLINE void DensePairRowsLanes(const DensePairRows& rows) {
   const D64 d64;

@@ -269,8 +269,9 @@ int RunBench(const BenchArgs& args, const CliEnvironment& env) {
       Measurement eight;  // a 16-bit scene's 8-bit version, rendered in turn with it
     };
     std::vector<Row> rows;
-    // Each render is compared with the first at once; only the first's
-    // output is kept, so that the process holds one result at a time.
+    // Each render is compared with the first at once; once a row is
+    // measured only the first row's output is kept (a 16-bit scene's row
+    // holds its 8-bit output too while it is measured).
     const auto measure = [&](const char* name, int used, const EngineOptions& options) {
       Row row{name, used, {}, false, {}};
       row.m = Measure(scene, images, pattern, options, args.repetitions,
